@@ -1,0 +1,31 @@
+#pragma once
+// Hops to the main thread (the thread of the QCoreApplication). At quit the hops
+// are closed: a waiting hop returns at once and later hops are dropped, so no
+// thread waits for ever on a main thread that no longer serves events.
+
+#include <functional>
+
+namespace zelvo {
+
+bool isMainThread();
+
+// Queues fn on the main thread's event loop. Dropped once hops are closed.
+void runOnMain(std::function<void()> fn);
+
+// Runs fn on the main thread and waits until it has returned. On the main thread
+// itself fn runs at once (it never waits on itself). Returns false, without fn
+// having run, when hops are closed (before or while waiting).
+bool runOnMainAndWait(const std::function<void()>& fn);
+
+// Closes the hops. Installed on QCoreApplication::aboutToQuit by
+// installMainThreadHops(); tests may call it directly.
+void closeMainThreadHops();
+bool mainThreadHopsClosed();
+// Reopens them (tests that make a fresh application object).
+void reopenMainThreadHopsForTesting();
+
+// Connects closeMainThreadHops() to the application's aboutToQuit. Call once on
+// the main thread after creating the application object.
+void installMainThreadHops();
+
+}  // namespace zelvo

@@ -1,0 +1,58 @@
+# Shared build rules: every folder is one static library, every test folder one
+# executable per label, discovered by CTest when the tests run.
+
+set(ZELVO_WARNINGS -Wall -Wextra -Wpedantic)
+if(ZELVO_WERROR)
+  list(APPEND ZELVO_WARNINGS -Werror)
+endif()
+
+# The assertion texts name sources relative to the project ("Network/ByteBuffer").
+add_compile_definitions(ZELVO_SOURCE_ROOT="${CMAKE_SOURCE_DIR}/")
+
+# zelvo_library(<name> [DEPS targets...])
+# A library made of every .cpp under the calling folder (recursively).
+function(zelvo_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${ZELVO_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+endfunction()
+
+# zelvo_tests(<folder> LIBS targets... [MAIN gui|core])
+# tests/<folder>/*_test.cpp      -> <folder>_tests             (label unit)
+# tests/<folder>/*_itest.cpp     -> <folder>_integration_tests (label integration)
+# tests/<folder>/*_guitest.cpp   -> <folder>_gui_tests         (label gui, needs DISPLAY)
+function(zelvo_tests folder)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  string(TOLOWER ${folder} lower)
+  foreach(kind unit integration gui)
+    if(kind STREQUAL "unit")
+      set(pattern "*_test.cpp")
+      set(target ${lower}_tests)
+      set(main zelvo_test_main_core)
+    elseif(kind STREQUAL "integration")
+      set(pattern "*_itest.cpp")
+      set(target ${lower}_integration_tests)
+      set(main zelvo_test_main_core)
+    else()
+      set(pattern "*_guitest.cpp")
+      set(target ${lower}_gui_tests)
+      set(main zelvo_test_main_gui)
+    endif()
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/${pattern})
+    if(sources)
+      add_executable(${target} ${sources})
+      target_compile_options(${target} PRIVATE ${ZELVO_WARNINGS})
+      target_link_libraries(${target} PRIVATE ${ARG_LIBS} ${main} zelvo_test_support GTest::gtest GTest::gmock)
+      set_target_properties(${target} PROPERTIES AUTOMOC ON AUTORCC ON)
+      gtest_discover_tests(${target}
+        DISCOVERY_MODE PRE_TEST
+        PROPERTIES LABELS ${kind} TIMEOUT 300
+        WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+    endif()
+  endforeach()
+endfunction()

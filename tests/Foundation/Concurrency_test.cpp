@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "Foundation/Assert.h"
+#include "Foundation/MainThread.h"
+#include <QCoreApplication>
+
+#include "Foundation/Semaphore.h"
+#include "Foundation/SerialQueue.h"
+#include "support/Wait.h"
+
+namespace zelvo {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(Semaphore, CountsSignalsAndTimesOut) {
+  Semaphore semaphore;
+  EXPECT_FALSE(semaphore.waitFor(1ms));
+  semaphore.signal();
+  semaphore.signal();
+  EXPECT_TRUE(semaphore.waitFor(1ms));
+  EXPECT_TRUE(semaphore.wait());
+  EXPECT_FALSE(semaphore.waitFor(1ms));
+}
+
+TEST(Semaphore, CloseReleasesWaitersAndLaterWaits) {
+  Semaphore semaphore;
+  std::atomic<int> released{0};
+  std::vector<std::thread> waiters;
+  for (int i = 0; i < 4; ++i)
+    waiters.emplace_back([&] {
+      if (!semaphore.wait()) ++released;
+    });
+  semaphore.close();
+  for (auto& t : waiters) t.join();
+  EXPECT_EQ(released.load(), 4);
+  semaphore.signal();
+  EXPECT_FALSE(semaphore.wait());
+}
+
+TEST(SerialQueue, RunsTasksInOrderOnOneThread) {
+  SerialQueue queue("com.zelvo.test.order");
+  std::vector<int> seen;
+  std::thread::id first;
+  for (int i = 0; i < 100; ++i)
+    queue.async([&, i] {
+      if (i == 0) first = std::this_thread::get_id();
+      EXPECT_EQ(first, std::this_thread::get_id());
+      seen.push_back(i);
+    });
+  queue.sync([] {});
+  ASSERT_EQ(seen.size(), 100u);
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(seen[i], i);
+  EXPECT_EQ(queue.label(), "com.zelvo.test.order");
+}
+
+TEST(SerialQueue, MayBeReleasedFromItsOwnTask) {
+  auto queue = std::make_shared<SerialQueue>("com.zelvo.test.self");
+  Semaphore done;
+  SerialQueue* raw = queue.get();
+  raw->async([q = std::move(queue), &done]() mutable {
+    q.reset();  // the last owner, on the queue's own thread
+    done.signal();
+  });
+  EXPECT_TRUE(done.waitFor(5s));
+}
+
+TEST(SerialQueueDeathTest, SyncFromItsOwnThreadIsAPrecondition) {
+  EXPECT_DEATH(
+      {
+        SerialQueue queue("com.zelvo.test.deadlock");
+        queue.sync([&] { queue.sync([] {}); });
+      },
+      "Invalid parameter not satisfying: !isCurrent\\(\\)");
+}
+
+TEST(MainThread, HopRunsOnTheMainThreadAndWaits) {
+  std::atomic<bool> ranOnMain{false};
+  std::atomic<bool> returned{false};
+  std::thread worker([&] {
+    bool ok = runOnMainAndWait([&] { ranOnMain = isMainThread(); });
+    returned = ok;
+  });
+  EXPECT_TRUE(test::waitUntil([&] { return returned.load(); }));
+  worker.join();
+  EXPECT_TRUE(ranOnMain.load());
+}
+
+TEST(MainThread, OnTheMainThreadTheHopRunsAtOnce) {
+  bool ran = false;
+  EXPECT_TRUE(runOnMainAndWait([&] { ran = true; }));
+  EXPECT_TRUE(ran);
+}
+
+TEST(MainThread, ClosingReleasesAWaitingHop) {
+  std::atomic<bool> finished{false};
+  std::atomic<bool> result{true};
+  std::thread worker([&] {
+    result = runOnMainAndWait([] {});
+    finished = true;
+  });
+  // The main thread does not serve events here, as after quit.
+  std::this_thread::sleep_for(20ms);
+  closeMainThreadHops();
+  worker.join();
+  EXPECT_TRUE(finished.load());
+  EXPECT_FALSE(result.load());
+  EXPECT_FALSE(runOnMainAndWait([] {}));
+  reopenMainThreadHopsForTesting();
+  QCoreApplication::processEvents();  // flush the stale hop so later tests start clean
+}
+
+TEST(AssertDeathTest, NamesFileFunctionAndCondition) {
+  EXPECT_DEATH(
+      {
+        int limit = 1;
+        ZELVO_PRECONDITION(limit > 2);
+      },
+      "Foundation/Concurrency_test.*Invalid parameter not satisfying: limit > 2");
+  EXPECT_DEATH(ZELVO_ASSERT(1 + 1 == 3, "Failed to link program: %s", "log"), "Failed to link program: log");
+}
+
+}  // namespace
+}  // namespace zelvo

@@ -1,0 +1,14 @@
+// Test main for everything that needs an event loop but no display.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include "Foundation/MainThread.h"
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
+  QCoreApplication app(argc, argv);
+  zelvo::installMainThreadHops();
+  return RUN_ALL_TESTS();
+}
