@@ -15,7 +15,14 @@ function(zelvo_library name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
-  add_library(${name} STATIC ${sources})
+  # A folder whose first classes have not landed yet makes no target (its tests wait for it).
+  list(FILTER sources INCLUDE REGEX "\\.cpp$")
+  if(NOT sources)
+    return()
+  endif()
+  file(GLOB_RECURSE all_sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  add_library(${name} STATIC ${all_sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${ZELVO_WARNINGS})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
