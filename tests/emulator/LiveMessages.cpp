@@ -1,72 +1,58 @@
-#include "LiveMessages.h"
+#include "emulator/LiveMessages.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
 namespace zelvo::emulator {
 
-WireWriter& WireWriter::u8(uint32_t v) {
-  bytes_.push_back(static_cast<uint8_t>(v));
-  return *this;
-}
-WireWriter& WireWriter::u16(uint32_t v) { return u8(v >> 8).u8(v); }
-WireWriter& WireWriter::u32(uint32_t v) { return u16(v >> 16).u16(v); }
-WireWriter& WireWriter::u64(uint64_t v) { return u32(static_cast<uint32_t>(v >> 32)).u32(static_cast<uint32_t>(v)); }
-WireWriter& WireWriter::le16(uint32_t v) { return u8(v).u8(v >> 8); }
-WireWriter& WireWriter::le32(uint32_t v) { return le16(v).le16(v >> 16); }
+namespace {
 
-WireWriter& WireWriter::field(std::string_view text, size_t size) {
-  for (size_t i = 0; i < size; ++i) u8(i < text.size() ? static_cast<uint8_t>(text[i]) : 0);
-  return *this;
-}
+void u64(WireWriter& w, uint64_t v) { w.u32(static_cast<uint32_t>(v >> 32)).u32(static_cast<uint32_t>(v)); }
+void le16(WireWriter& w, uint32_t v) { w.u8(static_cast<uint8_t>(v)).u8(static_cast<uint8_t>(v >> 8)); }
+void text(WireWriter& w, std::string_view t) { w.bytes(t.data(), t.size()); }
+uint8_t byte(int8_t v) { return static_cast<uint8_t>(v); }
+uint8_t count(size_t n) { return static_cast<uint8_t>(n); }
 
-WireWriter& WireWriter::string(std::string_view text) {
-  u16(static_cast<uint32_t>(text.size()));
-  bytes(text);
-  return u8(0);
-}
-
-WireWriter& WireWriter::bytes(const Bytes& more) {
-  bytes_.insert(bytes_.end(), more.begin(), more.end());
-  return *this;
-}
-
-WireWriter& WireWriter::bytes(std::string_view more) {
-  bytes_.insert(bytes_.end(), more.begin(), more.end());
-  return *this;
-}
+}  // namespace
 
 namespace live {
 
 Bytes cameraTable(const std::vector<EmulatedCamera>& cameras) {
   WireWriter w;
-  w.u8(1).u8(static_cast<uint32_t>(cameras.size()));
-  for (const auto& c : cameras) w.field(c.title, 32);
+  w.u8(1).u8(count(cameras.size()));
+  for (const auto& c : cameras) w.fixedString(c.title, 32);
   for (const auto& c : cameras) w.u8(c.status);
   for (const auto& c : cameras) w.u8(c.covertLevel);
   for (const auto& c : cameras) w.u8(c.ptz);
   for (const auto& c : cameras) w.u8(c.audio);
   for (const auto& c : cameras)
-    for (int8_t v : c.color) w.u8(static_cast<uint8_t>(v));
-  return w.result();
+    for (int8_t v : c.color) w.u8(byte(v));
+  return w.take();
 }
 
-Bytes cameraTitle(uint8_t camera, std::string_view title) { return WireWriter().u8(2).u8(camera).field(title, 32).result(); }
+Bytes cameraTitle(uint8_t camera, std::string_view title) {
+  WireWriter w;
+  w.u8(2).u8(camera).fixedString(title, 32);
+  return w.take();
+}
 
 Bytes cameraByte(uint8_t subType, uint8_t camera, uint8_t value) {
-  return WireWriter().u8(subType).u8(camera).u8(value).result();
+  WireWriter w;
+  w.u8(subType).u8(camera).u8(value);
+  return w.take();
 }
 
 Bytes cameraColor(uint8_t camera, std::array<int8_t, 4> color) {
   WireWriter w;
   w.u8(7).u8(camera);
-  for (int8_t v : color) w.u8(static_cast<uint8_t>(v));
-  return w.result();
+  for (int8_t v : color) w.u8(byte(v));
+  return w.take();
 }
 
 namespace {
-void eventRecord(WireWriter& w, EventRecord record) { w.u8(record.cameraCount).u8(0).u8(0).u8(0).u32(record.mask); }
+void eventRecord(WireWriter& w, EventRecord record) { w.u8(record.cameraCount).zeros(3).u32(record.mask); }
 void systemRecord(WireWriter& w, std::array<bool, 8> flags) {
   for (bool flag : flags) w.u8(flag ? 1 : 0);
 }
@@ -76,14 +62,14 @@ Bytes event(uint8_t type, uint8_t cameraCount, uint32_t mask) {
   WireWriter w;
   w.u8(type);
   eventRecord(w, {cameraCount, mask});
-  return w.result();
+  return w.take();
 }
 
 Bytes systemEvent(std::array<bool, 8> flags) {
   WireWriter w;
   w.u8(5);
   systemRecord(w, flags);
-  return w.result();
+  return w.take();
 }
 
 Bytes allEvents(EventRecord motion, EventRecord sensor, EventRecord textIn, std::array<bool, 8> system,
@@ -98,39 +84,43 @@ Bytes allEvents(EventRecord motion, EventRecord sensor, EventRecord textIn, std:
   eventRecord(w, textIn);
   w.u8(sections[3]);
   systemRecord(w, system);
-  return w.result();
+  return w.take();
 }
 
 namespace {
-void alarmRecord(WireWriter& w, const EmulatedAlarm& a) { w.u8(a.channel).u8(a.enable).u8(a.on).u8(0).field(a.title, 32); }
+void alarmRecord(WireWriter& w, const EmulatedAlarm& a) {
+  w.u8(a.channel).u8(a.enable).u8(a.on).u8(0).fixedString(a.title, 32);
+}
 }  // namespace
 
 Bytes alarmList(const std::vector<EmulatedAlarm>& alarms) {
   WireWriter w;
-  w.u8(2).u8(static_cast<uint32_t>(alarms.size()));
+  w.u8(2).u8(count(alarms.size()));
   for (const auto& a : alarms) {
     w.u8(0xA5);  // ignored by the client
     alarmRecord(w, a);
   }
-  return w.result();
+  return w.take();
 }
 
 Bytes alarm(const EmulatedAlarm& a) {
   WireWriter w;
   w.u8(1);
   alarmRecord(w, a);
-  return w.result();
+  return w.take();
 }
 
 Bytes presetLabels(uint8_t camera, const std::vector<std::string>& labels) {
   WireWriter w;
-  w.u8(4).u8(camera).u8(static_cast<uint32_t>(labels.size()));
-  for (const auto& label : labels) w.field(label, 16);
-  return w.result();
+  w.u8(4).u8(camera).u8(count(labels.size()));
+  for (const auto& label : labels) w.fixedString(label, 16);
+  return w.take();
 }
 
 Bytes streamingReady(int32_t camera, int32_t port, std::string_view playlist) {
-  return WireWriter().u32(static_cast<uint32_t>(camera)).u32(static_cast<uint32_t>(port)).string(playlist).result();
+  WireWriter w;
+  w.i32(camera).i32(port).string(playlist);
+  return w.take();
 }
 
 Bytes mediaOptions(const Frame& f) {
@@ -138,23 +128,24 @@ Bytes mediaOptions(const Frame& f) {
   WireWriter w;
   auto word = [&](uint32_t v) {
     if (f.littleEndianOptions)
-      w.le16(v);
+      le16(w, v);
     else
-      w.u16(v);
+      w.u16(static_cast<uint16_t>(v));
   };
   w.u16(f.littleEndianOptions ? 0xFFFF : 0);
   word((f.title ? 1 : 0) + (f.codec ? 1 : 0));
   if (f.title) {
     word(1);
     word(static_cast<uint32_t>(f.title->size() + 1));
-    w.bytes(*f.title).u8(0);
+    text(w, *f.title);
+    w.u8(0);
   }
   if (f.codec) {
     word(2);
     word(static_cast<uint32_t>(f.codec->size()));
-    w.bytes(*f.codec);
+    text(w, *f.codec);
   }
-  return w.result();
+  return w.take();
 }
 
 Bytes mediaFrame(const Frame& f) {
@@ -162,14 +153,16 @@ Bytes mediaFrame(const Frame& f) {
   WireWriter w;
   w.u16(f.type).u16(f.syncIndex).u32(f.syncKeyID).u32(f.channelMask);
   w.u32(f.mediaDataSize.value_or(static_cast<uint32_t>(f.data.size())));
-  w.u64(f.mediaID);
-  w.u16(static_cast<uint16_t>(f.year)).u8(static_cast<uint8_t>(f.month)).u8(static_cast<uint8_t>(f.day));
-  w.u8(static_cast<uint8_t>(f.hour)).u8(static_cast<uint8_t>(f.minute)).u8(static_cast<uint8_t>(f.second)).u8(0);
-  w.u16(f.width).u16(f.height).u32(f.timeStampScale).u64(f.timeStamp).u32(f.relatedChannelMask);
+  u64(w, f.mediaID);
+  w.u16(static_cast<uint16_t>(f.year)).u8(byte(f.month)).u8(byte(f.day));
+  w.u8(byte(f.hour)).u8(byte(f.minute)).u8(byte(f.second)).u8(0);
+  w.u16(f.width).u16(f.height).u32(f.timeStampScale);
+  u64(w, f.timeStamp);
+  w.u32(f.relatedChannelMask);
   w.u32(f.optionSize.value_or(static_cast<uint32_t>(options.size())));
-  w.u32(0).u32(0);
+  w.zeros(8);
   w.bytes(f.data).bytes(options);
-  return w.result();
+  return w.take();
 }
 
 }  // namespace live
@@ -178,15 +171,14 @@ namespace setup {
 
 Bytes osdSize(int32_t screenWidth, int32_t screenHeight, int32_t x, int32_t y, int32_t width, int32_t height) {
   WireWriter w;
-  for (int32_t v : {screenWidth, screenHeight, x, y, width, height}) w.u32(static_cast<uint32_t>(v));
-  return w.result();
+  for (int32_t v : {screenWidth, screenHeight, x, y, width, height}) w.i32(v);
+  return w.take();
 }
 
 Bytes osdPicture(int32_t x, int32_t y, std::string_view mime, const Bytes& png, std::optional<int32_t> length) {
   WireWriter w;
-  w.u32(static_cast<uint32_t>(x)).u32(static_cast<uint32_t>(y)).string(mime);
-  w.u32(static_cast<uint32_t>(length.value_or(static_cast<int32_t>(png.size()))));
-  return w.bytes(png).result();
+  w.i32(x).i32(y).string(mime).i32(length.value_or(static_cast<int32_t>(png.size()))).bytes(png);
+  return w.take();
 }
 
 }  // namespace setup

@@ -1,7 +1,7 @@
 #pragma once
 // The recorder's side of the live and remote-setup messages, as payload bytes.
-// Built with the emulator's own big-endian writer, never with the client's
-// ByteBuffer or Packet, so that the emulator checks the client independently.
+// Built with the emulator's own WireWriter, never with the client's ByteBuffer
+// or Packet, so that the emulator checks the client independently.
 
 #include <array>
 #include <cstdint>
@@ -10,30 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "emulator/WireWriter.h"
+
 namespace zelvo::emulator {
-
-using Bytes = std::vector<uint8_t>;
-
-// Big-endian bytes.
-class WireWriter {
- public:
-  WireWriter& u8(uint32_t v);
-  WireWriter& u16(uint32_t v);
-  WireWriter& u32(uint32_t v);
-  WireWriter& u64(uint64_t v);
-  WireWriter& le16(uint32_t v);
-  WireWriter& le32(uint32_t v);
-  // A fixed-size text field: the bytes, zero-filled (or cut) to size.
-  WireWriter& field(std::string_view text, size_t size);
-  // u16 length, the bytes, a 0 byte.
-  WireWriter& string(std::string_view text);
-  WireWriter& bytes(const Bytes& more);
-  WireWriter& bytes(std::string_view more);
-  const Bytes& result() const { return bytes_; }
-
- private:
-  Bytes bytes_;
-};
 
 struct EmulatedCamera {
   std::string title;
