@@ -54,6 +54,12 @@ bool Packet::grow(int64_t newLimit) {
   return true;
 }
 
+bool Packet::reserve(int64_t capacity) {
+  if (capacity <= limit()) return true;
+  if (capacity > MaxLimit) return false;
+  return grow(capacity);
+}
+
 void Packet::pushBytes(const void* source, int64_t length, int64_t at) {
   if (failed_) return;
   if (at >= 0 && length >= 0 && at <= MaxLimit && length <= MaxLimit - at && at + length > limit()) {

@@ -40,6 +40,11 @@ class Packet : public ByteBuffer {
   using ByteBuffer::pushBytes;
   void pushBytes(const void* source, int64_t length, int64_t at) override;
 
+  // Grows the block to at least capacity bytes at once (the receive path sizes a
+  // packet for its announced payload instead of growing it chunk by chunk). False,
+  // with the packet unchanged, past the size cap or when the block cannot grow.
+  bool reserve(int64_t capacity);
+
   uint8_t* data() const { return base(); }
   uint64_t padding() const { return padding_; }
   bool isFailed() const { return failed_; }
