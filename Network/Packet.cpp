@@ -31,7 +31,7 @@ std::shared_ptr<Packet> Packet::createWithMessageType(uint16_t messageType) {
   return packet;
 }
 
-Packet::Packet(ConstructionTag, uint8_t* block, int64_t capacity, uint64_t padding) : padding_(padding) {
+Packet::Packet(ConstructionTag, uint8_t* block, int64_t capacity, uint64_t padding) : padding_(padding), capacity_(capacity) {
   wrapBytes(block, capacity, BigEndianByteOrder);
 }
 
@@ -51,6 +51,7 @@ bool Packet::grow(int64_t newLimit) {
   std::memset(bytes + limit(), 0, static_cast<size_t>(newLimit - limit()) + padding_);
   setBase(bytes);
   setLimit(newLimit);
+  capacity_ = newLimit;
   return true;
 }
 

@@ -47,6 +47,8 @@ class Packet : public ByteBuffer {
 
   uint8_t* data() const { return base(); }
   uint64_t padding() const { return padding_; }
+  // The size of the block (without the padding), whatever the limit is now.
+  int64_t capacity() const { return capacity_; }
   bool isFailed() const { return failed_; }
 
   struct ConstructionTag {};
@@ -56,6 +58,7 @@ class Packet : public ByteBuffer {
   bool grow(int64_t newLimit);
 
   uint64_t padding_;
+  int64_t capacity_ = 0;
   bool failed_ = false;
 };
 

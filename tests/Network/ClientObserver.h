@@ -24,10 +24,22 @@ class TestClient : public NetworkClient {
   static std::shared_ptr<TestClient> create(std::shared_ptr<NetworkThread> thread, int profile = 1) {
     return std::make_shared<TestClient>(std::move(thread), profile);
   }
+  struct Analyzed {
+    uint16_t type;
+    std::vector<uint8_t> payload;
+    int64_t limit;
+    int64_t capacity;
+  };
   int analyzed() const { return analyzed_.load(); }
   std::vector<uint16_t> analyzedTypes() const {
     std::lock_guard lock(mutex_);
-    return types_;
+    std::vector<uint16_t> types;
+    for (const Analyzed& a : packets_) types.push_back(a.type);
+    return types;
+  }
+  std::vector<Analyzed> analyzedPackets() const {
+    std::lock_guard lock(mutex_);
+    return packets_;
   }
   using NetworkClient::disconnectWithReason;
 
@@ -36,7 +48,10 @@ class TestClient : public NetworkClient {
   void analyzePacket(const std::shared_ptr<Packet>& packet) override {
     {
       std::lock_guard lock(mutex_);
-      types_.push_back(packet->messageType());
+      const uint8_t* payload = packet->bufferAt(Packet::HeaderSize);
+      packets_.push_back({packet->messageType(),
+                          std::vector<uint8_t>(payload, payload + (packet->limit() - Packet::HeaderSize)),
+                          packet->limit(), packet->capacity()});
     }
     ++analyzed_;
     NetworkClient::analyzePacket(packet);
@@ -46,7 +61,7 @@ class TestClient : public NetworkClient {
   const int profile_;
   std::atomic<int> analyzed_{0};
   mutable std::mutex mutex_;
-  std::vector<uint16_t> types_;
+  std::vector<Analyzed> packets_;
 };
 
 struct SeenNotification {
