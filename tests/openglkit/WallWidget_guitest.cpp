@@ -33,6 +33,7 @@ class WallWidget : public QOpenGLWidget {
     makeCurrent();
     wall.reset();
     doneCurrent();
+    FrameBuffer::setDefaultFramebuffer(0);
   }
 
   bool initialised = false;
