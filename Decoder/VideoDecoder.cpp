@@ -205,15 +205,30 @@ bool VideoDecoder::admit(size_t bytes) {
   return true;
 }
 
-void VideoDecoder::runPaced(const PacedFrame& frame, const std::function<void()>& decodeAndHandle) {
+DecodedVideoFrame VideoDecoder::decodeMediaFrame(const MediaFrame& frame) {
+  CodecInfo codec;
+  const bool hasCodecInfo = frame.getCodecInfo(&codec);
+  std::span<const uint8_t> payload;
+  if (frame.data()) payload = std::span<const uint8_t>(frame.data(), frame.mediaDataSize());
+  return decodePayload(payload, hasCodecInfo, codec.vendor(), codec.chip(), frame.syncIndex());
+}
+
+void VideoDecoder::asyncDecodeMediaFrame(const MediaFrame& frame, CompletionHandler handler) {
+  if (!admit(frame.mediaDataSize())) return;
+  queue_->async([self = shared_from_this(), frame, handler = std::move(handler)] { self->runPaced(frame, handler); });
+}
+
+void VideoDecoder::runPaced(const MediaFrame& frame, const CompletionHandler& handler) {
   const size_t behind = pendingFrames_.fetch_sub(1) - 1;
-  pendingBytes_.fetch_sub(frame.bytes);
+  pendingBytes_.fetch_sub(frame.mediaDataSize());
+  // A long queue is worked off without waiting until it is empty again; the
+  // frames keep their order and none is dropped for it.
   if (behind > PacingBacklog) draining_ = true;
-  const double delay = syncher_.delayFromCurrent(frame.timeStamp, frame.timeStampScale, 1, 1);
+  const double delay = syncher_.delayFromCurrent(frame, AVSynchronizer::Speedx1, 1);
   if (delay > 0.0 && !draining_) syncher_.waitForInterval(delay);
   if (behind == 0) draining_ = false;
-  decodeAndHandle();
-  syncher_.updateSync(frame.type, frame.timeStamp, frame.timeStampScale, false, 43200.0);
+  if (handler) handler(decodeMediaFrame(frame));
+  syncher_.updateSync(frame, false, 43200.0);
 }
 
 }  // namespace zelvo
