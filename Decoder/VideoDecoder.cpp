@@ -33,6 +33,12 @@ void libraryLog(void*, int level, const char* format, va_list args) {
 
 constexpr size_t kInitialInput = 256 * 1024;
 
+// Ends the queues of released decoders. Lives as long as the process.
+SerialQueue& reaper() {
+  static SerialQueue* queue = new SerialQueue("com.ostrel-security.decoder.reaper");
+  return *queue;
+}
+
 }  // namespace
 
 uint64_t VideoDecoder::compressedCopies() { return copies.load(); }
@@ -75,11 +81,10 @@ VideoDecoder::~VideoDecoder() {
   sws_freeContext(scaler_);
   avcodec_free_context(&context_);
   // The queue may be blocked in a hop to the main thread right now (an audio
-  // block queued behind the last frame), and this may be the main thread: hand
-  // the queue's last reference to the queue itself, so that it ends on its own
-  // thread and nobody here waits for it.
-  SerialQueue* queue = queue_.get();
-  queue->async([last = std::move(queue_)]() mutable { last.reset(); });
+  // block queued behind the last frame), and this may be the main thread, which
+  // must never wait for it. Ending a queue waits for its thread, so the queue is
+  // handed to a reaper that does the waiting.
+  reaper().async([queue = std::move(queue_)]() mutable { queue.reset(); });
 }
 
 void VideoDecoder::reset() { syncher_.reset(AVSynchronizer::VideoClock); }

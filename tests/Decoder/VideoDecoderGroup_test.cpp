@@ -325,8 +325,9 @@ TEST(VideoDecoderGroup, FramesGoToTheirChannelsDecoder) {
   group.asyncDecodeMediaFrame(makeFrame(units[0], options), client(1), [&](DecodedVideoFrame) { ++calls; });
   group.asyncDecodeMediaFrame(makeFrame(units[0], options, 0, 90000, 90000, 4), client(0),
                               [&](DecodedVideoFrame d) { calls += d.gotPicture ? 100 : 1000; });
-  ASSERT_TRUE(test::waitUntil([&] { return calls.load() != 0; }));
-  group.decoderForCamera(2, client(0))->dispatchQueue()->sync([] {});
+  std::atomic<bool> drained{false};
+  group.decoderForCamera(2, client(0))->dispatchQueue()->async([&] { drained = true; });
+  ASSERT_TRUE(test::waitUntil([&] { return drained.load(); }));
   EXPECT_EQ(calls.load(), 100);
 }
 
