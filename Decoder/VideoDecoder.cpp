@@ -52,16 +52,19 @@ VideoDecoder::VideoDecoder(ConstructionTag, std::shared_ptr<PacingClock> clock)
   static std::once_flag logging;
   std::call_once(logging, [] { av_log_set_callback(libraryLog); });
 
-  codec_ = avcodec_find_decoder(AV_CODEC_ID_H264);
-  ZELVO_ASSERT(codec_);
+  // AV_CODEC_ID_H264: the old numeric id names another codec in this library.
+  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+  ZELVO_ASSERT(codec);
+  codec_ = codec;
   context_ = avcodec_alloc_context3(codec_);
   ZELVO_ASSERT(context_);
   // One thread: frame threads would hold pictures back by several frames.
   context_->thread_count = 1;
   const int err = avcodec_open2(context_, codec_, nullptr);
   ZELVO_ASSERT(err == 0);
-  picture_ = av_frame_alloc();
-  ZELVO_ASSERT(picture_);
+  AVFrame* picture = av_frame_alloc();
+  ZELVO_ASSERT(picture);
+  picture_ = picture;
   received_ = av_frame_alloc();
   ZELVO_ASSERT(received_);
   packet_ = av_packet_alloc();
@@ -112,15 +115,15 @@ DecodedVideoFrame VideoDecoder::decodePayload(std::span<const uint8_t> payload, 
   // library takes it without a copy of its own.
   const size_t need = size_t{range->size} + AV_INPUT_BUFFER_PADDING_SIZE;
   if (static_cast<size_t>(input_->size) < need || !av_buffer_is_writable(input_)) {
-    const size_t capacity = std::max(need, static_cast<size_t>(input_->size) * 2);
-    av_buffer_unref(&input_);
-    input_ = av_buffer_alloc(capacity);
-    if (!input_) {
-      input_ = av_buffer_alloc(kInitialInput + AV_INPUT_BUFFER_PADDING_SIZE);
-      ZELVO_ASSERT(input_);
+    const size_t held = static_cast<size_t>(input_->size);
+    const size_t capacity = held >= need ? held : std::max(need, held * 2);
+    AVBufferRef* fresh = av_buffer_alloc(capacity);
+    if (!fresh) {
       zelvoLog("Video frame %u dropped: no memory for %zu bytes", syncIndex, need);
       return result(false);
     }
+    av_buffer_unref(&input_);
+    input_ = fresh;
   }
   std::memcpy(input_->data, payload.data() + range->offset, range->size);
   std::memset(input_->data + range->size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
