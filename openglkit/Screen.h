@@ -32,7 +32,7 @@ class Screen : public RenderObject {
   // Divisions per side of the largest layout.
   static constexpr int LayoutMax = 8;
 
-  // 1 to LayoutMax x LayoutMax planes. A GL context must be current.
+  // 1 to LayoutMax x LayoutMax planes. A GL context must be current, for the destructor too.
   Screen(int planes, ScreenDelegate* owner);
   ~Screen();
 
