@@ -27,7 +27,7 @@
 
 namespace zelvo {
 
-class Screen : public RenderObject {
+class Screen final : public RenderObject {
  public:
   // Divisions per side of the largest layout.
   static constexpr int LayoutMax = 8;
