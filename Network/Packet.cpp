@@ -31,7 +31,7 @@ std::shared_ptr<Packet> Packet::createWithMessageType(uint16_t messageType) {
   return packet;
 }
 
-Packet::Packet(ConstructionTag, uint8_t* block, int64_t capacity, uint64_t padding) : padding_(padding) {
+Packet::Packet(ConstructionTag, uint8_t* block, int64_t capacity, uint64_t padding) : padding_(padding), capacity_(capacity) {
   wrapBytes(block, capacity, BigEndianByteOrder);
 }
 
@@ -51,7 +51,14 @@ bool Packet::grow(int64_t newLimit) {
   std::memset(bytes + limit(), 0, static_cast<size_t>(newLimit - limit()) + padding_);
   setBase(bytes);
   setLimit(newLimit);
+  capacity_ = newLimit;
   return true;
+}
+
+bool Packet::reserve(int64_t capacity) {
+  if (capacity <= limit()) return true;
+  if (capacity > MaxLimit) return false;
+  return grow(capacity);
 }
 
 void Packet::pushBytes(const void* source, int64_t length, int64_t at) {

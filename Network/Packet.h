@@ -42,8 +42,15 @@ class Packet : public ByteBuffer, public std::enable_shared_from_this<Packet> {
   using ByteBuffer::pushBytes;
   void pushBytes(const void* source, int64_t length, int64_t at) override;
 
+  // Grows the block to at least capacity bytes at once (the receive path sizes a
+  // packet for its announced payload instead of growing it chunk by chunk). False,
+  // with the packet unchanged, past the size cap or when the block cannot grow.
+  bool reserve(int64_t capacity);
+
   uint8_t* data() const { return base(); }
   uint64_t padding() const { return padding_; }
+  // The size of the block (without the padding), whatever the limit is now.
+  int64_t capacity() const { return capacity_; }
   bool isFailed() const { return failed_; }
 
   struct ConstructionTag {};
@@ -53,6 +60,7 @@ class Packet : public ByteBuffer, public std::enable_shared_from_this<Packet> {
   bool grow(int64_t newLimit);
 
   uint64_t padding_;
+  int64_t capacity_ = 0;
   bool failed_ = false;
 };
 

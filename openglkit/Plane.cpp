@@ -28,6 +28,7 @@ void Plane::init(Program* program, ArrayVertexBuffer* positionBuffer, ArrayVerte
   writeTexCoords();
   updatePositions();
 
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &_maxTextureSize);
   setupTextures();
   const uint8_t black[4] = {0, 0, 0, 0};
   const uint8_t grey = 128;
@@ -63,6 +64,12 @@ void Plane::updateVideoTexture(int width, int height, int lineSize, const uint8_
   // the width would crop by an infinite or wrong factor and read past the planes.
   if (width <= 0 || height <= 0 || lineSize <= 0 || lineSize < width) {
     zelvoLog("Dropped a %dx%d picture with line size %d", width, height, lineSize);
+    return;
+  }
+  // GL would refuse the textures but the recorded sizes would still change.
+  if (lineSize > _maxTextureSize || height > _maxTextureSize) {
+    zelvoLog("Dropped a %dx%d picture with line size %d: textures stop at %d", width, height, lineSize,
+             _maxTextureSize);
     return;
   }
   Texture::activeTexture(_unitY);

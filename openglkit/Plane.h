@@ -40,7 +40,8 @@ class Plane : public RenderObject {
   // One decoded 4:2:0 picture: a Y plane of lineSize x height bytes and U, V planes of
   // lineSize / 2 x height / 2, tightly packed at those pitches. The texture spans the
   // whole line; the texture coordinates crop it to width. A line size of 0 or below the
-  // width is refused with a log line and the previous picture stays.
+  // width, or a picture larger than GL's textures, is refused with a log line and the
+  // previous picture stays.
   void updateVideoTexture(int width, int height, int lineSize, const uint8_t* y, float xScale, float yScale,
                           const uint8_t* u, const uint8_t* v);
   // The whole picture becomes one colour (0..255 each); size and crop stay.
@@ -115,6 +116,7 @@ class Plane : public RenderObject {
   // The line size the crop was computed for: a new line size at the same picture size
   // moves the crop too.
   int _lineSize = 0;
+  GLint _maxTextureSize = 0;
   Matrix _colorTransform;
   CameraConfiguration _configuration;
 };

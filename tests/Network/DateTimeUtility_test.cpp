@@ -171,16 +171,32 @@ TEST(DateTimeUtility, SharedOneLivesUntilCleanup) {
   EXPECT_EQ(shared->stringFromDate(date), fresh->stringFromDate(date));  // the old holder still works
 }
 
+TEST(DateTimeUtility, BlankDateStillConvertsAndFormats) {
+  // Frames from a recorder with an unset clock carry the blank DateTime; showing or
+  // converting it must not fail.
+  DateTimeUtility utility(NewYork, "en_US");
+  EXPECT_FALSE(utility.stringFromDateTime(DateTime()).empty());
+  EXPECT_FALSE(utility.stringFromDate(Date()).empty());
+  EXPECT_TRUE(utility.nsdateFromDateTime(DateTime()).isValid());
+  EXPECT_TRUE(utility.dateTimeFromNSDate(utility.nsdateFromDateTime(DateTime())).isBlank());
+}
+
 TEST(DateTimeUtility, UsableFromManyThreads) {
   DateTimeUtility utility(NewYork, "de_DE");
   std::vector<std::thread> threads;
   std::vector<std::string> texts(8);
+  std::vector<int64_t> differences(8);
   for (int i = 0; i < 8; ++i)
     threads.emplace_back([&, i] {
-      for (int k = 0; k < 50; ++k) texts[i] = utility.stringFromDateTime(DateTime(2011, 3, 9, 13, 5, 9));
+      for (int k = 0; k < 50; ++k) {
+        texts[i] = utility.stringFromDateTime(DateTime(2011, 3, 9, 13, 5, 9));
+        differences[i] = utility.differenceFrom(DateTime(2026, 3, 8, 1, 0, 0),
+                                                utility.dateTimeAfterSeconds(7200, DateTime(2026, 3, 8, 1, 0, 0)));
+      }
     });
   for (auto& thread : threads) thread.join();
   for (const std::string& text : texts) EXPECT_EQ(text, "09.03.2011, 13:05:09");
+  for (int64_t difference : differences) EXPECT_EQ(difference, 7200);
 }
 
 }  // namespace

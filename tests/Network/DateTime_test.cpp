@@ -126,30 +126,6 @@ TEST(ValueTypes, WireWordsAreTakenUncheckedWhileSettersCheck) {
   EXPECT_EQ(Time(0xFFFFFFFFu).offsetUTC(), -900);
 }
 
-TEST(ValueTypes, ShortBufferFailsAndLeavesTheCursor) {
-  struct Row {
-    const char* name;
-    std::function<void(ByteBuffer&)> read;
-    int64_t size;
-  } rows[] = {
-      {"Date", [](ByteBuffer& b) { Date().readFrom(b); }, Date::WireSize},
-      {"Time", [](ByteBuffer& b) { Time().readFrom(b); }, Time::WireSize},
-      {"DateTime", [](ByteBuffer& b) { DateTime().readFrom(b); }, DateTime::WireSize},
-      {"Interval", [](ByteBuffer& b) { Interval().readFrom(b); }, Interval::WireSize},
-  };
-  for (const Row& row : rows) {
-    Bytes bytes(static_cast<size_t>(row.size), 1);
-    for (int64_t length = 0; length < row.size; ++length) {
-      auto packet = packetOf(Bytes(bytes.begin(), bytes.begin() + length));
-      EXPECT_THROW(row.read(*packet), ReadError) << row.name << " " << length;
-      EXPECT_EQ(packet->position(), 0) << row.name << " " << length;
-    }
-    auto packet = packetOf(bytes);
-    EXPECT_NO_THROW(row.read(*packet)) << row.name;
-    EXPECT_EQ(packet->position(), row.size) << row.name;
-  }
-}
-
 struct FieldCase {
   const char* name;
   std::function<void()> call;

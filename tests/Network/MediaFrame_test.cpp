@@ -187,18 +187,6 @@ TEST(MediaFrame, FrameThatDoesNotFitTheMessageFails) {
   EXPECT_NO_THROW(readFrame(frameBytes(header, Data, {})));
 }
 
-TEST(MediaFrame, EveryTruncationFailsAndLeavesTheCursor) {
-  Bytes options = optionList({{1, text("Entrance")}, {2, Bytes(24, 'x')}});
-  Bytes whole = frameBytes({}, Data, options);
-  for (size_t length = 0; length < whole.size(); ++length) {
-    auto packet = received(Bytes(whole.begin(), whole.begin() + static_cast<long>(length)));
-    MediaFrame frame;
-    EXPECT_THROW(packet->popObject(frame), ReadError) << length;
-    EXPECT_EQ(packet->position(), Packet::HeaderSize) << length;
-  }
-  EXPECT_EQ(readFrame(whole).title(), "Entrance");
-}
-
 struct OptionCase {
   const char* name;
   Bytes options;

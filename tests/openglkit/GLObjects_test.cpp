@@ -275,5 +275,19 @@ TEST_F(GLObjectsDeathTest, BufferTargetAndUsageOutsideTheListsStop) {
                "\\|\\| usage == GL_DYNAMIC_DRAW \\|\\| usage == GL_STREAM_DRAW");
 }
 
+#ifndef NDEBUG
+TEST_F(GLObjectsDeathTest, ReadingATextureThatIsNotBoundStopsInDebugBuilds) {
+  // glGetTexImage writes the bound texture's whole image: a buffer sized from another
+  // texture could overflow.
+  Texture small, large;
+  small.bind();
+  small.setImage(GL_RGBA, 1, 1, GL_UNSIGNED_BYTE, nullptr);
+  large.bind();
+  large.setImage(GL_RGBA, 64, 64, GL_UNSIGNED_BYTE, nullptr);
+  uint8_t pixel[4];
+  EXPECT_DEATH(small.getImage(GL_RGBA, GL_UNSIGNED_BYTE, pixel), "getImage, openglkit/Texture");
+}
+#endif
+
 }  // namespace
 }  // namespace zelvo

@@ -164,6 +164,7 @@ TEST_P(PlaneRefusedUpload, IsLoggedAndKeepsThePicture) {
   upload(704, 480, 768);
   test::LogCapture log;
   std::vector<uint8_t> bytes(1 << 20, 7);
+  ASSERT_LE(static_cast<size_t>(std::max(c.lineSize, 0)) * std::max(c.height, 0), bytes.size());
   plane.updateVideoTexture(c.width, c.height, c.lineSize, bytes.data(), 1, 1, bytes.data(), bytes.data());
   EXPECT_TRUE(log.contains("line size")) << "a log line names the refusal";
   EXPECT_EQ(plane.textureY().width(), 768);
@@ -177,7 +178,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, PlaneRefusedUpload,
                                          RefusedCase{"LineSizeBelowWidth", 704, 480, 703},
                                          RefusedCase{"NegativeLineSize", 704, 480, -768},
                                          RefusedCase{"ZeroWidth", 0, 480, 768},
-                                         RefusedCase{"ZeroHeight", 704, 0, 768}),
+                                         RefusedCase{"ZeroHeight", 704, 0, 768},
+                                         // Wider than the textures of any GL here (llvmpipe: 16384).
+                                         RefusedCase{"BeyondTheLargestTexture", 65536, 2, 65536}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct FillCase {

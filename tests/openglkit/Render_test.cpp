@@ -120,6 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // Pure red: hue 0, saturation 1, lightness 0.5.
         SettingCase{"RedNeutral", {255, 0, 0}, {}, {255, 0, 0}},
+        // Through the HSL round trip (a brightness too small to show): red comes back red.
+        SettingCase{"RedThroughTheRoundTrip", {255, 0, 0}, {0, 0, 0.0001f, 0}, {255, 0, 0}},
         SettingCase{"RedHueHalf", {255, 0, 0}, {0.5f, 0, 0, 0}, {128, 255, 0}},
         SettingCase{"RedHueMinusHalf", {255, 0, 0}, {-0.5f, 0, 0, 0}, {128, 0, 255}},
         SettingCase{"RedSaturationMinusOne", {255, 0, 0}, {0, -1, 0, 0}, {128, 128, 128}},

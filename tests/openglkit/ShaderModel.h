@@ -27,6 +27,10 @@ inline std::ostream& operator<<(std::ostream& out, const Rgb8& c) {
   return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
 }
 
+struct Yuv8Colour {
+  uint8_t y, u, v;
+};
+
 // BT.601 from limited-range bytes: R = 1.1643 Y + 1.5958 V - 0.870669 and so on, with
 // Y, U, V in 0..1.
 inline Rgb yuvToRgb(uint8_t Y, uint8_t U, uint8_t V) {
@@ -102,6 +106,12 @@ inline Rgb8 toBytes(Rgb c) {
 
 inline Rgb8 expectedPixel(uint8_t Y, uint8_t U, uint8_t V, const CameraConfiguration& c = {}) {
   return toBytes(shade(yuvToRgb(Y, U, V), c));
+}
+
+inline bool near(const Rgb8& a, const Rgb8& b, int tolerance = 1) {
+  for (int i = 0; i < 3; ++i)
+    if (std::abs(a[i] - b[i]) > tolerance) return false;
+  return true;
 }
 
 }  // namespace zelvo::test

@@ -16,9 +16,7 @@
 
 namespace zelvo::test {
 
-struct Yuv8 {
-  uint8_t y, u, v;
-};
+using Yuv8 = Yuv8Colour;
 
 // One solid picture of width x height (line size = width + padding; the padding
 // columns hold padY, to show any that leak past the crop).
@@ -59,11 +57,6 @@ class Pixels {
   std::vector<uint8_t> _bytes;
 };
 
-inline bool near(const Rgb8& a, const Rgb8& b, int tolerance = 1) {
-  for (int i = 0; i < 3; ++i)
-    if (std::abs(a[i] - b[i]) > tolerance) return false;
-  return true;
-}
 
 
 class WallScene {

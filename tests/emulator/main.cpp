@@ -1,0 +1,147 @@
+// zelvo-recorder-emulator: a recorder to run beside the client on this machine.
+//   zelvo-recorder-emulator --port 9000 --user admin:admin --user guest:guest:1
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "emulator/EmulatorExtension.h"
+#include "emulator/RecorderEmulator.h"
+
+using namespace zelvo::emulator;
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void usage() {
+  std::printf(
+      "usage: zelvo-recorder-emulator [options]\n"
+      "  --port N             port to listen on (default 9000; 0 picks a free one)\n"
+      "  --address A          IPv4 address to listen on (default 127.0.0.1)\n"
+      "  --user NAME:PASSWORD[:MASK]\n"
+      "                       a user (repeatable; default admin:admin with every permission)\n"
+      "  --profiles LIST      client profiles served, e.g. 1,2,3 (1 live, 2 playback, 3 setup)\n"
+      "  --video-in N --audio-in N --audio-out N --sensors N --alarms N\n"
+      "                       channel counts announced in the sync reply\n"
+      "  --description TEXT   the system description announced\n"
+      "  --login-code N       answer every login with this code (3 unknown user, 4 bad password...)\n"
+      "  --busy               answer every sync with \"all channels busy\"\n"
+      "  --verbose            print every packet the client sends\n");
+}
+
+bool parseCount(const char* text, uint8_t& out) {
+  char* end = nullptr;
+  long value = std::strtol(text, &end, 10);
+  if (!end || *end || value < 0 || value > 255) return false;
+  out = static_cast<uint8_t>(value);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  RecorderConfig config;
+  bool usersGiven = false;
+  bool verbose = false;
+  long port = 9000;
+  std::string address = "127.0.0.1";
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&]() -> const char* {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "%s needs a value\n", arg.c_str());
+        std::exit(2);
+      }
+      return argv[++i];
+    };
+    bool ok = true;
+    if (arg == "--port") {
+      port = std::strtol(value(), nullptr, 10);
+      ok = port >= 0 && port <= 65535;
+    } else if (arg == "--address") {
+      address = value();
+    } else if (arg == "--user") {
+      std::string spec = value();
+      size_t colon = spec.find(':');
+      ok = colon != std::string::npos && colon > 0;
+      if (ok) {
+        if (!usersGiven) config.users.clear();
+        usersGiven = true;
+        User user{spec.substr(0, colon), spec.substr(colon + 1), 0xFFFFFFFF};
+        size_t second = user.password.rfind(':');
+        if (second != std::string::npos) {
+          user.permissionMask = static_cast<uint32_t>(std::strtoul(user.password.c_str() + second + 1, nullptr, 0));
+          user.password.resize(second);
+        }
+        config.users.push_back(user);
+      }
+    } else if (arg == "--profiles") {
+      config.profiles.clear();
+      std::stringstream list(value());
+      std::string item;
+      while (std::getline(list, item, ','))
+        config.profiles.push_back({static_cast<uint8_t>(std::strtoul(item.c_str(), nullptr, 10)), 1, 0});
+    } else if (arg == "--video-in") {
+      ok = parseCount(value(), config.videoInCount);
+    } else if (arg == "--audio-in") {
+      ok = parseCount(value(), config.audioInCount);
+    } else if (arg == "--audio-out") {
+      ok = parseCount(value(), config.audioOutCount);
+    } else if (arg == "--sensors") {
+      ok = parseCount(value(), config.sensorCount);
+    } else if (arg == "--alarms") {
+      ok = parseCount(value(), config.alarmCount);
+    } else if (arg == "--description") {
+      config.systemDescription = value();
+    } else if (arg == "--login-code") {
+      uint8_t code = 0;
+      ok = parseCount(value(), code);
+      config.loginCode = code;
+    } else if (arg == "--busy") {
+      config.fault = Fault::Busy;
+    } else if (arg == "--verbose") {
+      verbose = true;
+    } else if (arg == "--help" || arg == "-h") {
+      usage();
+      return 0;
+    } else {
+      ok = false;
+    }
+    if (!ok) {
+      std::fprintf(stderr, "bad option: %s\n", arg.c_str());
+      usage();
+      return 2;
+    }
+  }
+
+  RecorderEmulator emulator(config);
+  for (const EmulatorExtension& extension : emulatorExtensions()) extension.install(emulator);
+  emulator.addLoginHook([](Session& session) {
+    std::printf("connection %d: logged in as %s\n", session.index(), session.userName().c_str());
+    std::fflush(stdout);
+  });
+  if (!emulator.start(static_cast<uint16_t>(port), address)) {
+    std::fprintf(stderr, "cannot listen on %s:%ld: %s\n", address.c_str(), port, std::strerror(errno));
+    return 1;
+  }
+  std::printf("zelvo-recorder-emulator listening on %s:%u\n", address.c_str(), emulator.port());
+  std::fflush(stdout);
+
+  std::signal(SIGINT, [](int) { stopRequested = 1; });
+  std::signal(SIGTERM, [](int) { stopRequested = 1; });
+  size_t printed = 0;
+  while (!stopRequested) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (!verbose) continue;
+    std::vector<ReceivedPacket> packets = emulator.received();
+    for (; printed < packets.size(); ++printed)
+      std::printf("connection %d: type %u, %zu bytes\n", packets[printed].connection, packets[printed].type,
+                  packets[printed].payload.size());
+    std::fflush(stdout);
+  }
+  return 0;
+}
