@@ -78,7 +78,7 @@ TEST_F(LiveMedia, H264PicturesArriveWholeAndInOrder) {
     EXPECT_TRUE(CodecTagEquals(codec.chip(), CodecTag3531));
     EXPECT_TRUE(CodecTagEquals(codec.codes[2], CodecTagH264));
   }
-  for (const SeenNotification& seen : log_->all()) EXPECT_TRUE(seen.onMainThread);
+  for (const LoggedNotification& seen : log_->all()) EXPECT_TRUE(seen.onMainThread);
 }
 
 TEST_F(LiveMedia, AudioFramesInTheRecorderLayoutArrive) {

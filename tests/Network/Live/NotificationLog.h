@@ -15,7 +15,7 @@
 
 namespace zelvo::test {
 
-struct SeenNotification {
+struct LoggedNotification {
   Notification notification;
   bool onMainThread = false;
 };
@@ -30,20 +30,20 @@ class NotificationLog {
       });
   }
 
-  std::vector<SeenNotification> all() const {
+  std::vector<LoggedNotification> all() const {
     std::lock_guard lock(mutex_);
     return seen_;
   }
   std::vector<Notification> named(const std::string& name) const {
     std::vector<Notification> result;
-    for (const SeenNotification& s : all())
+    for (const LoggedNotification& s : all())
       if (s.notification.name == name) result.push_back(s.notification);
     return result;
   }
   size_t count(const std::string& name) const { return named(name).size(); }
   std::vector<std::string> names() const {
     std::vector<std::string> result;
-    for (const SeenNotification& s : all()) result.push_back(s.notification.name);
+    for (const LoggedNotification& s : all()) result.push_back(s.notification.name);
     return result;
   }
   bool waitForCount(const std::string& name, size_t n) {
@@ -52,7 +52,7 @@ class NotificationLog {
 
  private:
   mutable std::mutex mutex_;
-  std::vector<SeenNotification> seen_;
+  std::vector<LoggedNotification> seen_;
   std::vector<Observation> observations_;
 };
 

@@ -110,7 +110,7 @@ TEST_F(SetupLoopback, PictureIsDecodedAtItsOffset) {
   EXPECT_EQ((*image)->mime(), "image/png");
   EXPECT_EQ(Bytes((*image)->osdData().begin(), (*image)->osdData().end()), png);
   EXPECT_EQ(delegate_.calls(), (std::vector<std::string>{"setupOSDImageReceived 30"}));
-  for (const SeenNotification& seen : log_.all()) EXPECT_TRUE(seen.onMainThread) << seen.notification.name;
+  for (const LoggedNotification& seen : log_.all()) EXPECT_TRUE(seen.onMainThread) << seen.notification.name;
 }
 
 struct PictureCase {
