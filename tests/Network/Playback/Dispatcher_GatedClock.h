@@ -59,6 +59,10 @@ class GatedPacingClock : public PacingClock {
     std::unique_lock lock(mutex_);
     condition_.wait(lock, [&] { return waiting_ > 0; });
   }
+  bool someoneWaits() const {
+    std::lock_guard lock(mutex_);
+    return waiting_ > 0;
+  }
   void advance(double seconds) {
     std::lock_guard lock(mutex_);
     now_ += seconds;

@@ -7,12 +7,15 @@
 #include <algorithm>
 
 #include "Coordinator_Records.h"
+#include "Dispatcher_GatedClock.h"
+#include "Network/Live/LiveClient.h"
 #include "Network/MediaFrame.h"
 #include "Network/Playback/Calendar.h"
 #include "Network/Playback/EventList.h"
 #include "Network/Playback/SectionList.h"
 #include "Network/Playback/TimeSliceList.h"
 #include "PlaybackClient_Fixture.h"
+#include "emulator/LiveRecorder.h"
 
 namespace zelvo {
 namespace {
@@ -470,6 +473,108 @@ TEST_F(PlaybackControl, ALostConnectionReachesTheMachineOnlyAtTheNextLogin) {
   ASSERT_TRUE(log->waitFor(PlaybackStartedNotification));
   ASSERT_TRUE(log->waitFor(PlaybackPausedWithReasonNotification));
 }
+
+// While five frames wait in the dispatcher the playback's own network thread
+// stops reading; the live connections on the shared thread go on.
+class PlaybackBackPressure : public PlaybackLoopback {
+ protected:
+  std::shared_ptr<PacingClock> clock() override { return gate; }
+  std::shared_ptr<test::playback::GatedPacingClock> gate = std::make_shared<test::playback::GatedPacingClock>(true);
+};
+
+TEST_F(PlaybackBackPressure, ALiveClientKeepsReceivingFramesAndAnsweringKeepAlives) {
+  emulator::LiveRecorder liveRecorder;  // outlives its emulator
+  emulator::RecorderEmulator liveEmulator;
+  liveRecorder.install(liveEmulator);
+  ASSERT_TRUE(liveEmulator.start());
+  auto live = LiveClient::create();
+  const void* liveObject = static_cast<const NetworkClient*>(live.get());
+  int liveFrames = 0, liveLogins = 0;
+  Observation frames(NotificationCenter::defaultCenter(), LiveMediaFrameReceivedNotification, liveObject,
+                     [&](const Notification&) { ++liveFrames; });
+  Observation login(NotificationCenter::defaultCenter(), NetworkLoginSucceedNotification, liveObject,
+                    [&](const Notification&) { ++liveLogins; });
+  live->connectToHost("127.0.0.1", liveEmulator.port(), "admin", "admin");
+  ASSERT_TRUE(test::waitUntil([&] { return liveLogins == 1; }));
+
+  client->play(PlayRequest::playRequestPlay(BitMask32(1), WholeRecording, 1, 1, false));
+  ASSERT_TRUE(log->waitFor(PlaybackStartedNotification));
+  ASSERT_TRUE(test::waitUntil([&] { return gate->someoneWaits(); }));
+
+  live->sendVideoChannelMask(BitMask32(1));
+  ASSERT_TRUE(test::waitUntil([&] { return liveFrames >= 10; }));
+  ASSERT_TRUE(liveEmulator.send(7, {}));
+  auto alive = liveEmulator.waitForPacket(7);
+  ASSERT_TRUE(alive);
+  EXPECT_TRUE(alive->payload.empty());
+  // The playback is still held at its second frame.
+  EXPECT_EQ(log->frameIDs(), (std::vector<uint64_t>{1}));
+
+  gate->openGate();
+  ASSERT_TRUE(log->waitFor(PlaybackPausedWithReasonNotification));
+  EXPECT_EQ(log->frameIDs(), ascending(1, 20));
+  live->disconnect();
+  ASSERT_TRUE(test::waitUntil([&] { return live->isDisconnected(); }));
+}
+
+// What the delegate hears: the recorder's pause reason as passed on, and no
+// frame while stopped.
+class RecordingDelegate : public PlaybackClientDelegate {
+ public:
+  void playbackPausedWithReason(int reason) override {
+    std::lock_guard lock(mutex);
+    reasons.push_back(reason);
+  }
+  void receivedPlaybackMediaFrame(const std::shared_ptr<const MediaFrame>&, const MediaPosition&, bool) override {
+    ++frames;
+  }
+  std::mutex mutex;
+  std::vector<int> reasons;
+  std::atomic<int> frames{0};
+};
+
+struct ReasonCase {
+  const char* name;
+  int32_t fromRecorder;
+  int expected;
+};
+
+class PlaybackPauseReasons : public PlaybackLoopback, public ::testing::WithParamInterface<ReasonCase> {
+ protected:
+  emulator::PlaybackScript script() override {
+    auto s = PlaybackLoopback::script();
+    s.endReason = GetParam().fromRecorder;
+    return s;
+  }
+};
+
+TEST_P(PlaybackPauseReasons, ReachTheDelegateAndTheNotification) {
+  RecordingDelegate delegate;
+  client->setDelegate(&delegate);
+  client->play(PlayRequest::playRequestPlay(BitMask32(1), WholeRecording, 1, 8, false));
+  ASSERT_TRUE(log->waitFor(PlaybackPausedWithReasonNotification));
+  EXPECT_EQ(*log->value<int>(PlaybackPausedWithReasonNotification, 0, PlaybackPauseReasonKey), GetParam().expected);
+  ASSERT_TRUE(waitForState(StoppedByUser));
+  EXPECT_EQ(delegate.frames.load(), 20);
+  {
+    std::lock_guard lock(delegate.mutex);
+    ASSERT_FALSE(delegate.reasons.empty());
+    EXPECT_EQ(delegate.reasons[0], GetParam().expected);
+  }
+  // Stopped by the user now: a stray frame reaches nobody.
+  Bytes payload = bytes(WireBytes().u8(1).u32(1).u32(0).u32(0));
+  const Bytes frame = emulator::live::mediaFrame(emulator::makeRecording(1)[0].frame);
+  payload.insert(payload.end(), frame.begin(), frame.end());
+  ASSERT_TRUE(emulator.send(517, payload));
+  client->requestRecordingCalendar();
+  ASSERT_TRUE(log->waitFor(PlaybackRecordingCalendarReceivedNotification));
+  EXPECT_EQ(delegate.frames.load(), 20);
+  client->setDelegate(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reasons, PlaybackPauseReasons,
+                         ::testing::Values(ReasonCase{"ThreeBecomesTen", 3, 10}, ReasonCase{"SevenStaysSeven", 7, 7}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace zelvo
