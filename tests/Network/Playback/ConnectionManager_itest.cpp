@@ -9,6 +9,8 @@
 
 #include "Network/ConnectionManager.h"
 #include "Network/Playback/PlaybackClient.h"
+#include "PlaybackClient_Fixture.h"
+#include "emulator/PlaybackRecorder.h"
 #include "emulator/RecorderEmulator.h"
 #include "support/Wait.h"
 
@@ -41,6 +43,7 @@ class ConnectionManagerTest : public ::testing::Test {
       client->disconnect();
       test::waitUntil([&] { return client->isDisconnected(); });
     }
+    recorder.reset();
     manager.reset();
   }
   void connect(int mode, std::any key = {}) {
@@ -60,6 +63,7 @@ class ConnectionManagerTest : public ::testing::Test {
   // Stands in for the remote-setup client: it speaks a profile the emulator lists.
   std::shared_ptr<PlaybackClient> stand_in_setup = PlaybackClient::create();
   std::unique_ptr<ConnectionManager> manager = std::make_unique<ConnectionManager>(playback, stand_in_setup);
+  std::unique_ptr<emulator::PlaybackRecorder> recorder;
   std::vector<Observation> observations;
   std::vector<Report> reports;  // main thread only
 };
@@ -195,7 +199,81 @@ TEST_F(ConnectionManagerTest, ModesAndKeysPerClient) {
   EXPECT_TRUE(reports.empty());
 }
 
+// The whole road through the manager: log in, list, play at two speeds, pause
+// and jump.
+TEST_F(ConnectionManagerTest, PlaybackEndToEnd) {
+  using emulator::When;
+  emulator::PlaybackScript script;
+  script.recordingCalendar = {When{2026, 3, 4}};
+  script.eventCalendar = {When{2026, 3, 4}};
+  script.slices = {{1, When{2026, 3, 4, 10, 0, 0}, When{2026, 3, 4, 10, 0, 9}, 1}};
+  script.sections = {1};
+  script.events = {{1, 0, 1, When{2026, 3, 4, 10, 0, 0}, 11, {1, 1, 0}}};
+  script.recording = emulator::makeRecording(20, 1, true);
+  recorder = std::make_unique<emulator::PlaybackRecorder>(emulator, script);
+  test::playback::NotificationLog log(static_cast<const NetworkClient*>(playback.get()));
+
+  connect(ConnectionManager::ConnectionModePlayback);
+  ASSERT_TRUE(waitForReports(1));
+  ASSERT_EQ(reports[0].mode, 2);
+
+  playback->requestRecordingCalendar();
+  playback->requestEventCalendar();
+  playback->requestRecordingTimeSliceList(Date(2026, 3, 4), BitMask32(1));
+  playback->requestRecordingSectionList(Interval::intervalOfDate(Date(2026, 3, 4)), BitMask32(1));
+  playback->requestEventList(EventListRequest::eventListRequestOfDate(Date(2026, 3, 4), 10));
+  for (const char* name : {PlaybackRecordingCalendarReceivedNotification, PlaybackEventCalendarReceivedNotification,
+                           PlaybackRecordingTimeSliceListReceivedNotification,
+                           PlaybackRecordingSectionListReceivedNotification, PlaybackEventListReceivedNotification})
+    ASSERT_TRUE(log.waitFor(name)) << name;
+  const auto events =
+      log.value<std::shared_ptr<const EventList>>(PlaybackEventListReceivedNotification, 0, PlaybackEventListKey);
+  ASSERT_TRUE(events && (*events)->events().size() == 1);
+
+  const Interval whole(DateTime(2026, 3, 4, 10, 0, 0), DateTime(2026, 3, 4, 10, 59, 59));
+  size_t pauses = 0;
+  for (uint32_t speed : {1u, 4u}) {
+    log.clear();
+    playback->play(PlayRequest::playRequestPlay(BitMask32(1), whole, 1, speed, false));
+    ASSERT_TRUE(log.waitFor(PlaybackPausedWithReasonNotification));
+    std::vector<uint64_t> expected;
+    for (uint64_t id = 1; id <= 24; ++id)
+      if (id % 6 != 2) expected.push_back(id);  // the audio frames (not asked for) are not sent
+    EXPECT_EQ(log.frameIDs(), expected) << "speed " << speed;
+    ASSERT_TRUE(test::waitUntil([&] { return playback->stateKey() == "PlaybackStateStoppedByUserKey"; }));
+    // The machine settled the recorder with a pause: its confirmation must be in
+    // before the next play, which it would otherwise end (a calendar answered
+    // after it shows it was read).
+    ASSERT_TRUE(test::waitUntil([&] { return size_t(recorder->pausesConfirmed()) == pauses + 1; }));
+    pauses = size_t(recorder->pausesConfirmed());
+    const size_t calendars = log.count(PlaybackRecordingCalendarReceivedNotification);
+    playback->requestRecordingCalendar();
+    ASSERT_TRUE(log.waitFor(PlaybackRecordingCalendarReceivedNotification, calendars + 1));
+  }
+
+  // Pause in the middle, then jump to the listed event.
+  log.clear();
+  recorder->holdStreamAfter(5);
+  playback->play(PlayRequest::playRequestPlay(BitMask32(1), whole, 1, 4, false));
+  ASSERT_TRUE(test::waitUntil([&] { return log.frameIDs().size() == 5; }));
+  playback->pause();
+  ASSERT_TRUE(log.waitFor(PlaybackPausedWithReasonNotification));
+  EXPECT_EQ(*log.value<int>(PlaybackPausedWithReasonNotification, 0, PlaybackPauseReasonKey), 1);
+  EXPECT_GT(size_t(recorder->pausesConfirmed()), pauses);
+  recorder->holdStreamAfter(std::nullopt);
+  log.clear();
+  playback->play(PlayRequest::playRequestJumpToEvent((*events)->events()[0]));
+  ASSERT_TRUE(log.waitFor(PlaybackStartedNotification));
+  EXPECT_EQ(log.value<MediaPosition>(PlaybackStartedNotification, 0, PlaybackMediaPositionKey),
+            std::optional<MediaPosition>(MediaPosition(1, 1, 0)));
+  ASSERT_TRUE(log.waitFor(PlaybackPausedWithReasonNotification));
+
+  manager->disconnect();
+  ASSERT_TRUE(test::waitUntil([&] { return count(ConnectionManagerDisconnectedNotification) == 1; }));
+}
+
 TEST(ConnectionManagerDeathTest, AnUnknownModeIsAProgrammingError) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
   auto manager = std::make_unique<ConnectionManager>(PlaybackClient::create(), PlaybackClient::create());
   EXPECT_DEATH(manager->connect(4, "127.0.0.1", 1, "a", "b"), "NO");
 }
