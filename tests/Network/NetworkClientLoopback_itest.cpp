@@ -28,8 +28,15 @@ class Loopback : public ::testing::Test {
 
   void TearDown() override {
     if (client) {
+      // Until the notification is delivered the network thread waits for this one.
+      size_t before = observer->count(NetworkDisconnectedNotification);
+      bool connected = !client->isDisconnected();
       client->disconnect();
-      waitUntil([&] { return client->isDisconnected(); });
+      if (connected) waitForDisconnects(before + 1);
+      waitUntil([&] {
+        QCoreApplication::processEvents();
+        return true;
+      });
     }
     observer.reset();
     client.reset();
