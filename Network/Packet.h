@@ -15,7 +15,9 @@
 
 namespace zelvo {
 
-class Packet : public ByteBuffer {
+// A received packet can be held by what was read from it (a media frame keeps
+// its packet so that its data stays valid): shared_from_this() gives that hold.
+class Packet : public ByteBuffer, public std::enable_shared_from_this<Packet> {
  public:
   static constexpr int64_t HeaderSize = 8;
   static constexpr uint16_t Marker = 1559;  // 0x0617, written on every packet, never compared on receipt

@@ -29,12 +29,12 @@ function(zelvo_library name)
   set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
 endfunction()
 
-# zelvo_tests(<folder> LIBS targets... [MAIN gui|core])
+# zelvo_tests(<folder> LIBS targets... [INTEGRATION_LOCK name])
 # tests/<folder>/*_test.cpp      -> <folder>_tests             (label unit)
 # tests/<folder>/*_itest.cpp     -> <folder>_integration_tests (label integration)
 # tests/<folder>/*_guitest.cpp   -> <folder>_gui_tests         (label gui, needs DISPLAY)
 function(zelvo_tests folder)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "INTEGRATION_LOCK" "LIBS" ${ARGN})
   string(TOLOWER ${folder} lower)
   foreach(kind unit integration gui)
     if(kind STREQUAL "unit")
@@ -56,9 +56,16 @@ function(zelvo_tests folder)
       target_compile_options(${target} PRIVATE ${ZELVO_WARNINGS})
       target_link_libraries(${target} PRIVATE ${ARG_LIBS} ${main} zelvo_test_support GTest::gtest GTest::gmock)
       set_target_properties(${target} PROPERTIES AUTOMOC ON AUTORCC ON)
+      set(properties LABELS ${kind} TIMEOUT 300)
+      # Integration tests that share one real peer (the audio server's one sink)
+      # must not run at the same time as each other.
+      if(kind STREQUAL "integration" AND ARG_INTEGRATION_LOCK)
+        list(APPEND properties RESOURCE_LOCK ${ARG_INTEGRATION_LOCK})
+      endif()
       gtest_discover_tests(${target}
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES LABELS ${kind} TIMEOUT 300
+        NO_PRETTY_VALUES
+        PROPERTIES ${properties}
         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
     endif()
   endforeach()

@@ -1,0 +1,242 @@
+#include "Decoder/VideoDecoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/log.h>
+#include <libswscale/swscale.h>
+}
+
+#include <cstdarg>
+#include <cstring>
+#include <mutex>
+
+#include "Decoder/H264Payload.h"
+#include "Foundation/Assert.h"
+#include "Foundation/Log.h"
+
+namespace zelvo {
+
+namespace {
+
+std::atomic<uint64_t> copies{0};
+
+// The library's complaints about damaged streams go to our log, errors only.
+void libraryLog(void*, int level, const char* format, va_list args) {
+  if (level > AV_LOG_ERROR) return;
+  char line[512];
+  std::vsnprintf(line, sizeof line, format, args);
+  size_t n = std::strlen(line);
+  while (n > 0 && line[n - 1] == '\n') line[--n] = '\0';
+  zelvoLog("libavcodec: %s", line);
+}
+
+constexpr size_t kInitialInput = 256 * 1024;
+
+// Ends the queues of released decoders. Lives as long as the process.
+SerialQueue& reaper() {
+  static SerialQueue* queue = new SerialQueue("com.ostrel-security.decoder.reaper");
+  return *queue;
+}
+
+}  // namespace
+
+uint64_t VideoDecoder::compressedCopies() { return copies.load(); }
+
+std::shared_ptr<VideoDecoder> VideoDecoder::create(std::shared_ptr<PacingClock> clock) {
+  return std::make_shared<VideoDecoder>(ConstructionTag{}, std::move(clock));
+}
+
+VideoDecoder::VideoDecoder(ConstructionTag, std::shared_ptr<PacingClock> clock)
+    : queue_(std::make_shared<SerialQueue>(QueueLabel)), syncher_(std::move(clock)) {
+  static std::once_flag logging;
+  std::call_once(logging, [] { av_log_set_callback(libraryLog); });
+
+  // AV_CODEC_ID_H264: the old numeric id names another codec in this library.
+  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+  ZELVO_ASSERT(codec);
+  codec_ = codec;
+  context_ = avcodec_alloc_context3(codec_);
+  ZELVO_ASSERT(context_);
+  // One thread: frame threads would hold pictures back by several frames.
+  context_->thread_count = 1;
+  const int err = avcodec_open2(context_, codec_, nullptr);
+  ZELVO_ASSERT(err == 0);
+  AVFrame* picture = av_frame_alloc();
+  ZELVO_ASSERT(picture);
+  picture_ = picture;
+  received_ = av_frame_alloc();
+  ZELVO_ASSERT(received_);
+  packet_ = av_packet_alloc();
+  ZELVO_ASSERT(packet_);
+  input_ = av_buffer_alloc(kInitialInput + AV_INPUT_BUFFER_PADDING_SIZE);
+  ZELVO_ASSERT(input_);
+  shown_ = picture_;
+  syncher_.setRealtime(true);
+}
+
+VideoDecoder::~VideoDecoder() {
+  av_packet_free(&packet_);
+  av_buffer_unref(&input_);
+  av_frame_free(&picture_);
+  av_frame_free(&received_);
+  av_frame_free(&converted_);
+  sws_freeContext(scaler_);
+  avcodec_free_context(&context_);
+  // The queue may be blocked in a hop to the main thread right now (an audio
+  // block queued behind the last frame), and this may be the main thread, which
+  // must never wait for it. Ending a queue waits for its thread, so the queue is
+  // handed to a reaper that does the waiting.
+  reaper().async([queue = std::move(queue_)]() mutable { queue.reset(); });
+}
+
+void VideoDecoder::reset() { syncher_.reset(AVSynchronizer::VideoClock); }
+
+DecodedVideoFrame VideoDecoder::result(bool gotPicture) const {
+  DecodedVideoFrame r;
+  const AVFrame* shown = gotPicture ? shown_ : nullptr;
+  r.width = static_cast<uint16_t>(shown ? shown->width : context_->width);
+  r.height = static_cast<uint16_t>(shown ? shown->height : context_->height);
+  r.picture = shown_;
+  r.gotPicture = gotPicture;
+  return r;
+}
+
+DecodedVideoFrame VideoDecoder::decodePayload(std::span<const uint8_t> payload, bool hasCodecInfo, uint32_t vendor,
+                                              uint32_t chip, uint16_t syncIndex) {
+  std::optional<H264Payload> range = H264Payload::locate(payload, hasCodecInfo, vendor, chip);
+  if (!range) {
+    zelvoLog("Video frame %u dropped: its prefix does not fit its %zu bytes of data", syncIndex, payload.size());
+    zelvoLog("GOT PICTURE FAILURE! %d", syncIndex);
+    return result(false);
+  }
+
+  // One copy into our own padded buffer, which the packet references, so the
+  // library takes it without a copy of its own.
+  const size_t need = size_t{range->size} + AV_INPUT_BUFFER_PADDING_SIZE;
+  if (static_cast<size_t>(input_->size) < need || !av_buffer_is_writable(input_)) {
+    const size_t held = static_cast<size_t>(input_->size);
+    const size_t capacity = held >= need ? held : std::max(need, held * 2);
+    AVBufferRef* fresh = av_buffer_alloc(capacity);
+    if (!fresh) {
+      zelvoLog("Video frame %u dropped: no memory for %zu bytes", syncIndex, need);
+      return result(false);
+    }
+    av_buffer_unref(&input_);
+    input_ = fresh;
+  }
+  std::memcpy(input_->data, payload.data() + range->offset, range->size);
+  std::memset(input_->data + range->size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+  copies.fetch_add(1, std::memory_order_relaxed);
+
+  packet_->buf = av_buffer_ref(input_);
+  packet_->data = input_->data;
+  packet_->size = static_cast<int>(range->size);
+  bool got = false;
+  if (packet_->buf) {
+    int sent = avcodec_send_packet(context_, packet_);
+    while (sent == AVERROR(EAGAIN)) {  // pictures still waiting: take them, then send again
+      while (avcodec_receive_frame(context_, received_) == 0) {
+        av_frame_unref(picture_);
+        av_frame_move_ref(picture_, received_);
+        got = true;
+      }
+      sent = avcodec_send_packet(context_, packet_);
+    }
+    if (sent >= 0) {
+      while (avcodec_receive_frame(context_, received_) == 0) {
+        av_frame_unref(picture_);
+        av_frame_move_ref(picture_, received_);
+        got = true;
+      }
+    }
+  }
+  av_packet_unref(packet_);
+
+  if (got) {
+    shown_ = toPlanar420(picture_);
+    got = shown_ != nullptr;
+    if (!shown_) shown_ = picture_;
+  }
+  if (!got) zelvoLog("GOT PICTURE FAILURE! %d", syncIndex);
+  return result(got);
+}
+
+AVFrame* VideoDecoder::toPlanar420(AVFrame* picture) {
+  const bool planar420 = picture->format == AV_PIX_FMT_YUV420P || picture->format == AV_PIX_FMT_YUVJ420P;
+  if (planar420 && picture->linesize[1] * 2 == picture->linesize[0] && picture->linesize[2] == picture->linesize[1])
+    return picture;
+
+  const int width = picture->width, height = picture->height;
+  if (width <= 0 || height <= 0) return nullptr;
+  if (!converted_ || converted_->width != width || converted_->height != height) {
+    av_frame_free(&converted_);
+    converted_ = av_frame_alloc();
+    if (!converted_) return nullptr;
+    converted_->width = width;
+    converted_->height = height;
+    converted_->format = AV_PIX_FMT_YUV420P;
+    const int luma = FFALIGN(width, 64), chroma = luma / 2;
+    const int chromaHeight = (height + 1) / 2;
+    converted_->buf[0] = av_buffer_alloc(static_cast<size_t>(luma) * height +
+                                         2 * static_cast<size_t>(chroma) * chromaHeight + 64);
+    if (!converted_->buf[0]) {
+      av_frame_free(&converted_);
+      return nullptr;
+    }
+    uint8_t* base = converted_->buf[0]->data;
+    converted_->data[0] = base;
+    converted_->data[1] = base + static_cast<size_t>(luma) * height;
+    converted_->data[2] = converted_->data[1] + static_cast<size_t>(chroma) * chromaHeight;
+    converted_->linesize[0] = luma;
+    converted_->linesize[1] = chroma;
+    converted_->linesize[2] = chroma;
+  }
+  scaler_ = sws_getCachedContext(scaler_, width, height, static_cast<AVPixelFormat>(picture->format), width, height,
+                                 AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr);
+  if (!scaler_) return nullptr;
+  sws_scale(scaler_, picture->data, picture->linesize, 0, height, converted_->data, converted_->linesize);
+  return converted_;
+}
+
+bool VideoDecoder::admit(size_t bytes) {
+  if (pendingFrames_.load() >= MaxBacklogFrames || pendingBytes_.load() + bytes > MaxBacklogBytes) {
+    if (!dropping_)
+      zelvoLog("Decoder queue full (%zu frames, %zu bytes waiting): video frames dropped", pendingFrames_.load(),
+               pendingBytes_.load());
+    dropping_ = true;
+    return false;
+  }
+  dropping_ = false;
+  pendingFrames_.fetch_add(1);
+  pendingBytes_.fetch_add(bytes);
+  return true;
+}
+
+DecodedVideoFrame VideoDecoder::decodeMediaFrame(const MediaFrame& frame) {
+  CodecInfo codec;
+  const bool hasCodecInfo = frame.getCodecInfo(&codec);
+  std::span<const uint8_t> payload;
+  if (frame.data()) payload = std::span<const uint8_t>(frame.data(), frame.mediaDataSize());
+  return decodePayload(payload, hasCodecInfo, codec.vendor(), codec.chip(), frame.syncIndex());
+}
+
+void VideoDecoder::asyncDecodeMediaFrame(const MediaFrame& frame, CompletionHandler handler) {
+  if (!admit(frame.mediaDataSize())) return;
+  queue_->async([self = shared_from_this(), frame, handler = std::move(handler)] { self->runPaced(frame, handler); });
+}
+
+void VideoDecoder::runPaced(const MediaFrame& frame, const CompletionHandler& handler) {
+  const size_t behind = pendingFrames_.fetch_sub(1) - 1;
+  pendingBytes_.fetch_sub(frame.mediaDataSize());
+  // A long queue is worked off without waiting until it is empty again; the
+  // frames keep their order and none is dropped for it.
+  if (behind > PacingBacklog) draining_ = true;
+  const double delay = syncher_.delayFromCurrent(frame, AVSynchronizer::Speedx1, 1);
+  if (delay > 0.0 && !draining_) syncher_.waitForInterval(delay);
+  if (behind == 0) draining_ = false;
+  if (handler) handler(decodeMediaFrame(frame));
+  syncher_.updateSync(frame, false, 43200.0);
+}
+
+}  // namespace zelvo

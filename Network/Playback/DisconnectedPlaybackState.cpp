@@ -1,0 +1,7 @@
+#include "Network/Playback/DisconnectedPlaybackState.h"
+
+namespace zelvo {
+
+void DisconnectedPlaybackState::triggerDisconnected() {}
+
+}  // namespace zelvo

@@ -1,0 +1,8 @@
+#include "Network/Playback/PlayingState.h"
+
+namespace zelvo {
+
+void PlayingState::triggerConnected() {}
+void PlayingState::triggerDisconnected() {}
+
+}  // namespace zelvo

@@ -1,0 +1,7 @@
+#include "openglkit/FragmentShader.h"
+
+namespace zelvo {
+
+FragmentShader::~FragmentShader() = default;
+
+}  // namespace zelvo

@@ -1,0 +1,34 @@
+#include "openglkit/FrameBuffer.h"
+
+#include <atomic>
+
+#include "openglkit/RenderBuffer.h"
+#include "openglkit/Texture.h"
+
+namespace zelvo {
+
+namespace {
+std::atomic<GLuint> hostFramebuffer{0};
+}
+
+FrameBuffer::FrameBuffer() { glGenFramebuffers(1, &_name); }
+
+FrameBuffer::~FrameBuffer() { glDeleteFramebuffers(1, &_name); }
+
+void FrameBuffer::bind() { glBindFramebuffer(GL_FRAMEBUFFER, _name); }
+
+void FrameBuffer::unbind() { glBindFramebuffer(GL_FRAMEBUFFER, hostFramebuffer.load()); }
+
+void FrameBuffer::setDefaultFramebuffer(GLuint framebuffer) { hostFramebuffer.store(framebuffer); }
+
+GLuint FrameBuffer::defaultFramebuffer() { return hostFramebuffer.load(); }
+
+void FrameBuffer::attachTexture(GLenum attachment, const Texture& texture) {
+  glFramebufferTexture2D(GL_FRAMEBUFFER, attachment, GL_TEXTURE_2D, texture.name(), 0);
+}
+
+void FrameBuffer::attachRenderBuffer(GLenum attachment, const RenderBuffer& renderBuffer) {
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, renderBuffer.name());
+}
+
+}  // namespace zelvo

@@ -1,0 +1,83 @@
+#pragma once
+// The video layer of the wall: a fixed number of planes laid out d x d per page, with
+// one camera that frames exactly the page holding the selected plane. Pages behind
+// stay in the scene and are cut off by the far plane, so a new layout or page only
+// moves tiles and the camera. Also renders single tiles off screen for snapshots.
+// GL thread only; construct and destroy with the context current.
+
+#include <memory>
+
+#include "openglkit/ArrayVertexBuffer.h"
+#include "openglkit/Camera.h"
+#include "openglkit/CameraConfiguration.h"
+#include "openglkit/Matrix.h"
+#include "openglkit/OpenGL.h"
+#include "openglkit/Plane.h"
+#include "openglkit/PlanePosition.h"
+#include "openglkit/PlaneSnapshotUtil.h"
+#include "openglkit/Program.h"
+#include "openglkit/RenderObject.h"
+#include "openglkit/RgbaImage.h"
+
+namespace zelvo {
+
+class FrameBuffer;
+
+class MultiDivisionPlane : public RenderObject {
+ public:
+  // The largest number of divisions per side of a layout.
+  static constexpr int maximumDivisions = 8;
+
+  explicit MultiDivisionPlane(int planeCount);
+  virtual ~MultiDivisionPlane();
+
+  // False when the video program does not build; the wall must not be used then.
+  bool init(GLenum unitY, GLenum unitU, GLenum unitV, GLenum snapshotUnit, float width, float height);
+  bool loadProgram();
+  void setYuvToRgb();
+
+  int planeCount() const { return _planeCount; }
+  // Places every plane for divisions d (1 to 8) and frames the page of selected.
+  void setLayout(int selected, int divisions);
+  void setPlanePosition(int plane, int divisions, int page);
+  void setViewSize(float width, float height);
+  void setKeepAspectRatio(bool keep);
+
+  void updateVideoTexture(int plane, int width, int height, int lineSize, const uint8_t* y, float xScale,
+                          float yScale, const uint8_t* u, const uint8_t* v);
+  void clearPlane(int plane, int red, int green, int blue);
+  void clearAllPlanes(int red, int green, int blue);
+  bool isFront(int plane) const;
+  PlanePosition planePosition(int plane) const;
+  RgbaImage snapshot(int plane);
+  void setConfiguration(int plane, const CameraConfiguration& configuration);
+  CameraConfiguration getConfiguration(int plane) const;
+
+  bool update(float time) override;
+  void render() override;
+  // Draws one plane alone into target at the picture's size; leaves target bound and
+  // the viewport at that size.
+  void renderPlaneOffscreen(int plane, FrameBuffer& target);
+
+  const Plane& plane(int plane) const;
+  const Camera& camera() const { return _camera; }
+  const Matrix& yuvToRgb() const { return _yuvToRgb; }
+  Program* program() const { return _program.get(); }
+
+ private:
+  void setupBuffers();
+  void frameDivisions(int divisions);
+  static void framePlane(Camera& camera, const Plane& plane);
+  void setupDraw(const Camera& camera);
+
+  std::unique_ptr<Program> _program;
+  ArrayVertexBuffer _positionBuffer;
+  ArrayVertexBuffer _texCoordBuffer;
+  int _planeCount;
+  std::unique_ptr<Plane[]> _planes;
+  Camera _camera;
+  Matrix _yuvToRgb;
+  PlaneSnapshotUtil _snapshotUtil;
+};
+
+}  // namespace zelvo

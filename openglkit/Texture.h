@@ -1,0 +1,42 @@
+#pragma once
+// One 2D texture. _width and _height record the size given to the last setImage
+// (0 x 0 until then); updateImage checks its region against them.
+
+#include "openglkit/OpenGL.h"
+#include "openglkit/OpenGLESObject.h"
+
+namespace zelvo {
+
+class Texture : public OpenGLESObject {
+ public:
+  Texture();
+  ~Texture();
+
+  void bind() override;
+  GLuint name() const { return _name; }
+  int width() const { return _width; }
+  int height() const { return _height; }
+
+  static void activeTexture(GLenum unit);
+  // GL_TEXTURE0 .. GL_TEXTURE8 -> 0 .. 8 (the value for a sampler uniform), else -1.
+  static int unitIndex(GLenum unit);
+
+  // Acts on the texture bound to GL_TEXTURE_2D on the active unit. pixels may be null.
+  void setImage(GLenum format, int width, int height, GLenum type, const void* pixels);
+  void setImage(GLint internalFormat, GLenum format, int width, int height, GLenum type, const void* pixels);
+  void updateImage(GLenum format, int xoffset, int yoffset, int width, int height, GLenum type,
+                   const void* pixels);
+  // pixels must hold the whole level-0 image of this texture, which must be the bound one.
+  void getImage(GLenum format, GLenum type, void* pixels);
+  void setFilter(GLenum minification, GLenum magnification);
+  void setWrapMode(GLenum s, GLenum t);
+  void setWrapMode(GLenum mode) { setWrapMode(mode, mode); }
+  void setParameter(GLenum pname, GLint value);
+
+ private:
+  GLuint _name = 0;
+  int _width = 0;
+  int _height = 0;
+};
+
+}  // namespace zelvo

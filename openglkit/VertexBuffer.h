@@ -1,0 +1,29 @@
+#pragma once
+// One buffer object for vertex data (GL_ARRAY_BUFFER) or indices (GL_ELEMENT_ARRAY_BUFFER).
+
+#include "openglkit/OpenGL.h"
+#include "openglkit/OpenGLESObject.h"
+
+namespace zelvo {
+
+class VertexBuffer : public OpenGLESObject {
+ public:
+  explicit VertexBuffer(GLenum target);
+  virtual ~VertexBuffer();
+
+  void bind() override;
+  GLuint name() const { return _name; }
+  GLenum target() const { return _target; }
+
+  // These act on the buffer bound to target.
+  void setData(GLsizeiptr size, const void* data, GLenum usage);
+  void updateData(GLintptr offset, GLsizeiptr size, const void* data);
+  void attributePointer(GLuint location, GLint components, GLenum type, GLboolean normalized, GLsizei stride,
+                        const void* pointer);
+
+ private:
+  GLuint _name = 0;
+  GLenum _target;
+};
+
+}  // namespace zelvo

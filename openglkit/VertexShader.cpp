@@ -1,0 +1,7 @@
+#include "openglkit/VertexShader.h"
+
+namespace zelvo {
+
+VertexShader::~VertexShader() = default;
+
+}  // namespace zelvo
