@@ -15,20 +15,20 @@ uint32_t AudioDecoder::tag(const char (&text)[5]) {
 }
 
 int AudioDecoder::decode(std::span<const uint8_t> frame, uint32_t chipCode, std::span<int16_t> result) {
-  if (chipCode == tag("I320")) return Hr320Decoder::decode(frame, result);
-  if (chipCode == tag("816x")) return DM816xDecoder::decode(frame, result);
+  if (CodecTagEquals(chipCode, CodecTagI320)) return Hr320Decoder::decode(frame, result);
+  if (CodecTagEquals(chipCode, CodecTag816x)) return DM816xDecoder::decode(frame, result);
   return Hi3511Decoder::decode(frame, result);
 }
 
 int AudioDecoder::sampleRate(uint32_t chipCode) {
-  if (chipCode == tag("816x")) return 16000;
-  if (chipCode == tag("3531")) return 32000;
+  if (CodecTagEquals(chipCode, CodecTag816x)) return 16000;
+  if (CodecTagEquals(chipCode, CodecTag3531)) return 32000;
   return 8000;
 }
 
 size_t AudioDecoder::headerSize(uint32_t chipCode) {
-  if (chipCode == tag("I320")) return Hr320Decoder::HeaderSize;
-  if (chipCode == tag("816x")) return DM816xDecoder::HeaderSize;
+  if (CodecTagEquals(chipCode, CodecTagI320)) return Hr320Decoder::HeaderSize;
+  if (CodecTagEquals(chipCode, CodecTag816x)) return DM816xDecoder::HeaderSize;
   return Hi3511Decoder::HeaderSize;
 }
 

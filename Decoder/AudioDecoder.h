@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "Network/CodecInfo.h"
+
 namespace zelvo {
 
 class AudioDecoder {
@@ -14,6 +16,10 @@ class AudioDecoder {
   // The chip code is field 1 of the codec information, its four bytes as they
   // came from the wire. Returns the bytes of PCM written; 0 when the frame holds
   // no codes or its PCM would not fit the result (then nothing is written).
+  static int decode(std::span<const uint8_t> frame, const CodecInfo& codec, std::span<int16_t> result) {
+    return decode(frame, codec.chip(), result);
+  }
+  static int sampleRate(const CodecInfo& codec) { return sampleRate(codec.chip()); }
   static int decode(std::span<const uint8_t> frame, uint32_t chipCode, std::span<int16_t> result);
   static int sampleRate(uint32_t chipCode);
   // Header bytes before the codes in the chip's layout.

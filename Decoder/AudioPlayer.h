@@ -16,6 +16,7 @@
 
 #include "Decoder/AudioOutput.h"
 #include "Decoder/CircularByteQueue.h"
+#include "Network/CodecInfo.h"
 
 namespace zelvo {
 
@@ -37,6 +38,9 @@ class AudioPlayer {
 
   // The chip code is field 1 of the frame's codec information.
   void play(std::span<const uint8_t> frame, uint32_t chipCode);
+  void play(const uint8_t* frame, int length, const CodecInfo& codec) {
+    play(std::span<const uint8_t>(frame, frame && length > 0 ? static_cast<size_t>(length) : 0), codec.chip());
+  }
   // When playing: stops the output at once, empties the store and primes again.
   // When not playing: nothing.
   void stop();

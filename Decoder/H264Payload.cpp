@@ -1,26 +1,20 @@
 #include "Decoder/H264Payload.h"
 
-#include <cstring>
+#include "Network/CodecInfo.h"
 
 namespace zelvo {
-
-namespace {
-
-bool tagEquals(uint32_t code, const char* tag) { return std::memcmp(&code, tag, 4) == 0; }
-
-}  // namespace
 
 std::optional<H264Payload> H264Payload::locate(std::span<const uint8_t> payload, bool hasCodecInfo, uint32_t vendor,
                                                uint32_t chip) {
   const uint64_t total = payload.size();
   uint64_t offset, size;
-  if (!hasCodecInfo || (tagEquals(vendor, "HiSi") && !tagEquals(chip, "3531"))) {
+  if (!hasCodecInfo || (CodecTagEquals(vendor, CodecTagHiSi) && !CodecTagEquals(chip, CodecTag3531))) {
     if (total < 4) return std::nullopt;
     const uint64_t n = payload[0] | (payload[1] << 8) | (payload[2] << 16) | (uint64_t(payload[3]) << 24);
     offset = 4 * n + 4;
     if (offset >= total) return std::nullopt;
     size = total - offset;
-  } else if (tagEquals(chip, "I320")) {
+  } else if (CodecTagEquals(chip, CodecTagI320)) {
     if (total < 20) return std::nullopt;
     const uint64_t b5 = payload[5], b6 = payload[6];
     const uint64_t m = (b6 & 3) ? ((b5 << 8) + (b6 & 0xFC)) + 4 : (b5 << 8) + b6;

@@ -33,6 +33,12 @@ void libraryLog(void*, int level, const char* format, va_list args) {
 
 constexpr size_t kInitialInput = 256 * 1024;
 
+// Ends the queues of released decoders. Lives as long as the process.
+SerialQueue& reaper() {
+  static SerialQueue* queue = new SerialQueue("com.ostrel-security.decoder.reaper");
+  return *queue;
+}
+
 }  // namespace
 
 uint64_t VideoDecoder::compressedCopies() { return copies.load(); }
@@ -46,16 +52,19 @@ VideoDecoder::VideoDecoder(ConstructionTag, std::shared_ptr<PacingClock> clock)
   static std::once_flag logging;
   std::call_once(logging, [] { av_log_set_callback(libraryLog); });
 
-  codec_ = avcodec_find_decoder(AV_CODEC_ID_H264);
-  ZELVO_ASSERT(codec_);
+  // AV_CODEC_ID_H264: the old numeric id names another codec in this library.
+  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+  ZELVO_ASSERT(codec);
+  codec_ = codec;
   context_ = avcodec_alloc_context3(codec_);
   ZELVO_ASSERT(context_);
   // One thread: frame threads would hold pictures back by several frames.
   context_->thread_count = 1;
   const int err = avcodec_open2(context_, codec_, nullptr);
   ZELVO_ASSERT(err == 0);
-  picture_ = av_frame_alloc();
-  ZELVO_ASSERT(picture_);
+  AVFrame* picture = av_frame_alloc();
+  ZELVO_ASSERT(picture);
+  picture_ = picture;
   received_ = av_frame_alloc();
   ZELVO_ASSERT(received_);
   packet_ = av_packet_alloc();
@@ -75,11 +84,10 @@ VideoDecoder::~VideoDecoder() {
   sws_freeContext(scaler_);
   avcodec_free_context(&context_);
   // The queue may be blocked in a hop to the main thread right now (an audio
-  // block queued behind the last frame), and this may be the main thread: hand
-  // the queue's last reference to the queue itself, so that it ends on its own
-  // thread and nobody here waits for it.
-  SerialQueue* queue = queue_.get();
-  queue->async([last = std::move(queue_)]() mutable { last.reset(); });
+  // block queued behind the last frame), and this may be the main thread, which
+  // must never wait for it. Ending a queue waits for its thread, so the queue is
+  // handed to a reaper that does the waiting.
+  reaper().async([queue = std::move(queue_)]() mutable { queue.reset(); });
 }
 
 void VideoDecoder::reset() { syncher_.reset(AVSynchronizer::VideoClock); }
@@ -107,15 +115,15 @@ DecodedVideoFrame VideoDecoder::decodePayload(std::span<const uint8_t> payload, 
   // library takes it without a copy of its own.
   const size_t need = size_t{range->size} + AV_INPUT_BUFFER_PADDING_SIZE;
   if (static_cast<size_t>(input_->size) < need || !av_buffer_is_writable(input_)) {
-    const size_t capacity = std::max(need, static_cast<size_t>(input_->size) * 2);
-    av_buffer_unref(&input_);
-    input_ = av_buffer_alloc(capacity);
-    if (!input_) {
-      input_ = av_buffer_alloc(kInitialInput + AV_INPUT_BUFFER_PADDING_SIZE);
-      ZELVO_ASSERT(input_);
+    const size_t held = static_cast<size_t>(input_->size);
+    const size_t capacity = held >= need ? held : std::max(need, held * 2);
+    AVBufferRef* fresh = av_buffer_alloc(capacity);
+    if (!fresh) {
       zelvoLog("Video frame %u dropped: no memory for %zu bytes", syncIndex, need);
       return result(false);
     }
+    av_buffer_unref(&input_);
+    input_ = fresh;
   }
   std::memcpy(input_->data, payload.data() + range->offset, range->size);
   std::memset(input_->data + range->size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
@@ -205,15 +213,30 @@ bool VideoDecoder::admit(size_t bytes) {
   return true;
 }
 
-void VideoDecoder::runPaced(const PacedFrame& frame, const std::function<void()>& decodeAndHandle) {
+DecodedVideoFrame VideoDecoder::decodeMediaFrame(const MediaFrame& frame) {
+  CodecInfo codec;
+  const bool hasCodecInfo = frame.getCodecInfo(&codec);
+  std::span<const uint8_t> payload;
+  if (frame.data()) payload = std::span<const uint8_t>(frame.data(), frame.mediaDataSize());
+  return decodePayload(payload, hasCodecInfo, codec.vendor(), codec.chip(), frame.syncIndex());
+}
+
+void VideoDecoder::asyncDecodeMediaFrame(const MediaFrame& frame, CompletionHandler handler) {
+  if (!admit(frame.mediaDataSize())) return;
+  queue_->async([self = shared_from_this(), frame, handler = std::move(handler)] { self->runPaced(frame, handler); });
+}
+
+void VideoDecoder::runPaced(const MediaFrame& frame, const CompletionHandler& handler) {
   const size_t behind = pendingFrames_.fetch_sub(1) - 1;
-  pendingBytes_.fetch_sub(frame.bytes);
+  pendingBytes_.fetch_sub(frame.mediaDataSize());
+  // A long queue is worked off without waiting until it is empty again; the
+  // frames keep their order and none is dropped for it.
   if (behind > PacingBacklog) draining_ = true;
-  const double delay = syncher_.delayFromCurrent(frame.timeStamp, frame.timeStampScale, 1, 1);
+  const double delay = syncher_.delayFromCurrent(frame, AVSynchronizer::Speedx1, 1);
   if (delay > 0.0 && !draining_) syncher_.waitForInterval(delay);
   if (behind == 0) draining_ = false;
-  decodeAndHandle();
-  syncher_.updateSync(frame.type, frame.timeStamp, frame.timeStampScale, false, 43200.0);
+  if (handler) handler(decodeMediaFrame(frame));
+  syncher_.updateSync(frame, false, 43200.0);
 }
 
 }  // namespace zelvo

@@ -16,6 +16,7 @@
 #include <span>
 
 #include "Foundation/SerialQueue.h"
+#include "Network/MediaFrame.h"
 #include "Network/Playback/AVSynchronizer.h"
 
 struct AVCodec;
@@ -53,9 +54,19 @@ class VideoDecoder : public std::enable_shared_from_this<VideoDecoder> {
   VideoDecoder(const VideoDecoder&) = delete;
   VideoDecoder& operator=(const VideoDecoder&) = delete;
 
+  using CompletionHandler = std::function<void(DecodedVideoFrame)>;
+
   // Decodes on the caller's thread: only from the decoder's queue, or where no
-  // other decode of this decoder can run. payload is the frame's media data;
-  // vendor and chip are fields 0 and 1 of its codec information.
+  // other decode of this decoder can run.
+  DecodedVideoFrame decodeMediaFrame(const MediaFrame& frame);
+  // Queues the frame on the decoder's queue, where it is paced, decoded and handed
+  // to the handler (on that queue; the picture is valid only until the handler
+  // returns). Returns at once. A frame that finds the queue over its bound is
+  // dropped with a log line and the handler is not called.
+  void asyncDecodeMediaFrame(const MediaFrame& frame, CompletionHandler handler);
+
+  // decodeMediaFrame on the payload itself: vendor and chip are fields 0 and 1 of
+  // the frame's codec information.
   DecodedVideoFrame decodePayload(std::span<const uint8_t> payload, bool hasCodecInfo, uint32_t vendor,
                                   uint32_t chip, uint16_t syncIndex);
 
@@ -75,18 +86,9 @@ class VideoDecoder : public std::enable_shared_from_this<VideoDecoder> {
   struct ConstructionTag {};
   VideoDecoder(ConstructionTag, std::shared_ptr<PacingClock> clock);
 
- protected:
-  // The paced decode of one frame, on the queue. decode runs the library.
-  struct PacedFrame {
-    uint64_t timeStamp;
-    uint32_t timeStampScale;
-    int type;
-    size_t bytes;
-  };
-  bool admit(size_t bytes);
-  void runPaced(const PacedFrame& frame, const std::function<void()>& decodeAndHandle);
-
  private:
+  bool admit(size_t bytes);
+  void runPaced(const MediaFrame& frame, const CompletionHandler& handler);
   DecodedVideoFrame result(bool gotPicture) const;
   AVFrame* toPlanar420(AVFrame* picture);
 

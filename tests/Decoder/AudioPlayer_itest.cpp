@@ -100,10 +100,15 @@ TEST_P(AudioPlayerEndToEnd, PlaysTheToneThenSilence) {
 
   MonitorRecording recording;
   ASSERT_TRUE(recording.started());
-  AudioPlayer player(96000, std::make_unique<QtAudioOutput>());
+  auto output = std::make_unique<QtAudioOutput>();
+  QtAudioOutput* sink = output.get();
+  AudioPlayer player(96000, std::move(output));
   player.adjustGain(gain);
   for (const auto& frame : frames) player.play(frame, AudioDecoder::tag("3511"));
   ASSERT_TRUE(player.isPlaying());
+  // The sink holds no more than the three buffers the latency bound counts on.
+  EXPECT_GT(sink->grantedBufferBytes(), 0u);
+  EXPECT_LE(sink->grantedBufferBytes(), 3u * player.bufferSize());
 
   // The store drains; the tone must then be followed by at least 0.4 s of silence
   // in the recording (the store ran dry and the output kept playing zeros).

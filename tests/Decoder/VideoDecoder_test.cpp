@@ -128,7 +128,8 @@ INSTANTIATE_TEST_SUITE_P(VideoDecoder, FixtureStream,
                                            StreamCase{"D1Main", "d1_main", 704, 480},
                                            StreamCase{"HdBaseline", "hd_baseline", 1920, 1080},
                                            StreamCase{"HdMain", "hd_main", 1920, 1080},
-                                           StreamCase{"ResolutionChangesMidway", "resize", 704, 480}),
+                                           StreamCase{"ResolutionChangesMidway", "resize", 704, 480},
+                                           StreamCase{"FourTwoTwoIsConvertedTo420", "cif_422", 352, 240}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VideoDecoder, BaselineGivesOnePicturePerFrameAtOnce) {

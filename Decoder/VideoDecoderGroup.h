@@ -1,0 +1,59 @@
+#pragma once
+// The decoders of every connected client, one slot per camera, each made on first
+// use, and the routing of frames to them. Used from the main thread only.
+//
+// Clients are told apart by identity. A camera index outside the registered slots
+// (a frame whose channel mask is empty gives -1) has no decoder: its frame is
+// dropped. At most 32 slots per client, one per channel of a mask.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "Decoder/VideoDecoder.h"
+
+namespace zelvo {
+
+class NetworkClient;
+
+class VideoDecoderGroup {
+ public:
+  static constexpr int64_t MaxCameras = 32;
+  using ClockFactory = std::function<std::shared_ptr<PacingClock>()>;
+
+  static VideoDecoderGroup& sharedDecoderGroup();
+
+  // Decoders get their pacing clock from the factory (the system's by default).
+  explicit VideoDecoderGroup(ClockFactory clocks = nullptr);
+  VideoDecoderGroup(const VideoDecoderGroup&) = delete;
+  VideoDecoderGroup& operator=(const VideoDecoderGroup&) = delete;
+
+  // count empty slots for the client, replacing (and so releasing) any earlier ones.
+  void registerDecodersForNetworkClient(const NetworkClient* client, int64_t count);
+  // Never waits for a decoding queue: a decoder whose queue still works ends when
+  // its last queued frame has been handled.
+  void unregisterDecodersForNetworkClient(const NetworkClient* client);
+  void unregisterAllDecoders();
+
+  // The camera's decoder, made on first use; none for an unregistered client or a
+  // camera outside its slots.
+  std::shared_ptr<VideoDecoder> decoderForCamera(int64_t camera, const NetworkClient* client);
+  // An all-zero result when there is no decoder.
+  DecodedVideoFrame decodeMediaFrame(const MediaFrame& frame, const NetworkClient* client);
+  // Nothing happens (the handler is not called) when there is no decoder.
+  void asyncDecodeMediaFrame(const MediaFrame& frame, const NetworkClient* client,
+                             VideoDecoder::CompletionHandler handler);
+  // Resets the pacing of every decoder made for the client.
+  void resetForNetworkClient(const NetworkClient* client);
+  // The camera's decoding queue (its decoder made on first use); none when there
+  // is no decoder. Hold it only while queuing.
+  std::shared_ptr<SerialQueue> dispatchQueueForCamera(int64_t camera, const NetworkClient* client);
+
+ private:
+  ClockFactory clocks_;
+  std::map<const NetworkClient*, std::vector<std::shared_ptr<VideoDecoder>>> decoders_;
+};
+
+}  // namespace zelvo
