@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "Foundation/MainThread.h"
 #include "Network/ClientObserver.h"
 #include "Network/NetworkClient.h"
 #include "Network/SystemInfoSyncOption.h"
@@ -357,6 +358,22 @@ TEST_F(Loopback, TheNetworkThreadWaitsWhileObserversRun) {
   connect();
   ASSERT_TRUE(waitUntil([&] { return client->analyzed() == 3; }));
   EXPECT_EQ(analyzedDuringObserver, 0);
+}
+
+TEST_F(Loopback, AfterQuitHasBegunPostsAreDroppedAndNothingHangs) {
+  startRecorder();
+  connect();
+  ASSERT_TRUE(waitForLogin());
+  closeMainThreadHops();
+  recorder->lastSession()->close();
+  const bool disconnected = waitUntil([&] { return client->isDisconnected(); });
+  std::atomic<bool> ran{false};
+  thread->post([&] { ran = true; });  // the thread is not stuck in the dropped hop
+  const bool threadRuns = waitUntil([&] { return ran.load(); });
+  reopenMainThreadHopsForTesting();
+  EXPECT_TRUE(disconnected);
+  EXPECT_TRUE(threadRuns);
+  EXPECT_EQ(observer->count(NetworkDisconnectedNotification), 0u);
 }
 
 TEST(LoopbackSharedThread, AClientOnTheSharedThreadLogsIn) {
