@@ -16,8 +16,9 @@ namespace {
 
 std::atomic<bool> closed{false};
 // Every waiting hop waits on this one condition, so closing can wake them all.
-std::mutex hopMutex;
-std::condition_variable hopCondition;
+// Never destroyed: a thread may still wait on it while the process exits.
+std::mutex& hopMutex = *new std::mutex;
+std::condition_variable& hopCondition = *new std::condition_variable;
 
 struct Hop {
   std::function<void()> fn;
@@ -87,6 +88,9 @@ void installMainThreadHops() {
   QCoreApplication* app = QCoreApplication::instance();
   ZELVO_PRECONDITION(app != nullptr);
   QObject::connect(app, &QCoreApplication::aboutToQuit, app, [] { closeMainThreadHops(); });
+  // Without a running event loop (tests, early exits) the application object can
+  // go away without aboutToQuit: no hop may wait for it after that.
+  QObject::connect(app, &QObject::destroyed, [] { closeMainThreadHops(); });
 }
 
 }  // namespace zelvo

@@ -125,7 +125,8 @@ bool MultiDivisionOsdPlane::update(float) {
   const int width = static_cast<int>(_canvas->viewWidth());
   const int height = static_cast<int>(_canvas->viewHeight());
   if (width != _osdTexture.width() || height != _osdTexture.height()) {
-    const std::vector<uint8_t> zeros(static_cast<size_t>(std::max(width, 0)) * static_cast<size_t>(std::max(height, 0)) * 4, 0);
+    const size_t texels = static_cast<size_t>(std::max(width, 0)) * static_cast<size_t>(std::max(height, 0));
+    const std::vector<uint8_t> zeros(texels * 4, 0);
     Texture::activeTexture(_osdUnit);
     _osdTexture.bind();
     _osdTexture.setImage(GL_RGBA, width, height, GL_UNSIGNED_BYTE, zeros.data());

@@ -27,19 +27,38 @@ std::array<int, 3> boxWidths(double sigma) {
   return widths;
 }
 
-// One box blur of radius r along a line of `count` values `stride` apart; `line` is scratch.
-void boxLine(float* values, int count, int stride, int r, std::vector<float>& line) {
-  line.resize(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) line[static_cast<size_t>(i)] = values[static_cast<ptrdiff_t>(i) * stride];
+// One box blur of radius r along every row, in place; `line` is scratch.
+void boxRows(float* values, int width, int height, int r, std::vector<float>& line) {
   const float scale = 1.0f / static_cast<float>(2 * r + 1);
-  float sum = 0.0f;
-  for (int i = 0; i <= std::min(r, count - 1); ++i) sum += line[static_cast<size_t>(i)];
-  for (int i = 0; i < count; ++i) {
-    values[static_cast<ptrdiff_t>(i) * stride] = sum * scale;
-    const int enter = i + r + 1;
-    const int leave = i - r;
-    if (enter < count) sum += line[static_cast<size_t>(enter)];
-    if (leave >= 0) sum -= line[static_cast<size_t>(leave)];
+  line.resize(static_cast<size_t>(width));
+  for (int y = 0; y < height; ++y) {
+    float* row = values + static_cast<ptrdiff_t>(y) * width;
+    std::copy(row, row + width, line.begin());
+    float sum = 0.0f;
+    for (int i = 0; i <= std::min(r, width - 1); ++i) sum += line[static_cast<size_t>(i)];
+    for (int x = 0; x < width; ++x) {
+      row[x] = sum * scale;
+      if (x + r + 1 < width) sum += line[static_cast<size_t>(x + r + 1)];
+      if (x - r >= 0) sum -= line[static_cast<size_t>(x - r)];
+    }
+  }
+}
+
+// The same down every column, a whole row at a time (cache friendly); `copy` is scratch.
+void boxColumns(float* values, int width, int height, int r, std::vector<float>& copy, std::vector<float>& sums) {
+  const float scale = 1.0f / static_cast<float>(2 * r + 1);
+  copy.assign(values, values + static_cast<ptrdiff_t>(width) * height);
+  sums.assign(static_cast<size_t>(width), 0.0f);
+  const auto row = [&](int y) { return copy.data() + static_cast<ptrdiff_t>(y) * width; };
+  for (int y = 0; y <= std::min(r, height - 1); ++y)
+    for (int x = 0; x < width; ++x) sums[static_cast<size_t>(x)] += row(y)[x];
+  for (int y = 0; y < height; ++y) {
+    float* out = values + static_cast<ptrdiff_t>(y) * width;
+    for (int x = 0; x < width; ++x) out[x] = sums[static_cast<size_t>(x)] * scale;
+    if (y + r + 1 < height)
+      for (int x = 0; x < width; ++x) sums[static_cast<size_t>(x)] += row(y + r + 1)[x];
+    if (y - r >= 0)
+      for (int x = 0; x < width; ++x) sums[static_cast<size_t>(x)] -= row(y - r)[x];
   }
 }
 
@@ -50,11 +69,12 @@ OsdShadow::OsdShadow(double blurRadius, const Rgba& color) : _blurRadius(blurRad
 void OsdShadow::blur(std::vector<float>& alpha, int width, int height, double sigma) {
   if (sigma <= 0.0 || width <= 0 || height <= 0) return;
   std::vector<float> line;
+  std::vector<float> copy;
   for (int boxWidth : boxWidths(sigma)) {
     const int r = (boxWidth - 1) / 2;
     if (r <= 0) continue;
-    for (int y = 0; y < height; ++y) boxLine(alpha.data() + static_cast<ptrdiff_t>(y) * width, width, 1, r, line);
-    for (int x = 0; x < width; ++x) boxLine(alpha.data() + x, height, width, r, line);
+    boxRows(alpha.data(), width, height, r, line);
+    boxColumns(alpha.data(), width, height, r, copy, line);
   }
 }
 
@@ -71,33 +91,43 @@ void OsdShadow::draw(QPainter& painter, const QRectF& bounds, const std::functio
   const int height = static_cast<int>(std::ceil(area.bottom())) - top;
 
   if (width > 0 && height > 0 && _color.alpha > 0.0f) {
-    QImage scratch(width, height, QImage::Format_ARGB32_Premultiplied);
+    // A wide blur loses nothing at half resolution and costs a quarter: the frames of a
+    // whole plane are blurred this way, the thin text shadows at full resolution.
+    const double scale = sigma >= 2.0 ? 0.5 : 1.0;
+    const int scratchWidth = std::max(1, static_cast<int>(std::ceil(width * scale)));
+    const int scratchHeight = std::max(1, static_cast<int>(std::ceil(height * scale)));
+    QImage scratch(scratchWidth, scratchHeight, QImage::Format_ARGB32_Premultiplied);
     scratch.fill(Qt::transparent);
     {
       QPainter shape(&scratch);
       shape.setRenderHints(painter.renderHints());
+      shape.scale(scale, scale);
       shape.translate(-left, -top);
       paint(shape);
     }
-    std::vector<float> alpha(static_cast<size_t>(width) * static_cast<size_t>(height));
-    for (int y = 0; y < height; ++y) {
+    std::vector<float> alpha(static_cast<size_t>(scratchWidth) * static_cast<size_t>(scratchHeight));
+    for (int y = 0; y < scratchHeight; ++y) {
       const QRgb* row = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
-      for (int x = 0; x < width; ++x) alpha[static_cast<size_t>(y) * width + x] = qAlpha(row[x]) / 255.0f;
+      for (int x = 0; x < scratchWidth; ++x)
+        alpha[static_cast<size_t>(y) * scratchWidth + x] = static_cast<float>(qAlpha(row[x])) * (1.0f / 255.0f);
     }
-    blur(alpha, width, height, sigma);
+    blur(alpha, scratchWidth, scratchHeight, sigma * scale);
     // The shadow colour, premultiplied by the blurred coverage.
-    for (int y = 0; y < height; ++y) {
+    const auto byte = [](float value) { return static_cast<int>(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f); };
+    const int red = byte(_color.red);
+    const int green = byte(_color.green);
+    const int blue = byte(_color.blue);
+    for (int y = 0; y < scratchHeight; ++y) {
       QRgb* row = reinterpret_cast<QRgb*>(scratch.scanLine(y));
-      for (int x = 0; x < width; ++x) {
-        const float a = std::clamp(alpha[static_cast<size_t>(y) * width + x], 0.0f, 1.0f) * _color.alpha;
-        const auto channel = [a](float c) { return static_cast<int>(std::lround(std::clamp(c, 0.0f, 1.0f) * a * 255.0f)); };
-        row[x] = qRgba(channel(_color.red), channel(_color.green), channel(_color.blue),
-                       static_cast<int>(std::lround(a * 255.0f)));
+      for (int x = 0; x < scratchWidth; ++x) {
+        const int a = byte(alpha[static_cast<size_t>(y) * scratchWidth + x] * _color.alpha);
+        row[x] = qRgba((red * a + 127) / 255, (green * a + 127) / 255, (blue * a + 127) / 255, a);
       }
     }
     painter.save();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.drawImage(QPointF(left, top), scratch);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.drawImage(QRectF(left, top, scratchWidth / scale, scratchHeight / scale), scratch);
     painter.restore();
   }
   paint(painter);

@@ -3,7 +3,8 @@
 // the drawing is first painted into a scratch image, its alpha is blurred, tinted with the
 // shadow colour and laid down, and then the drawing itself is painted over it. The blur
 // follows the usual reading of a shadow's blur radius: a Gaussian whose standard deviation is
-// half the radius (approximated by three box blurs). The shadow has no offset.
+// half the radius (approximated by three box blurs; wide ones are blurred at half
+// resolution, where they lose nothing visible). The shadow has no offset.
 
 #include <functional>
 #include <vector>

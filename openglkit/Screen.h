@@ -27,12 +27,12 @@
 
 namespace zelvo {
 
-class Screen : public RenderObject {
+class Screen final : public RenderObject {
  public:
   // Divisions per side of the largest layout.
   static constexpr int LayoutMax = 8;
 
-  // 1 to LayoutMax x LayoutMax planes. A GL context must be current.
+  // 1 to LayoutMax x LayoutMax planes. A GL context must be current, for the destructor too.
   Screen(int planes, ScreenDelegate* owner);
   ~Screen();
 

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
+#include <thread>
 
 #include "Network/ClientObserver.h"
 #include "Network/NetworkClient.h"
@@ -26,8 +28,15 @@ class Loopback : public ::testing::Test {
 
   void TearDown() override {
     if (client) {
+      // Until the notification is delivered the network thread waits for this one.
+      size_t before = observer->count(NetworkDisconnectedNotification);
+      bool connected = !client->isDisconnected();
       client->disconnect();
-      waitUntil([&] { return client->isDisconnected(); });
+      if (connected) waitForDisconnects(before + 1);
+      waitUntil([&] {
+        QCoreApplication::processEvents();
+        return true;
+      });
     }
     observer.reset();
     client.reset();
@@ -52,6 +61,12 @@ class Loopback : public ::testing::Test {
   void connect(const std::string& user = "admin", const std::string& password = "admin") {
     if (!client) makeClient();
     client->connectToHost("127.0.0.1", recorder->port(), user, password);
+  }
+
+  // The login notification delivered (the network thread no longer waits for the
+  // main thread, so the test may block it, in a large send say).
+  bool waitForLogin(size_t count = 1) {
+    return waitUntil([&] { return observer->count(NetworkLoginSucceedNotification) >= count; });
   }
 
   bool waitForDisconnects(size_t count) {
@@ -106,6 +121,254 @@ TEST_F(Loopback, LogsInThroughEveryStatusInOrder) {
   EXPECT_EQ(system->systemDescription(), "DVR");
   ASSERT_TRUE(client->loginResponse());
   EXPECT_EQ(client->loginResponse()->responseCode(), 1);
+}
+
+}  // namespace
+}  // namespace zelvo
+
+namespace zelvo {
+namespace {
+
+using emulator::Bytes;
+using emulator::Fault;
+using emulator::RecorderConfig;
+using emulator::RecorderEmulator;
+using test::ClientObserver;
+using test::waitUntil;
+
+struct ReasonRow {
+  const char* name;
+  std::function<void(RecorderConfig&)> change;
+  std::string user;
+  std::string password;
+  int reason;
+};
+
+class LoopbackReasons : public Loopback, public ::testing::WithParamInterface<ReasonRow> {};
+
+TEST_P(LoopbackReasons, DisconnectWithTheReasonAndItsText) {
+  const ReasonRow& row = GetParam();
+  RecorderConfig config;
+  config.users.push_back({"viewer", "viewer", 0});
+  row.change(config);
+  startRecorder(config);
+  connect(row.user, row.password);
+  ASSERT_TRUE(waitForDisconnects(1));
+  auto last = observer->lastDisconnect();
+  EXPECT_EQ(last->reason, row.reason);
+  EXPECT_EQ(last->error.has_value(), row.reason == NetworkDisconnectionReasonStreamError);
+  EXPECT_TRUE(last->onMainThread);
+  EXPECT_TRUE(last->disconnectedWhenSeen);
+  EXPECT_FALSE(last->peerInfoWhenSeen);
+  EXPECT_EQ(observer->count(NetworkLoginSucceedNotification), 0u);
+  EXPECT_EQ(observer->delegateReasons(), (std::vector<int>{row.reason}));
+  EXPECT_FALSE(observer->delegateOnMainThread());
+}
+
+const ReasonRow reasonRows[] = {
+    {"Busy", [](RecorderConfig& c) { c.fault = Fault::Busy; }, "admin", "admin", 1},
+    {"WrongSignature", [](RecorderConfig& c) { c.signature = "ABCD"; }, "admin", "admin", 2},
+    {"VersionZero", [](RecorderConfig& c) { c.protocolVersion = 0; }, "admin", "admin", 2},
+    {"NoProfileList", [](RecorderConfig& c) { c.sendProfileList = false; }, "admin", "admin", 2},
+    {"ProfileNotListed", [](RecorderConfig& c) { c.profiles = {{2, 1, 0}, {3, 1, 0}}; }, "admin", "admin", 2},
+    {"TruncatedOption", [](RecorderConfig& c) { c.extraOptions = {5, 0, 18, 1}; }, "admin", "admin", 2},
+    {"LoginResponseForSync", [](RecorderConfig& c) { c.fault = Fault::LoginResponseForSync; }, "admin", "admin", 2},
+    {"KeepAliveForSync", [](RecorderConfig& c) { c.fault = Fault::AliveForSync; }, "admin", "admin", 2},
+    {"UnknownUser", [](RecorderConfig&) {}, "nobody", "admin", 3},
+    {"InvalidPassword", [](RecorderConfig&) {}, "admin", "wrong", 4},
+    {"PermissionDenied", [](RecorderConfig&) {}, "viewer", "viewer", 5},
+    {"LoginCode2", [](RecorderConfig& c) { c.loginCode = 2; }, "admin", "admin", 6},
+    {"LoginCode0", [](RecorderConfig& c) { c.loginCode = 0; }, "admin", "admin", 6},
+    {"LoginCodeOutOfRange", [](RecorderConfig& c) { c.loginCode = 7; }, "admin", "admin", 6},
+    {"ShortLoginResponse", [](RecorderConfig& c) { c.loginReplyPayload = Bytes{1, 0, 0}; }, "admin", "admin", 2},
+    {"PeerClosesDuringSync",
+     [](RecorderConfig& c) {
+       c.fault = Fault::CloseAtOffset;
+       c.faultOffset = 20;
+     },
+     "admin", "admin", 7},
+    // Qt reports a reset met on read as the peer's close.
+    {"PeerResetsDuringSync",
+     [](RecorderConfig& c) {
+       c.fault = Fault::ResetAtOffset;
+       c.faultOffset = 20;
+     },
+     "admin", "admin", 7},
+    {"HostilePayloadLength", [](RecorderConfig& c) { c.fault = Fault::HostileLength; }, "admin", "admin", 8},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, LoopbackReasons, ::testing::ValuesIn(reasonRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Loopback, ClosedAtEveryByteOfTheHandshakeRepliesIsReason7) {
+  RecorderConfig config;
+  const size_t total = emulator::framePacket(1, emulator::syncReplyPayload(config)).size() + 13;
+  makeClient();
+  for (size_t offset = 0; offset < total; ++offset) {
+    SCOPED_TRACE("closed after " + std::to_string(offset) + " bytes");
+    config.fault = Fault::CloseAtOffset;
+    config.faultOffset = offset;
+    recorder.reset();
+    startRecorder(config);
+    connect();
+    ASSERT_TRUE(waitForDisconnects(offset + 1));
+    EXPECT_EQ(observer->lastDisconnect()->reason, NetworkDisconnectionReasonRemoteClosed);
+  }
+  EXPECT_EQ(observer->count(NetworkLoginSucceedNotification), 0u);
+}
+
+TEST_F(Loopback, HandshakeRepliesWrittenOneByteAtATime) {
+  RecorderConfig config;
+  config.writeBytesSlowly = true;
+  startRecorder(config);
+  connect();
+  ASSERT_TRUE(waitForLogin());
+}
+
+TEST_F(Loopback, ConnectionRefusedIsReason8WithTheError) {
+  startRecorder();
+  const uint16_t port = recorder->port();
+  recorder.reset();  // nothing listens there any more
+  makeClient();
+  client->connectToHost("127.0.0.1", port, "admin", "admin");
+  ASSERT_TRUE(waitForDisconnects(1));
+  auto last = observer->lastDisconnect();
+  EXPECT_EQ(last->reason, NetworkDisconnectionReasonStreamError);
+  ASSERT_TRUE(last->error);
+  EXPECT_FALSE(last->error->description.empty());
+  EXPECT_EQ(NetworkDisconnectionReasonDescription(last->reason), "Disconnected");
+}
+
+TEST_F(Loopback, LocalDisconnectIsReason0AndTheRecorderSeesTheClose) {
+  startRecorder();
+  connect();
+  ASSERT_TRUE(waitForLogin());
+  client->disconnect();
+  ASSERT_TRUE(waitForDisconnects(1));
+  EXPECT_EQ(observer->lastDisconnect()->reason, NetworkDisconnectionReasonLocal);
+  EXPECT_TRUE(recorder->waitForClosed(0));
+}
+
+TEST_F(Loopback, DisconnectWithoutAConnectionPostsNothing) {
+  startRecorder();
+  makeClient();
+  client->disconnect();
+  // A connect queued after it shows that the disconnect has run.
+  connect();
+  ASSERT_TRUE(waitUntil([&] { return observer->count(NetworkLoginSucceedNotification) == 1; }));
+  auto names = observer->notifications();
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(names[0].name, NetworkWillConnectNotification);
+}
+
+TEST_F(Loopback, PeerCloseAfterLoginIsReason7) {
+  startRecorder();
+  connect();
+  ASSERT_TRUE(recorder->waitForLogins(1));
+  ASSERT_TRUE(waitForLogin());
+  recorder->lastSession()->close();
+  ASSERT_TRUE(waitForDisconnects(1));
+  EXPECT_EQ(observer->lastDisconnect()->reason, NetworkDisconnectionReasonRemoteClosed);
+}
+
+TEST_F(Loopback, ReconnectsOnTheSameClient) {
+  startRecorder();
+  connect();
+  ASSERT_TRUE(waitForLogin());
+  client->disconnect();
+  ASSERT_TRUE(waitForDisconnects(1));
+  connect();
+  ASSERT_TRUE(waitUntil([&] { return observer->count(NetworkLoginSucceedNotification) == 2; }));
+  EXPECT_EQ(recorder->connectionCount(), 2);
+  // Connecting a connected client disconnects it first, with reason 0.
+  connect();
+  ASSERT_TRUE(waitUntil([&] { return observer->count(NetworkLoginSucceedNotification) == 3; }));
+  EXPECT_EQ(observer->count(NetworkDisconnectedNotification), 2u);
+  EXPECT_EQ(observer->lastDisconnect()->reason, NetworkDisconnectionReasonLocal);
+  EXPECT_EQ(recorder->connectionCount(), 3);
+}
+
+TEST_F(Loopback, KeepAlivesAreAnsweredAloneCoalescedAndLast) {
+  startRecorder();
+  connect();
+  ASSERT_TRUE(recorder->waitForLogins(1));
+  ASSERT_TRUE(waitForLogin());
+  const Bytes alive = emulator::framePacket(MessageTypeAlive, {});
+  ASSERT_TRUE(recorder->send(MessageTypeAlive, {}));
+  Bytes coalesced = emulator::framePacket(0x0999, {1, 2});
+  coalesced.insert(coalesced.end(), alive.begin(), alive.end());
+  Bytes third = alive;
+  Bytes tail = emulator::framePacket(MessageTypeLiveError, {0, 0, 0, 1});
+  third.insert(third.end(), tail.begin(), tail.end());
+  ASSERT_TRUE(recorder->lastSession()->sendRaw(coalesced));
+  ASSERT_TRUE(recorder->lastSession()->sendRaw(third));
+  for (int i = 0; i < 3; ++i) {
+    auto answer = recorder->waitForPacket(MessageTypeAlive);
+    ASSERT_TRUE(answer) << i;
+    EXPECT_TRUE(answer->payload.empty());
+  }
+  ASSERT_TRUE(waitUntil([&] { return client->analyzed() == 5; }));
+  EXPECT_EQ(client->analyzedTypes(), (std::vector<uint16_t>{7, 0x0999, 7, 7, MessageTypeLiveError}));
+  EXPECT_TRUE(client->isConnected());
+}
+
+TEST_F(Loopback, ThePayloadCapHoldsOverTheSocket) {
+  startRecorder();
+  connect();
+  ASSERT_TRUE(recorder->waitForLogins(1));
+  ASSERT_TRUE(waitForLogin());
+  Bytes largest = emulator::framePacket(0x0999, Bytes(Packet::MaxPayloadSize, 0x33));
+  ASSERT_TRUE(recorder->lastSession()->sendRaw(largest));
+  ASSERT_TRUE(waitUntil([&] { return client->analyzed() == 1; }));
+  EXPECT_EQ(client->analyzedPackets()[0].payload.size(), static_cast<size_t>(Packet::MaxPayloadSize));
+  ASSERT_TRUE(recorder->lastSession()->sendRaw(emulator::frameHeader(0x0101, Packet::MaxPayloadSize + 1)));
+  ASSERT_TRUE(waitForDisconnects(1));
+  auto last = observer->lastDisconnect();
+  EXPECT_EQ(last->reason, NetworkDisconnectionReasonStreamError);
+  ASSERT_TRUE(last->error);
+  EXPECT_EQ(last->error->code, NetworkClientErrorPacketTooLarge);
+}
+
+TEST_F(Loopback, ASilentRecorderEndsInAHandshakeTimeOut) {
+  RecorderConfig config;
+  config.fault = Fault::Silent;
+  startRecorder(config);
+  makeClient();
+  client->setHandshakeTimeout(std::chrono::milliseconds(200));
+  connect();
+  ASSERT_TRUE(waitForDisconnects(1));
+  auto last = observer->lastDisconnect();
+  EXPECT_EQ(last->reason, NetworkDisconnectionReasonStreamError);
+  ASSERT_TRUE(last->error);
+  EXPECT_EQ(last->error->code, NetworkClientErrorHandshakeTimedOut);
+  EXPECT_TRUE(recorder->waitForClosed(0));
+}
+
+TEST_F(Loopback, TheNetworkThreadWaitsWhileObserversRun) {
+  startRecorder();
+  makeClient();
+  int analyzedDuringObserver = -1;
+  auto blocking = client->addObserver(NetworkLoginSucceedNotification, [&](const Notification&) {
+    for (int i = 0; i < 3; ++i) recorder->send(0x0999, {});
+    // The packets arrive while this observer runs; none may be handled before it returns.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    analyzedDuringObserver = client->analyzed();
+  });
+  connect();
+  ASSERT_TRUE(waitUntil([&] { return client->analyzed() == 3; }));
+  EXPECT_EQ(analyzedDuringObserver, 0);
+}
+
+TEST(LoopbackSharedThread, AClientOnTheSharedThreadLogsIn) {
+  RecorderEmulator recorder;
+  ASSERT_TRUE(recorder.start());
+  auto client = test::TestClient::create(nullptr);
+  EXPECT_EQ(client->thread(), NetworkThread::sharedThread());
+  ClientObserver observer(*client);
+  client->connectToHost("127.0.0.1", recorder.port(), "admin", "admin");
+  ASSERT_TRUE(waitUntil([&] { return observer.count(NetworkLoginSucceedNotification) == 1; }));
+  client->disconnect();
+  ASSERT_TRUE(waitUntil([&] { return observer.count(NetworkDisconnectedNotification) == 1; }));
 }
 
 }  // namespace

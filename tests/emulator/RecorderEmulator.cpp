@@ -196,7 +196,7 @@ void RecorderEmulator::addLoginHook(LoginHook hook) {
 void RecorderEmulator::acceptLoop() {
   while (!stopping_.load()) {
     pollfd p{listenFd_, POLLIN, 0};
-    if (::poll(&p, 1, 50) <= 0) continue;
+    if (::poll(&p, 1, 10) <= 0) continue;
     int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) continue;
     int one = 1;

@@ -10,6 +10,7 @@
 
 #include "emulator/EmulatorExtension.h"
 #include "emulator/RecorderEmulator.h"
+#include "emulator/SetupRecorder.h"
 
 using namespace zelvo::emulator;
 
@@ -30,7 +31,8 @@ void usage() {
       "  --description TEXT   the system description announced\n"
       "  --login-code N       answer every login with this code (3 unknown user, 4 bad password...)\n"
       "  --busy               answer every sync with \"all channels busy\"\n"
-      "  --verbose            print every packet the client sends\n");
+      "  --verbose            print every packet the client sends\n"
+      "Live clients are served on the port, remote-setup clients on the port + 2.\n");
 }
 
 bool parseCount(const char* text, uint8_t& out) {
@@ -129,6 +131,13 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("zelvo-recorder-emulator listening on %s:%u\n", address.c_str(), emulator.port());
+  // A recorder serves its remote-setup screens on its port + 2.
+  RecorderEmulator setupEmulator(config);
+  installSetupRecorder(setupEmulator);
+  if (emulator.port() <= 65533 && setupEmulator.start(static_cast<uint16_t>(emulator.port() + 2), address))
+    std::printf("remote setup listening on %s:%u\n", address.c_str(), setupEmulator.port());
+  else
+    std::fprintf(stderr, "no remote setup: cannot listen on port %u + 2\n", emulator.port());
   std::fflush(stdout);
 
   std::signal(SIGINT, [](int) { stopRequested = 1; });

@@ -10,5 +10,8 @@ int main(int argc, char** argv) {
   ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
   QCoreApplication app(argc, argv);
   zelvo::installMainThreadHops();
-  return RUN_ALL_TESTS();
+  int status = RUN_ALL_TESTS();
+  // Threads still posting to the main thread must not wait for it while the process ends.
+  zelvo::closeMainThreadHops();
+  return status;
 }
