@@ -3,10 +3,10 @@
 namespace zelvo {
 
 void Semaphore::signal() {
-  {
-    std::lock_guard lock(mutex_);
-    ++count_;
-  }
+  // Notified under the lock: a waiter that returns may destroy the semaphore at
+  // once (SerialQueue::sync keeps it on its stack).
+  std::lock_guard lock(mutex_);
+  ++count_;
   condition_.notify_one();
 }
 
@@ -27,10 +27,8 @@ bool Semaphore::waitFor(std::chrono::nanoseconds timeout) {
 }
 
 void Semaphore::close() {
-  {
-    std::lock_guard lock(mutex_);
-    closed_ = true;
-  }
+  std::lock_guard lock(mutex_);
+  closed_ = true;
   condition_.notify_all();
 }
 

@@ -28,10 +28,10 @@ SerialQueue::~SerialQueue() {
 }
 
 void SerialQueue::async(std::function<void()> task) {
-  {
-    std::lock_guard lock(state_->mutex);
-    state_->tasks.push_back(std::move(task));
-  }
+  // Notified under the lock, so nothing of the queue is touched once a task that
+  // releases the queue may have run.
+  std::lock_guard lock(state_->mutex);
+  state_->tasks.push_back(std::move(task));
   state_->condition.notify_one();
 }
 

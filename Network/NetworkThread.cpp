@@ -13,25 +13,31 @@ namespace {
 
 std::shared_ptr<NetworkThread>* sharedInstance = nullptr;
 
-void stopSharedThread() {
+void applicationGone() {
   // Runs while the application object is destroyed. A client may be waiting on a
-  // main-thread hop: close the hops first so that it lets go, then join.
+  // main-thread hop that will never be served: close the hops first so that it
+  // lets go, then join the shared thread.
   closeMainThreadHops();
   if (sharedInstance) (*sharedInstance)->shutdown();
+}
+
+void closeHopsWhenTheApplicationGoes() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    if (QCoreApplication::instance()) qAddPostRoutine(applicationGone);
+  });
 }
 
 }  // namespace
 
 std::shared_ptr<NetworkThread> NetworkThread::sharedThread() {
   static std::once_flag once;
-  std::call_once(once, [] {
-    sharedInstance = new std::shared_ptr<NetworkThread>(std::make_shared<NetworkThread>());
-    if (QCoreApplication::instance()) qAddPostRoutine(stopSharedThread);
-  });
+  std::call_once(once, [] { sharedInstance = new std::shared_ptr<NetworkThread>(std::make_shared<NetworkThread>()); });
   return *sharedInstance;
 }
 
 NetworkThread::NetworkThread() : thread_(std::make_unique<QThread>()), worker_(std::make_unique<QObject>()) {
+  closeHopsWhenTheApplicationGoes();
   thread_->setObjectName("NetworkThread");
   worker_->moveToThread(thread_.get());
   thread_->start();

@@ -3,7 +3,8 @@
 // stamps in the past so nothing waits; the feeder holds back while a camera's
 // queue holds 8 frames, so nothing is dropped) against a plain libavcodec send/
 // receive loop over the same access units on the same number of threads.
-// Counters: frames per second (items_per_second), heap in use per camera while
+// Counters: frames per second (items_per_second), CPU time of all threads per
+// frame (less sensitive to other load on the machine than the rate), heap in use per camera while
 // the decoders live (the frames to feed included), and copies of compressed data
 // per decoded frame.
 #include <benchmark/benchmark.h>
@@ -13,6 +14,7 @@ extern "C" {
 }
 
 #include <malloc.h>
+#include <sys/resource.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -32,6 +34,13 @@ using namespace zelvo;
 constexpr int kRepeats = 4;  // each stream is fed this many times per iteration
 
 const char* streamName(int64_t stream) { return stream == 0 ? "d1_baseline.264" : "hd_baseline.264"; }
+
+// CPU seconds of the whole process (every thread), user and system.
+double processCpuSeconds() {
+  struct rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
 
 // Heap in use (small blocks and mapped ones), in MiB: measured before the
 // decoders are made and again while they still hold their pictures.
@@ -84,21 +93,26 @@ void BM_ZelvoDecode(benchmark::State& state) {
   std::atomic<int64_t> done{0}, pictures{0};
   // The feeder tops every camera's queue up to 8 waiting frames, in each
   // camera's order, and sleeps only when every queue is full; a handled frame
-  // wakes it only when it sleeps.
+  // wakes it only when it sleeps and that queue is down to half.
   std::mutex mutex;
   std::condition_variable progress;
   std::atomic<bool> feederWaiting{false};
-  auto handler = [&](DecodedVideoFrame f) {
-    if (f.gotPicture) pictures.fetch_add(1, std::memory_order_relaxed);
-    done.fetch_add(1);
-    if (feederWaiting.load()) {
-      std::lock_guard lock(mutex);
-      progress.notify_one();
-    }
-  };
+  constexpr size_t kRefill = VideoDecoder::PacingBacklog / 2;
+
+  std::vector<VideoDecoder::CompletionHandler> handlers;
+  for (int cam = 0; cam < cameras; ++cam)
+    handlers.push_back([&, decoder = decoders[cam].get()](DecodedVideoFrame f) {
+      if (f.gotPicture) pictures.fetch_add(1, std::memory_order_relaxed);
+      done.fetch_add(1);
+      if (feederWaiting.load() && decoder->pendingFrames() <= kRefill) {
+        std::lock_guard lock(mutex);
+        progress.notify_one();
+      }
+    });
   const uint64_t copiesBefore = VideoDecoder::compressedCopies();
   const size_t perCamera = kRepeats * units.size();
   int64_t fed = 0;
+  const double cpuBefore = processCpuSeconds();
   for (auto _ : state) {
     std::vector<size_t> next(cameras, 0);
     size_t finished = 0;
@@ -107,7 +121,7 @@ void BM_ZelvoDecode(benchmark::State& state) {
       finished = 0;
       for (int cam = 0; cam < cameras; ++cam) {
         while (next[cam] < perCamera && decoders[cam]->pendingFrames() < VideoDecoder::PacingBacklog) {
-          group.asyncDecodeMediaFrame(frames[cam][next[cam] % units.size()], clientKey(cam / 32), handler);
+          group.asyncDecodeMediaFrame(frames[cam][next[cam] % units.size()], clientKey(cam / 32), handlers[cam]);
           ++next[cam];
           ++fed;
           any = true;
@@ -119,7 +133,7 @@ void BM_ZelvoDecode(benchmark::State& state) {
         feederWaiting = true;
         progress.wait_for(lock, std::chrono::milliseconds(1), [&] {
           for (int cam = 0; cam < cameras; ++cam)
-            if (next[cam] < perCamera && decoders[cam]->pendingFrames() < VideoDecoder::PacingBacklog) return true;
+            if (next[cam] < perCamera && decoders[cam]->pendingFrames() <= kRefill) return true;
           return false;
         });
         feederWaiting = false;
@@ -127,10 +141,11 @@ void BM_ZelvoDecode(benchmark::State& state) {
     }
     std::unique_lock lock(mutex);
     feederWaiting = true;
-    progress.wait_for(lock, std::chrono::seconds(60), [&] { return done.load() >= fed; });
+    while (done.load() < fed) progress.wait_for(lock, std::chrono::milliseconds(1));
     feederWaiting = false;
   }
   state.SetItemsProcessed(fed);
+  state.counters["cpu_us_per_frame"] = (processCpuSeconds() - cpuBefore) * 1e6 / static_cast<double>(fed);
   state.counters["heap_per_camera_MiB"] = (heapInUseMiB() - before) / cameras;
   state.counters["copies_per_frame"] =
       static_cast<double>(VideoDecoder::compressedCopies() - copiesBefore) / static_cast<double>(fed);
@@ -160,6 +175,7 @@ void BM_PlainDecode(benchmark::State& state) {
   }
   std::atomic<int64_t> pictures{0};
   int64_t fed = 0;
+  const double cpuBefore = processCpuSeconds();
   for (auto _ : state) {
     std::vector<std::thread> threads;
     for (int cam = 0; cam < cameras; ++cam)
@@ -178,6 +194,7 @@ void BM_PlainDecode(benchmark::State& state) {
     fed += static_cast<int64_t>(cameras) * kRepeats * static_cast<int64_t>(packets.size());
   }
   state.SetItemsProcessed(fed);
+  state.counters["cpu_us_per_frame"] = (processCpuSeconds() - cpuBefore) * 1e6 / static_cast<double>(fed);
   state.counters["heap_per_camera_MiB"] = (heapInUseMiB() - before) / cameras;
   state.counters["copies_per_frame"] = 0;
   state.counters["pictures_per_frame"] = static_cast<double>(pictures.load()) / static_cast<double>(fed);

@@ -29,7 +29,7 @@ class MultiDivisionPlane : public RenderObject {
   static constexpr int maximumDivisions = 8;
 
   explicit MultiDivisionPlane(int planeCount);
-  virtual ~MultiDivisionPlane();
+  ~MultiDivisionPlane() override;
 
   // False when the video program does not build; the wall must not be used then.
   bool init(GLenum unitY, GLenum unitU, GLenum unitV, GLenum snapshotUnit, float width, float height);

@@ -6,12 +6,13 @@ namespace zelvo {
 
 class RenderObject {
  public:
+  // Virtual so that a drawable owned through any pointer goes away whole.
+  virtual ~RenderObject() = default;
   virtual bool update(float time) = 0;
   virtual void render() = 0;
 
  protected:
   RenderObject() = default;
-  ~RenderObject() = default;
   RenderObject(const RenderObject&) = delete;
   RenderObject& operator=(const RenderObject&) = delete;
 };

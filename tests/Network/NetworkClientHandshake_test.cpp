@@ -446,6 +446,13 @@ TEST_F(Handshake, StatusesFromConnectToLogin) {
   EXPECT_FALSE(client->isConnecting());
 }
 
+using HandshakeDeathTest = FakeClient;
+
+TEST_F(HandshakeDeathTest, AnUnknownStreamEventIsAProgrammingError) {
+  connect();
+  EXPECT_DEATH(stream->signalEvent(static_cast<ByteStream::Event>(3)), "Unknown stream event");
+}
+
 TEST_F(Handshake, UnknownMessagesAfterLoginAreLoggedAndTheConnectionStays) {
   logIn();
   LogCapture log;

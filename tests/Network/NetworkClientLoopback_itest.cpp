@@ -6,8 +6,13 @@
 #include <mutex>
 #include <thread>
 
+#include "Foundation/MainThread.h"
 #include "Network/ClientObserver.h"
 #include "Network/NetworkClient.h"
+#include "Network/HTTPStreamingSyncOption.h"
+#include "Network/MobileStreamingSyncOption.h"
+#include "Network/OEMSyncOption.h"
+#include "Network/ProductInfoSyncOption.h"
 #include "Network/SystemInfoSyncOption.h"
 #include "emulator/RecorderEmulator.h"
 #include "support/Wait.h"
@@ -28,8 +33,15 @@ class Loopback : public ::testing::Test {
 
   void TearDown() override {
     if (client) {
+      // Until the notification is delivered the network thread waits for this one.
+      size_t before = observer->count(NetworkDisconnectedNotification);
+      bool connected = !client->isDisconnected();
       client->disconnect();
-      waitUntil([&] { return client->isDisconnected(); });
+      if (connected) waitForDisconnects(before + 1);
+      waitUntil([&] {
+        QCoreApplication::processEvents();
+        return true;
+      });
     }
     observer.reset();
     client.reset();
@@ -193,13 +205,43 @@ const ReasonRow reasonRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, LoopbackReasons, ::testing::ValuesIn(reasonRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(Loopback, ClosedAtEveryByteOfTheHandshakeRepliesIsReason7) {
+TEST_F(Loopback, EveryAnnouncedOptionReachesPeerInfo) {
+  RecorderConfig config;
+  config.productInfo = RecorderConfig::ProductInfo{3, 1016, "NVR-16", "2.1"};
+  config.oem = RecorderConfig::OEM{1, "Acme"};
+  config.httpStreaming = RecorderConfig::HTTPStreaming{2, 8080};
+  config.mobileStreamingVersion = 5;
+  config.extraOptions = {7, 0, 3, 1, 2, 3};  // a type the client does not know
+  startRecorder(config);
+  connect();
+  ASSERT_TRUE(waitForLogin());
+  auto info = client->peerInfo();
+  ASSERT_TRUE(info);
+  auto product = info->syncOption<ProductInfoSyncOption>(2);
+  ASSERT_TRUE(product);
+  EXPECT_EQ(product->productType(), 3);
+  EXPECT_EQ(product->productCode(), 1016u);
+  EXPECT_EQ(product->productName(), "NVR-16");
+  EXPECT_EQ(product->productVersion(), "2.1");
+  ASSERT_TRUE(info->syncOption<OEMSyncOption>(3));
+  EXPECT_EQ(info->syncOption<OEMSyncOption>(3)->company(), "Acme");
+  ASSERT_TRUE(info->syncOption<HTTPStreamingSyncOption>(11));
+  EXPECT_EQ(info->syncOption<HTTPStreamingSyncOption>(11)->portNumber(), 8080);
+  ASSERT_TRUE(info->syncOption<MobileStreamingSyncOption>(14));
+  EXPECT_EQ(info->syncOption<MobileStreamingSyncOption>(14)->version(), 5);
+  EXPECT_FALSE(info->syncOptionByType(7));
+}
+
+class LoopbackCut : public Loopback, public ::testing::WithParamInterface<Fault> {};
+
+// A reset met on read is reported by Qt as the peer's close: reason 7 as well.
+TEST_P(LoopbackCut, CutAtEveryByteOfTheHandshakeRepliesIsReason7) {
   RecorderConfig config;
   const size_t total = emulator::framePacket(1, emulator::syncReplyPayload(config)).size() + 13;
   makeClient();
   for (size_t offset = 0; offset < total; ++offset) {
-    SCOPED_TRACE("closed after " + std::to_string(offset) + " bytes");
-    config.fault = Fault::CloseAtOffset;
+    SCOPED_TRACE("cut after " + std::to_string(offset) + " bytes");
+    config.fault = GetParam();
     config.faultOffset = offset;
     recorder.reset();
     startRecorder(config);
@@ -209,6 +251,11 @@ TEST_F(Loopback, ClosedAtEveryByteOfTheHandshakeRepliesIsReason7) {
   }
   EXPECT_EQ(observer->count(NetworkLoginSucceedNotification), 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, LoopbackCut, ::testing::Values(Fault::CloseAtOffset, Fault::ResetAtOffset),
+                         [](const auto& info) {
+                           return std::string(info.param == Fault::CloseAtOffset ? "Close" : "Reset");
+                         });
 
 TEST_F(Loopback, HandshakeRepliesWrittenOneByteAtATime) {
   RecorderConfig config;
@@ -350,6 +397,22 @@ TEST_F(Loopback, TheNetworkThreadWaitsWhileObserversRun) {
   connect();
   ASSERT_TRUE(waitUntil([&] { return client->analyzed() == 3; }));
   EXPECT_EQ(analyzedDuringObserver, 0);
+}
+
+TEST_F(Loopback, AfterQuitHasBegunPostsAreDroppedAndNothingHangs) {
+  startRecorder();
+  connect();
+  ASSERT_TRUE(waitForLogin());
+  closeMainThreadHops();
+  recorder->lastSession()->close();
+  const bool disconnected = waitUntil([&] { return client->isDisconnected(); });
+  std::atomic<bool> ran{false};
+  thread->post([&] { ran = true; });  // the thread is not stuck in the dropped hop
+  const bool threadRuns = waitUntil([&] { return ran.load(); });
+  reopenMainThreadHopsForTesting();
+  EXPECT_TRUE(disconnected);
+  EXPECT_TRUE(threadRuns);
+  EXPECT_EQ(observer->count(NetworkDisconnectedNotification), 0u);
 }
 
 TEST(LoopbackSharedThread, AClientOnTheSharedThreadLogsIn) {

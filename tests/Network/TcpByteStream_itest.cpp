@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 
 #include <QProcess>
+#include <algorithm>
 #include <QRegularExpression>
 
 #include "Network/ClientObserver.h"
@@ -68,7 +69,7 @@ TEST(TcpByteStream, BufferedBytesAreReadBeforeThePeersClose) {
 
 TEST(RecorderEmulatorProgram, AClientLogsInToIt) {
   QProcess program;
-  program.start(ZELVO_RECORDER_EMULATOR_PATH, {"--port", "0", "--user", "operator:pass:2", "--video-in", "8"});
+  program.start(ZELVO_RECORDER_EMULATOR_PATH, {"--port", "0", "--user", "operator:pass:2", "--video-in", "8", "--keep-alive", "1"});
   ASSERT_TRUE(program.waitForStarted());
   QByteArray output;
   QRegularExpressionMatch match;
@@ -89,6 +90,12 @@ TEST(RecorderEmulatorProgram, AClientLogsInToIt) {
     output += program.readAllStandardOutput();
     return output.contains("logged in as operator");
   }));
+  // The program's own keep-alive arrives and is answered.
+  EXPECT_TRUE(waitUntil([&] {
+    auto types = client->analyzedTypes();
+    return std::find(types.begin(), types.end(), MessageTypeAlive) != types.end();
+  }));
+  EXPECT_TRUE(client->isConnected());
   client->disconnect();
   ASSERT_TRUE(waitUntil([&] { return observer.count(NetworkDisconnectedNotification) == 1; }));
   program.terminate();

@@ -85,6 +85,21 @@ Bytes syncReplyPayload(const RecorderConfig& config) {
         .string(config.systemDescription);
     w.u8(5).u16(static_cast<uint16_t>(value.size())).bytes(value.data());
   }
+  if (config.productInfo) {
+    WireWriter value;
+    value.u8(config.productInfo->type)
+        .u32(config.productInfo->code)
+        .string(config.productInfo->name)
+        .string(config.productInfo->version);
+    w.u8(2).u16(static_cast<uint16_t>(value.size())).bytes(value.data());
+  }
+  if (config.oem) {
+    WireWriter value;
+    value.u32(config.oem->type).string(config.oem->company);
+    w.u8(3).u16(static_cast<uint16_t>(value.size())).bytes(value.data());
+  }
+  if (config.httpStreaming) w.u8(11).u16(4).u16(config.httpStreaming->version).u16(config.httpStreaming->portNumber);
+  if (config.mobileStreamingVersion) w.u8(14).u16(2).u16(*config.mobileStreamingVersion);
   w.bytes(config.extraOptions);
   return w.take();
 }
@@ -445,6 +460,18 @@ bool RecorderEmulator::send(uint16_t type, const Bytes& payload) {
       }
   }
   return target && target->send(type, payload);
+}
+
+int RecorderEmulator::broadcast(uint16_t type, const Bytes& payload) {
+  std::vector<std::shared_ptr<Session>> targets;
+  {
+    std::lock_guard lock(mutex_);
+    for (const auto& session : sessions_)
+      if (session->isLoggedIn() && !session->isClosed()) targets.push_back(session);
+  }
+  int reached = 0;
+  for (const auto& session : targets) reached += session->send(type, payload) ? 1 : 0;
+  return reached;
 }
 
 int RecorderEmulator::connectionCount() const {

@@ -81,6 +81,25 @@ struct RecorderConfig {
   uint8_t sensorCount = 16;
   uint8_t alarmCount = 4;
   std::string systemDescription = "DVR";
+  // Options 2, 3, 11 and 14, announced when set.
+  struct ProductInfo {
+    uint8_t type = 1;
+    uint32_t code = 1;
+    std::string name = "Emulated recorder";
+    std::string version = "1.0";
+  };
+  std::optional<ProductInfo> productInfo;
+  struct OEM {
+    uint32_t type = 1;
+    std::string company;
+  };
+  std::optional<OEM> oem;
+  struct HTTPStreaming {
+    uint16_t version = 1;
+    uint16_t portNumber = 0;
+  };
+  std::optional<HTTPStreaming> httpStreaming;
+  std::optional<uint16_t> mobileStreamingVersion;
   // Option entries appended as they are (type, length, value already framed).
   Bytes extraOptions;
   // Replaces the whole sync reply payload.
@@ -185,6 +204,8 @@ class RecorderEmulator {
   std::shared_ptr<Session> lastSession() const;
   // Sends to the last logged-in connection; false when there is none.
   bool send(uint16_t type, const Bytes& payload);
+  // Sends to every logged-in connection; the number reached.
+  int broadcast(uint16_t type, const Bytes& payload);
 
   int connectionCount() const;
   int loginCount() const { return logins_.load(); }

@@ -31,6 +31,7 @@ void usage() {
       "  --description TEXT   the system description announced\n"
       "  --login-code N       answer every login with this code (3 unknown user, 4 bad password...)\n"
       "  --busy               answer every sync with \"all channels busy\"\n"
+      "  --keep-alive SECONDS send a keep-alive to every logged-in client this often\n"
       "  --verbose            print every packet the client sends\n"
       "Live clients are served on the port, remote-setup clients on the port + 2.\n");
 }
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
   RecorderConfig config;
   bool usersGiven = false;
   bool verbose = false;
+  long keepAliveSeconds = 0;
   long port = 9000;
   std::string address = "127.0.0.1";
   for (int i = 1; i < argc; ++i) {
@@ -67,13 +69,13 @@ int main(int argc, char** argv) {
     } else if (arg == "--address") {
       address = value();
     } else if (arg == "--user") {
-      std::string spec = value();
-      size_t colon = spec.find(':');
+      std::string text = value();
+      size_t colon = text.find(':');
       ok = colon != std::string::npos && colon > 0;
       if (ok) {
         if (!usersGiven) config.users.clear();
         usersGiven = true;
-        User user{spec.substr(0, colon), spec.substr(colon + 1), 0xFFFFFFFF};
+        User user{text.substr(0, colon), text.substr(colon + 1), 0xFFFFFFFF};
         size_t second = user.password.rfind(':');
         if (second != std::string::npos) {
           user.permissionMask = static_cast<uint32_t>(std::strtoul(user.password.c_str() + second + 1, nullptr, 0));
@@ -105,6 +107,9 @@ int main(int argc, char** argv) {
       config.loginCode = code;
     } else if (arg == "--busy") {
       config.fault = Fault::Busy;
+    } else if (arg == "--keep-alive") {
+      keepAliveSeconds = std::strtol(value(), nullptr, 10);
+      ok = keepAliveSeconds > 0;
     } else if (arg == "--verbose") {
       verbose = true;
     } else if (arg == "--help" || arg == "-h") {
@@ -143,8 +148,13 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, [](int) { stopRequested = 1; });
   std::signal(SIGTERM, [](int) { stopRequested = 1; });
   size_t printed = 0;
+  auto nextKeepAlive = std::chrono::steady_clock::now() + std::chrono::seconds(keepAliveSeconds);
   while (!stopRequested) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (keepAliveSeconds > 0 && std::chrono::steady_clock::now() >= nextKeepAlive) {
+      emulator.broadcast(7, {});
+      nextKeepAlive += std::chrono::seconds(keepAliveSeconds);
+    }
     if (!verbose) continue;
     std::vector<ReceivedPacket> packets = emulator.received();
     for (; printed < packets.size(); ++printed)

@@ -37,6 +37,7 @@ class FakeByteStream : public ByteStream {
   void fail(StreamError error);
   void signalSpaceAvailable() { sendEvent(SpaceAvailable); }
   void signalEndEncountered() { sendEvent(EndEncountered); }
+  void signalEvent(Event event) { sendEvent(event); }
   // What the next writes take, in order: WriteAll, WriteFails, or at most n bytes
   // (0 included). Once the plan is used up every write takes everything.
   void planWrites(std::vector<int64_t> plan) { plan_.assign(plan.begin(), plan.end()); }

@@ -317,3 +317,67 @@ TEST_F(LiveLoopback, StreamingAnswersReachTheDelegate) {
 
 }  // namespace
 }  // namespace zelvo::test
+
+namespace zelvo::test {
+namespace {
+
+// What the client's state and its observers had seen when each delegate call came.
+class OrderDelegate : public LiveClientDelegate {
+ public:
+  OrderDelegate(LiveClient& client, NotificationLog& log) : client_(client), log_(log) {}
+  void receivedCameraInfoArray(const std::vector<CameraInfo>& array) override {
+    add("cameras stored " + std::to_string(client_.cameraInfoArray()->size() == array.size()) + " posted " +
+        std::to_string(log_.count(LiveCameraInfoUpdatedNotification)));
+  }
+  void receivedAlarmCommandArray(const std::vector<AlarmCommand>& array) override {
+    add("alarms stored " + std::to_string(client_.alarmCommandArray()->size() == array.size()) + " posted " +
+        std::to_string(log_.count(LiveAlarmStatusUpdatedNotification)));
+  }
+  void channel(int64_t channel, const AlarmCommand&) override {
+    add("alarm " + std::to_string(channel) + " was " +
+        std::to_string((*client_.alarmCommandArray())[static_cast<size_t>(channel)].on()) + " posted " +
+        std::to_string(log_.count(LiveAlarmStatusUpdatedNotification)));
+  }
+  void eventReceived(const EventInfo& info, int type) override {
+    add("event stored " + std::to_string(client_.eventMaskForEventInfoType(type) == BitMask32(info.mask())) +
+        " posted " + std::to_string(log_.count(LiveEventReceivedNotification)));
+  }
+  void systemEventReceived(const SystemEventInfo&) override {
+    add("system stored " + std::to_string(client_.systemEventInfo() != nullptr) + " posted " +
+        std::to_string(log_.count(LiveSystemEventReceivedNotification)));
+  }
+  std::vector<std::string> calls() const {
+    std::lock_guard lock(mutex_);
+    return calls_;
+  }
+
+ private:
+  void add(std::string call) {
+    std::lock_guard lock(mutex_);
+    calls_.push_back(std::move(call));
+  }
+  LiveClient& client_;
+  NotificationLog& log_;
+  mutable std::mutex mutex_;
+  std::vector<std::string> calls_;
+};
+
+TEST_F(LiveLoopback, DelegateHearsEachRecordBeforeTheObservers) {
+  connect();
+  OrderDelegate order(*client_, *log_);
+  client_->setDelegate(&order);
+  send(MessageTypeCameraInfo, emulator::live::cameraTable({{"A", 1, 1, 1, 0, {}}}));
+  send(MessageTypeAlarmCommand, emulator::live::alarmList({{0, 1, 0, "Siren"}, {1, 1, 0, ""}}));
+  send(MessageTypeAlarmCommand, emulator::live::alarm({1, 1, 1, ""}));
+  send(MessageTypeEventInfo, emulator::live::event(2, 4, 1));
+  fence();
+  client_->setDelegate(&delegate_);
+  // The table is stored before its delegate call, the alarm list after it; a
+  // single output is replaced after its delegate call.
+  EXPECT_EQ(order.calls(), (std::vector<std::string>{"cameras stored 1 posted 0", "alarms stored 0 posted 0",
+                                                     "alarm 1 was 0 posted 1", "event stored 1 posted 0",
+                                                     "system stored 1 posted 0"}));
+}
+
+}  // namespace
+}  // namespace zelvo::test
