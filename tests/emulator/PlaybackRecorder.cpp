@@ -226,7 +226,8 @@ std::vector<RecordedFrame> PlaybackRecorder::framesFrom(size_t first, int direct
   std::vector<RecordedFrame> out;
   const auto& recording = script_.recording;
   auto take = [&](const RecordedFrame& f) {
-    if ((f.frame.channelMask & mask) == 0) return;
+    // A frame without a channel (a recorder's bad field) goes out whatever the mask.
+    if (f.frame.channelMask != 0 && (f.frame.channelMask & mask) == 0) return;
     if (f.frame.type != 0 && !audio) return;
     out.push_back(f);
   };

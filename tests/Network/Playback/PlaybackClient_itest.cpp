@@ -407,6 +407,29 @@ INSTANTIATE_TEST_SUITE_P(Masks, PlaybackStoppedChange,
                                            StoppedChangeCase{"ChannelDropped", 2, 524}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+class PlaybackChannelless : public PlaybackControl {
+ protected:
+  emulator::PlaybackScript script() override {
+    emulator::PlaybackScript s;
+    s.recording = emulator::makeRecording(4, 1);
+    s.recording.back().frame.channelMask = 0;
+    return s;
+  }
+};
+
+// The last frame shown had no channel (-1): it is in no mask, so the change
+// jumps near its position instead of failing on the channel.
+TEST_F(PlaybackChannelless, ChannelChangeAfterAFrameWithoutChannelJumpsNearIt) {
+  client->play(PlayRequest::playRequestPlay(BitMask32(1), WholeRecording, 1, 4, false));
+  ASSERT_TRUE(log->waitFor(PlaybackPausedWithReasonNotification));
+  ASSERT_TRUE(waitForState(StoppedByUser));
+  EXPECT_EQ(client->mediaDispatcher().lastPoppedMediaInfo().channel(), -1);
+  client->updateChannelMask(BitMask32(0xFFFFFFFF), false);
+  auto jump = emulator.waitForPacket(524);
+  ASSERT_TRUE(jump);
+  EXPECT_EQ(jump->payload, bytes(WireBytes().u32(1).u32(0).u32(3).dateTime(2026, 3, 4, 10, 0, 0).u32(1).u32(0xFFFFFFFF)));
+}
+
 TEST_F(PlaybackControl, ChannelChangeBeforeAnyFrameResendsThePlayWithTheNewMask) {
   recorder->holdStreamAfter(0);
   auto original = PlayRequest::playRequestPlay(BitMask32(1), WholeRecording, 1, 1, false);
