@@ -191,17 +191,23 @@ int runPlayback() {
     ++expectedAnswers;
   }
   if (parser.isSet(slicesOption)) {
-    auto [date, mask] = dayAndNumber(slicesOption);
+    const auto [day, n] = dayAndNumber(slicesOption);
+    const Date date = day;
+    const uint32_t mask = n;
     atLogin.push_back([&, date, mask] { client->requestRecordingTimeSliceList(date, BitMask32(mask)); });
     ++expectedAnswers;
   }
   if (parser.isSet(sectionsOption)) {
-    auto [date, mask] = dayAndNumber(sectionsOption);
+    const auto [day, n] = dayAndNumber(sectionsOption);
+    const Date date = day;
+    const uint32_t mask = n;
     atLogin.push_back([&, date, mask] { client->requestRecordingSectionList(Interval::intervalOfDate(date), BitMask32(mask)); });
     ++expectedAnswers;
   }
   if (parser.isSet(eventsOption)) {
-    auto [date, count] = dayAndNumber(eventsOption);
+    const auto [day, n] = dayAndNumber(eventsOption);
+    const Date date = day;
+    const uint32_t count = n;
     atLogin.push_back([&, date, count] { client->requestEventList(EventListRequest::eventListRequestOfDate(date, count)); });
     ++expectedAnswers;
     if (parser.isSet(nextOption)) {
