@@ -1,6 +1,8 @@
 #include "emulator/PlaybackRecorder.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 
 #include "emulator/EmulatorExtension.h"
 
@@ -337,7 +339,7 @@ void PlaybackRecorder::handle(Session& session, const ReceivedPacket& packet) {
       const When from = in.dateTime(), to = in.dateTime();
       const uint32_t mask = in.u32();
       const int32_t direction = int32_t(in.u32());
-      in.u32();  // speed: the client paces
+      const uint32_t speed = in.u32();
       const uint32_t audio = in.u32();
       stopStream();
       std::vector<RecordedFrame> frames;
@@ -368,7 +370,7 @@ void PlaybackRecorder::handle(Session& session, const ReceivedPacket& packet) {
                        frames.end());
         if (type == 2 && frames.size() > 1) frames.resize(1);
       }
-      startStream(session, std::move(frames));
+      startStream(session, std::move(frames), type == 1 ? int(std::min<uint32_t>(speed, 64)) : 0);
       break;
     }
     case Jump:
@@ -445,7 +447,7 @@ Bytes PlaybackRecorder::eventPage() {
   return out;
 }
 
-void PlaybackRecorder::startStream(Session& session, std::vector<RecordedFrame> frames) {
+void PlaybackRecorder::startStream(Session& session, std::vector<RecordedFrame> frames, int speed) {
   auto shared = emulator_.session(session.index());
   if (!shared) return;
   size_t index;
@@ -457,7 +459,8 @@ void PlaybackRecorder::startStream(Session& session, std::vector<RecordedFrame> 
   }
   stopStream_ = false;
   streaming_ = true;
-  streamThread_ = std::thread([this, shared, frames = std::move(frames), index] { stream(shared, frames, index); });
+  streamThread_ = std::thread(
+      [this, shared, frames = std::move(frames), index, speed] { stream(shared, frames, index, speed); });
 }
 
 void PlaybackRecorder::stopStream() {
@@ -470,13 +473,28 @@ void PlaybackRecorder::stopStream() {
   streaming_ = false;
 }
 
-void PlaybackRecorder::stream(std::shared_ptr<Session> session, std::vector<RecordedFrame> frames, size_t index) {
+void PlaybackRecorder::stream(std::shared_ptr<Session> session, std::vector<RecordedFrame> frames, size_t index,
+                              int speed) {
+  std::optional<double> ahead;
+  {
+    std::lock_guard lock(mutex_);
+    if (speed > 0) ahead = script_.sendAhead;
+  }
+  const auto start = std::chrono::steady_clock::now();
   size_t sent = 0;
   for (const RecordedFrame& f : frames) {
     {
       std::unique_lock lock(mutex_);
       if (holdStreamAfter_ && sent >= *holdStreamAfter_)
         streamChanged_.wait(lock, [&] { return stopStream_.load() || streamReleased_; });
+      if (ahead && f.frame.timeStampScale != 0 && !frames.empty()) {
+        const double stamp = double(int64_t(f.frame.timeStamp - frames.front().frame.timeStamp)) /
+                             double(f.frame.timeStampScale);
+        const double due = std::abs(stamp) / speed - *ahead;
+        if (due > 0)
+          streamChanged_.wait_until(lock, start + std::chrono::duration<double>(due),
+                                    [&] { return stopStream_.load(); });
+      }
       if (stopStream_) break;
     }
     Bytes payload;
@@ -519,6 +537,7 @@ PlaybackScript demoPlaybackScript() {
     s.events.push_back({1, uint8_t(i), 1, When{2026, 3, 4, 10, 0, i}, uint64_t(i * 25 + 1),
                         {1, uint32_t(i * 25 / 10), uint32_t(i * 25 % 10)}});
   s.recording = makeRecording(250, 1, true);  // ten seconds
+  s.sendAhead = 0.5;
   return s;
 }
 

@@ -72,6 +72,9 @@ struct PlaybackScript {
   std::vector<EmulatedEvent> events;
   std::vector<RecordedFrame> recording;
   int32_t endReason = 3;    // the recording ended by itself
+  // When set, a play goes out at its speed, at most this many seconds ahead of
+  // the frames' time stamps (a person watching); otherwise as fast as it can.
+  std::optional<double> sendAhead;
   int32_t pauseReason = 1;  // a pause confirmed
 };
 
@@ -122,9 +125,9 @@ class PlaybackRecorder {
 
   void handle(Session& session, const ReceivedPacket& packet);
   void answer(Session& session, uint16_t type, Bytes payload);
-  void startStream(Session& session, std::vector<RecordedFrame> frames);
+  void startStream(Session& session, std::vector<RecordedFrame> frames, int speed = 0);
   void stopStream();
-  void stream(std::shared_ptr<Session> session, std::vector<RecordedFrame> frames, size_t index);
+  void stream(std::shared_ptr<Session> session, std::vector<RecordedFrame> frames, size_t index, int speed);
   std::vector<RecordedFrame> framesFrom(size_t first, int direction, uint32_t mask, bool audio) const;
   Bytes eventPage();
 
