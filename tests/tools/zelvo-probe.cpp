@@ -22,6 +22,7 @@
 #include "Foundation/MainThread.h"
 #include "Foundation/NotificationCenter.h"
 #include "JsonLine.h"
+#include "ProbePlayback.h"
 #include "Network/CodecInfo.h"
 #include "Network/Live/LiveClient.h"
 #include "Network/MediaFrame.h"
@@ -117,6 +118,7 @@ std::optional<uint32_t> mask(const QString& text) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  if (probe::wantsPlayback(argc, argv)) return probe::runPlayback();
   QCoreApplication::setApplicationName("zelvo-probe");
   installMainThreadHops();
 
