@@ -177,6 +177,14 @@ void NetworkClient::requestConnectToHost(const ConnectRequest& request) {
     return;
   }
 
+  // The login request carries the name with a 16-bit length: a longer one would be
+  // sent cut, as somebody else's name.
+  if (request.userName.size() > 0xFFFF) {
+    disconnectedByError({NetworkClientErrorUserNameTooLong, "User name of " + std::to_string(request.userName.size()) +
+                                                                " bytes is too long for the login request"});
+    return;
+  }
+
   stream_ = streamFactory_(host_, static_cast<uint16_t>(request.port));
   const ByteStream* stream = stream_.get();
   std::weak_ptr<NetworkClient> weak = weak_from_this();
@@ -425,7 +433,7 @@ void NetworkClient::sendLoginRequestPacket(uint32_t encryptionKey) {
 
   auto packet = Packet::createWithMessageType(MessageTypeLoginRequest);
   if (!packet) return;
-  packet->pushString(std::string_view(userName_).substr(0, utf8PrefixLength(userName_, 65535)));
+  packet->pushString(userName_);
   packet->pushUint8(16);
   packet->pushBytes(digest.data(), 16);
   packet->pushString("md5");

@@ -65,6 +65,7 @@ enum NetworkClientErrorCode : int {
   NetworkClientErrorPacketTooLarge = 1002,
   NetworkClientErrorHandshakeTimedOut = 1003,
   NetworkClientErrorOutOfMemory = 1004,
+  NetworkClientErrorUserNameTooLong = 1005,
 };
 
 // Notification names, each posted with the client as the object.

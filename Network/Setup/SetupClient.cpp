@@ -61,14 +61,7 @@ void SetupClient::sendMouseInput(const MouseInput& input) {
     zelvoLog("Mouse input at a point that is not finite dropped");
     return;
   }
-  auto packet = Packet::createWithMessageType(MessageTypeSetupInput);
-  if (!packet) {
-    zelvoLog("No memory for a setup input event; not sent");
-    return;
-  }
-  input.writeTo(*packet);
-  packet->pack();
-  sendPacket(std::move(packet));
+  sendInput(input);
 }
 
 void SetupClient::sendMouseInputState(int state, QPointF atPoint) {
@@ -80,7 +73,10 @@ void SetupClient::sendMouseClickAtPoint(QPointF point) {
   sendMouseInputState(MouseInputStateUp, point);
 }
 
-void SetupClient::sendKeyInput(const KeyInput& input) {
+void SetupClient::sendKeyInput(const KeyInput& input) { sendInput(input); }
+
+template <typename Input>
+void SetupClient::sendInput(const Input& input) {
   auto packet = Packet::createWithMessageType(MessageTypeSetupInput);
   if (!packet) {
     zelvoLog("No memory for a setup input event; not sent");

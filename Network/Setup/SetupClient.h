@@ -63,6 +63,9 @@ class SetupClient : public NetworkClient {
 
  private:
   SetupClientDelegate* setupDelegate() const;
+  // One 774 message with the input's 8 bytes.
+  template <typename Input>
+  void sendInput(const Input& input);
 };
 
 }  // namespace zelvo

@@ -395,6 +395,23 @@ TEST_F(Handshake, PortsOutsideTheRangeFailWithoutTruncation) {
   EXPECT_EQ(stream->port(), 65535);
 }
 
+TEST_F(Handshake, AUserNameTooLongForTheLoginRequestIsRefusedBeforeConnecting) {
+  const std::string longest(65535, 'u');
+  for (const std::string& name : {std::string(65536, 'u'), std::string(70000, 'u')}) {
+    SCOPED_TRACE(name.size());
+    size_t before = observer->count(NetworkDisconnectedNotification);
+    client->connectToHost("recorder.test", 9000, name, "admin");
+    ASSERT_TRUE(waitUntil([&] { return observer->count(NetworkDisconnectedNotification) > before; }));
+    auto last = observer->lastDisconnect();
+    EXPECT_EQ(last->reason, NetworkDisconnectionReasonStreamError);
+    ASSERT_TRUE(last->error);
+    EXPECT_EQ(last->error->code, NetworkClientErrorUserNameTooLong);
+  }
+  EXPECT_TRUE(streams.streams().empty());
+  client->connectToHost("recorder.test", 9000, longest, "admin");
+  ASSERT_TRUE(waitUntil([&] { return !streams.streams().empty(); }));
+}
+
 TEST_F(Handshake, ConnectingAConnectedClientDisconnectsItFirst) {
   client->setAttachments({std::string("first")});
   logIn();

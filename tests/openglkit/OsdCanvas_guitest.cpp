@@ -7,32 +7,16 @@
 #include <QImage>
 
 #include "openglkit/OsdCanvas.h"
+#include "openglkit/OsdCanvasFixture.h"
 #include "openglkit/OsdElementKeys.h"
 #include "openglkit/OsdImage.h"
 #include "openglkit/OsdTextBox.h"
-#include "Resources/Resources.h"
 #include "Resources/Resources.h"
 
 namespace zelvo {
 namespace {
 
-QImage icon() {
-  QImage image(16, 16, QImage::Format_ARGB32);
-  image.fill(Qt::white);
-  return image;
-}
-
-class OsdCanvasTest : public ::testing::Test {
- protected:
-  OsdCanvasTest() : canvas(64) { canvas.setup(800, 600, icon()); }
-
-  void markClean() {
-    for (int i = 0; i < canvas.planeCount(); ++i) canvas.plane(i).setDirty(false);
-    canvas.draw();
-  }
-
-  OsdCanvas canvas;
-};
+using test::OsdCanvasTest;
 
 TEST_F(OsdCanvasTest, SelectedPlane21InFourDivisionsRedrawsOnlyPlanes16To31) {
   canvas.setLayout(21, 4);

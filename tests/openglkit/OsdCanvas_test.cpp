@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include "openglkit/OsdCanvas.h"
+#include "openglkit/OsdCanvasFixture.h"
 #include "openglkit/OsdElementKeys.h"
 #include "openglkit/OsdImage.h"
 #include "openglkit/OsdTextBox.h"
@@ -12,18 +13,7 @@
 namespace zelvo {
 namespace {
 
-QImage icon() {
-  QImage image(16, 16, QImage::Format_ARGB32);
-  image.fill(Qt::white);
-  return image;
-}
-
-class OsdCanvasTest : public ::testing::Test {
- protected:
-  OsdCanvasTest() : canvas(64) { canvas.setup(800, 600, icon()); }
-
-  OsdCanvas canvas;
-};
+using test::OsdCanvasTest;
 
 TEST_F(OsdCanvasTest, EveryPlaneGetsItsNumberAsTitleAndAHiddenPtzIcon) {
   for (int i : {0, 1, 9, 63}) {

@@ -1,6 +1,7 @@
 // Events, system events, alarm outputs and preset labels as a live client receives them.
 #include <gtest/gtest.h>
 
+#include "support/CallRecorder.h"
 #include "Network/Live/LiveLoopback.h"
 
 namespace zelvo::test {
@@ -322,7 +323,7 @@ namespace zelvo::test {
 namespace {
 
 // What the client's state and its observers had seen when each delegate call came.
-class OrderDelegate : public LiveClientDelegate {
+class OrderDelegate : public LiveClientDelegate, public test::CallRecorder {
  public:
   OrderDelegate(LiveClient& client, NotificationLog& log) : client_(client), log_(log) {}
   void receivedCameraInfoArray(const std::vector<CameraInfo>& array) override {
@@ -346,20 +347,9 @@ class OrderDelegate : public LiveClientDelegate {
     add("system stored " + std::to_string(client_.systemEventInfo() != nullptr) + " posted " +
         std::to_string(log_.count(LiveSystemEventReceivedNotification)));
   }
-  std::vector<std::string> calls() const {
-    std::lock_guard lock(mutex_);
-    return calls_;
-  }
-
  private:
-  void add(std::string call) {
-    std::lock_guard lock(mutex_);
-    calls_.push_back(std::move(call));
-  }
   LiveClient& client_;
   NotificationLog& log_;
-  mutable std::mutex mutex_;
-  std::vector<std::string> calls_;
 };
 
 TEST_F(LiveLoopback, DelegateHearsEachRecordBeforeTheObservers) {

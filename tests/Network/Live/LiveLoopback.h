@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/CallRecorder.h"
 #include "Network/Live/LiveClient.h"
 #include "Network/Live/NotificationLog.h"
 #include "emulator/LiveMessages.h"
@@ -26,7 +27,7 @@ inline const std::vector<std::string>& liveNotificationNames() {
 }
 
 // The delegate calls, as text in call order ("receivedCameraInfoArray 2").
-class RecordingLiveDelegate : public LiveClientDelegate {
+class RecordingLiveDelegate : public LiveClientDelegate, public test::CallRecorder {
  public:
   void receivedCameraInfoArray(const std::vector<CameraInfo>& array) override {
     add("receivedCameraInfoArray " + std::to_string(array.size()));
@@ -46,18 +47,6 @@ class RecordingLiveDelegate : public LiveClientDelegate {
   }
   void streamingFailed() override { add("streamingFailed"); }
 
-  std::vector<std::string> calls() const {
-    std::lock_guard lock(mutex_);
-    return calls_;
-  }
-
- private:
-  void add(std::string call) {
-    std::lock_guard lock(mutex_);
-    calls_.push_back(std::move(call));
-  }
-  mutable std::mutex mutex_;
-  std::vector<std::string> calls_;
 };
 
 class LiveLoopback : public testing::Test {

@@ -8,6 +8,7 @@
 #include <limits>
 #include <mutex>
 
+#include "support/CallRecorder.h"
 #include "Network/Live/NotificationLog.h"
 #include "Network/Setup/SetupClient.h"
 #include "emulator/LiveMessages.h"
@@ -21,7 +22,7 @@ namespace {
 using emulator::Bytes;
 namespace setup = emulator::setup;
 
-class RecordingSetupDelegate : public SetupClientDelegate {
+class RecordingSetupDelegate : public SetupClientDelegate, public test::CallRecorder {
  public:
   void setupBusy() override { add("setupBusy"); }
   void setupOSDImageReceived(const std::shared_ptr<const OSDImage>& image) override {
@@ -31,18 +32,6 @@ class RecordingSetupDelegate : public SetupClientDelegate {
     add("setupOSDScreenSize " + std::to_string(static_cast<int>(size.width())) + " " +
         std::to_string(static_cast<int>(rect.x())));
   }
-  std::vector<std::string> calls() const {
-    std::lock_guard lock(mutex_);
-    return calls_;
-  }
-
- private:
-  void add(std::string call) {
-    std::lock_guard lock(mutex_);
-    calls_.push_back(std::move(call));
-  }
-  mutable std::mutex mutex_;
-  std::vector<std::string> calls_;
 };
 
 class SetupLoopback : public testing::Test {
