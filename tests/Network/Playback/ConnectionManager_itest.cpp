@@ -9,6 +9,7 @@
 
 #include "Network/ConnectionManager.h"
 #include "Network/Playback/PlaybackClient.h"
+#include "Network/Setup/SetupClient.h"
 #include "PlaybackClient_Fixture.h"
 #include "emulator/PlaybackRecorder.h"
 #include "emulator/RecorderEmulator.h"
@@ -270,6 +271,24 @@ TEST_F(ConnectionManagerTest, PlaybackEndToEnd) {
 
   manager->disconnect();
   ASSERT_TRUE(test::waitUntil([&] { return count(ConnectionManagerDisconnectedNotification) == 1; }));
+}
+
+TEST(ConnectionManagerSetup, ARemoteSetupClientLogsInWithModeThree) {
+  emulator::RecorderEmulator emulator;
+  ASSERT_TRUE(emulator.start());
+  auto setup = SetupClient::create();
+  auto playback = PlaybackClient::create();
+  auto manager = std::make_unique<ConnectionManager>(playback, setup);
+  std::vector<int> modes;
+  Observation login = manager->addObserver(ConnectionManagerLoginSucceedNotification, [&](const Notification& n) {
+    modes.push_back(*n.get<int>(ConnectionManagerConnectionModeKey));
+  });
+  manager->connect(ConnectionManager::ConnectionModeSetup, "127.0.0.1", emulator.port(), "admin", "admin");
+  ASSERT_TRUE(test::waitUntil([&] { return !modes.empty(); }));
+  EXPECT_EQ(modes, std::vector<int>{3});
+  EXPECT_EQ(manager->clientOnConnection(), setup);
+  manager->disconnect();
+  ASSERT_TRUE(test::waitUntil([&] { return setup->isDisconnected(); }));
 }
 
 TEST(ConnectionManagerDeathTest, AnUnknownModeIsAProgrammingError) {
