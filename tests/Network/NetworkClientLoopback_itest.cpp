@@ -128,19 +128,6 @@ TEST_F(Loopback, LogsInThroughEveryStatusInOrder) {
   EXPECT_EQ(client->loginResponse()->responseCode(), 1);
 }
 
-}  // namespace
-}  // namespace zelvo
-
-namespace zelvo {
-namespace {
-
-using emulator::Bytes;
-using emulator::Fault;
-using emulator::RecorderConfig;
-using emulator::RecorderEmulator;
-using test::ClientObserver;
-using test::waitUntil;
-
 struct ReasonRow {
   const char* name;
   std::function<void(RecorderConfig&)> change;
