@@ -198,9 +198,18 @@ RecorderConfig RecorderEmulator::config() const {
   return config_;
 }
 
+namespace {
+// Set on a session thread while it runs a handler.
+thread_local bool insideHandler = false;
+}  // namespace
+
 void RecorderEmulator::setHandler(uint16_t type, Handler handler) {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
+  const bool removing = !handler;
   handlers_[type] = std::move(handler);
+  // Whoever removes a handler is about to destroy what it refers to: calls that
+  // already took it must end first (unless this is one of them).
+  if (removing && !insideHandler) changed_.wait(lock, [&] { return handlersRunning_ == 0; });
 }
 
 void RecorderEmulator::addLoginHook(LoginHook hook) {
@@ -272,9 +281,20 @@ void RecorderEmulator::serve(std::shared_ptr<Session> session, RecorderConfig co
       {
         std::lock_guard lock(mutex_);
         auto it = handlers_.find(packet.type);
-        if (it != handlers_.end()) handler = it->second;
+        if (it != handlers_.end() && it->second) {
+          handler = it->second;
+          ++handlersRunning_;
+        }
       }
-      if (handler) handler(*session, packet);
+      if (handler) {
+        insideHandler = true;
+        handler(*session, packet);
+        insideHandler = false;
+        handler = nullptr;  // the copy refers to its owner too
+        std::lock_guard lock(mutex_);
+        --handlersRunning_;
+        changed_.notify_all();
+      }
     }
   } else {
     // Refused or misbehaving: keep recording what the client still sends until it closes.

@@ -183,6 +183,7 @@ class RecorderEmulator {
 
   // Called on the connection's thread for each packet of that type received after
   // login (after it is recorded). One handler per type; the last one set counts.
+  // Removing one (nullptr) waits for handler calls already under way to end.
   void setHandler(uint16_t type, Handler handler);
   // Called on the connection's thread right after a successful login, in the order added.
   void addLoginHook(LoginHook hook);
@@ -222,6 +223,7 @@ class RecorderEmulator {
   std::condition_variable changed_;
   RecorderConfig config_;
   std::map<uint16_t, Handler> handlers_;
+  int handlersRunning_ = 0;  // handler calls under way on session threads
   std::vector<LoginHook> loginHooks_;
   std::vector<ReceivedPacket> received_;
   std::map<uint16_t, size_t> cursors_;
