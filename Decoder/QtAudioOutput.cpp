@@ -7,6 +7,7 @@
 #include <QMediaDevices>
 
 #include "Foundation/Log.h"
+#include "Foundation/QueuedHandOff.h"
 
 namespace zelvo {
 
@@ -44,7 +45,7 @@ QtAudioOutput::~QtAudioOutput() {
   onThread([this] { disposeOnThread(); });
   // The context must go on its own thread; then the thread ends.
   QObject* context = context_.release();
-  QMetaObject::invokeMethod(context, [context] { delete context; }, Qt::BlockingQueuedConnection);
+  invokeOnThreadOf(context, [context] { delete context; }, Qt::BlockingQueuedConnection);
   thread_.quit();
   thread_.wait();
 }
@@ -54,7 +55,7 @@ void QtAudioOutput::onThread(const std::function<void()>& fn) {
     fn();
     return;
   }
-  QMetaObject::invokeMethod(context_.get(), fn, Qt::BlockingQueuedConnection);
+  invokeOnThreadOf(context_.get(), [&fn] { fn(); }, Qt::BlockingQueuedConnection);
 }
 
 void QtAudioOutput::create(int sampleRate, size_t bufferBytes, Pull pull) {

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "Foundation/Assert.h"
+#include "Foundation/QueuedHandOff.h"
 
 namespace zelvo {
 
@@ -40,12 +41,9 @@ bool isMainThread() {
 
 void runOnMain(std::function<void()> fn) {
   if (closed.load()) return;
-  QMetaObject::invokeMethod(
-      mainObject(),
-      [fn = std::move(fn)] {
-        if (!closed.load()) fn();
-      },
-      Qt::QueuedConnection);
+  invokeOnThreadOf(mainObject(), [fn = std::move(fn)] {
+    if (!closed.load()) fn();
+  });
 }
 
 bool runOnMainAndWait(const std::function<void()>& fn) {
@@ -56,17 +54,14 @@ bool runOnMainAndWait(const std::function<void()>& fn) {
   }
   auto hop = std::make_shared<Hop>();
   hop->fn = fn;
-  QMetaObject::invokeMethod(
-      mainObject(),
-      [hop] {
-        if (!closed.load()) hop->fn();
-        {
-          std::lock_guard lock(hopMutex);
-          hop->done = true;
-        }
-        hopCondition.notify_all();
-      },
-      Qt::QueuedConnection);
+  invokeOnThreadOf(mainObject(), [hop] {
+    if (!closed.load()) hop->fn();
+    {
+      std::lock_guard lock(hopMutex);
+      hop->done = true;
+    }
+    hopCondition.notify_all();
+  });
   std::unique_lock lock(hopMutex);
   hopCondition.wait(lock, [&] { return hop->done || closed.load(); });
   return hop->done;

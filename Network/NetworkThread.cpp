@@ -6,6 +6,7 @@
 
 #include "Foundation/Assert.h"
 #include "Foundation/MainThread.h"
+#include "Foundation/QueuedHandOff.h"
 
 namespace zelvo {
 
@@ -65,7 +66,7 @@ NetworkThread::~NetworkThread() {
 }
 
 void NetworkThread::post(std::function<void()> task) {
-  QMetaObject::invokeMethod(worker_.get(), std::move(task), Qt::QueuedConnection);
+  invokeOnThreadOf(worker_.get(), std::move(task));
 }
 
 bool NetworkThread::isCurrent() const { return QThread::currentThread() == worker_->thread(); }
