@@ -4,9 +4,12 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <numeric>
 #include <thread>
+#include <vector>
 
 #include "Foundation/MainThread.h"
+#include "Foundation/Semaphore.h"
 #include "Network/ClientObserver.h"
 #include "Network/NetworkClient.h"
 #include "Network/HTTPStreamingSyncOption.h"
@@ -354,6 +357,32 @@ TEST_F(Loopback, ThePayloadCapHoldsOverTheSocket) {
   EXPECT_EQ(last->reason, NetworkDisconnectionReasonStreamError);
   ASSERT_TRUE(last->error);
   EXPECT_EQ(last->error->code, NetworkClientErrorPacketTooLarge);
+}
+
+// The recorder's handlers refer to objects that go away with the test: removing
+// one must wait for a call of it already under way on the connection's thread.
+TEST_F(Loopback, RemovingAnEmulatorHandlerWaitsForTheCallUnderWay) {
+  startRecorder();
+  connect();
+  ASSERT_TRUE(waitForLogin());
+  auto owner = std::make_unique<std::vector<int>>(64, 7);
+  const std::vector<int>* state = owner.get();
+  Semaphore started, removing;
+  std::atomic<int> seen{0};
+  recorder->setHandler(MessageTypeAlive, [&, state](emulator::Session&, const emulator::ReceivedPacket&) {
+    started.signal();
+    removing.wait();
+    seen = std::accumulate(state->begin(), state->end(), 0);
+  });
+  ASSERT_TRUE(recorder->send(MessageTypeAlive, {}));  // answered with the client's own keep-alive
+  ASSERT_TRUE(waitUntil([&] { return started.count() > 0; }));
+  std::thread remover([&] {
+    removing.signal();
+    recorder->setHandler(MessageTypeAlive, nullptr);
+    owner.reset();  // what the handler's owner does next
+  });
+  remover.join();
+  EXPECT_EQ(seen.load(), 64 * 7);
 }
 
 TEST_F(Loopback, ASilentRecorderEndsInAHandshakeTimeOut) {
