@@ -60,6 +60,9 @@ VideoDecoder::VideoDecoder(ConstructionTag, std::shared_ptr<PacingClock> clock)
   ZELVO_ASSERT(context_);
   // One thread: frame threads would hold pictures back by several frames.
   context_->thread_count = 1;
+  // The picture size comes from the recorder's stream: bound it, so that a hostile
+  // parameter set cannot make every reference picture hundreds of megabytes.
+  context_->max_pixels = MaxPicturePixels;
   const int err = avcodec_open2(context_, codec_, nullptr);
   ZELVO_ASSERT(err == 0);
   AVFrame* picture = av_frame_alloc();

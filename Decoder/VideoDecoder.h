@@ -39,6 +39,9 @@ struct DecodedVideoFrame {
 
 class VideoDecoder : public std::enable_shared_from_this<VideoDecoder> {
  public:
+  // The largest picture decoded (4096 x 2304 pixels); larger ones give no picture.
+  static constexpr int64_t MaxPicturePixels = int64_t{4096} * 2304;
+
   static constexpr const char* QueueLabel = "com.ostrel-security.decoder";
   // Past this many frames waiting, frames are decoded without their pacing wait
   // until the queue has drained.

@@ -156,6 +156,14 @@ TEST(VideoDecoder, CorruptStreamResumesAtTheNextKeyFrame) {
     EXPECT_EQ(md5s[md5s.size() - clean.size() + k], clean[k].md5) << "picture " << k;
 }
 
+TEST(VideoDecoder, PicturesLargerThanTheBoundGiveNoPictureAndTheDecoderGoesOn) {
+  auto decoder = VideoDecoder::create();
+  for (const auto& unit : test::accessUnits("oversize.264"))
+    EXPECT_FALSE(decoder->decodePayload(unit, true, kHiSi, k3531, 0).gotPicture);
+  auto units = test::accessUnits("d1_baseline.264");
+  EXPECT_TRUE(decoder->decodePayload(units[0], true, kHiSi, k3531, 1).gotPicture);
+}
+
 TEST(VideoDecoder, NoPictureIsLoggedWithTheSyncIndexAndKeepsTheSize) {
   auto units = test::accessUnits("d1_baseline.264");
   auto decoder = VideoDecoder::create();
