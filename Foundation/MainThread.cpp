@@ -23,6 +23,8 @@ std::condition_variable& hopCondition = *new std::condition_variable;
 
 struct Hop {
   std::function<void()> fn;
+  bool running = false;
+  bool ran = false;
   bool done = false;
 };
 
@@ -46,25 +48,44 @@ void runOnMain(std::function<void()> fn) {
   });
 }
 
-bool runOnMainAndWait(const std::function<void()>& fn) {
-  if (closed.load()) return false;
+bool runOnMainAndWait(const std::function<void()>& fn) { return runOnMainAndWait(fn, nullptr); }
+
+bool runOnMainAndWait(const std::function<void()>& fn, const std::shared_ptr<HopCancellation>& cancellation) {
+  auto givenUp = [&] { return closed.load() || (cancellation && cancellation->isCancelled()); };
+  if (givenUp()) return false;
   if (isMainThread()) {
     fn();
     return true;
   }
   auto hop = std::make_shared<Hop>();
   hop->fn = fn;
-  invokeOnThreadOf(mainObject(), [hop] {
-    if (!closed.load()) hop->fn();
+  invokeOnThreadOf(mainObject(), [hop, cancellation] {
     {
       std::lock_guard lock(hopMutex);
+      hop->running = !closed.load() && !(cancellation && cancellation->isCancelled());
+    }
+    if (hop->running) hop->fn();
+    {
+      std::lock_guard lock(hopMutex);
+      hop->ran = hop->running;
+      hop->running = false;
       hop->done = true;
     }
     hopCondition.notify_all();
   });
   std::unique_lock lock(hopMutex);
-  hopCondition.wait(lock, [&] { return hop->done || closed.load(); });
-  return hop->done;
+  // A hop given up is left only once its fn is not running: fn may use the
+  // waiter's own variables.
+  hopCondition.wait(lock, [&] { return hop->done || (givenUp() && !hop->running); });
+  return hop->ran;
+}
+
+void HopCancellation::cancel() {
+  {
+    std::lock_guard lock(hopMutex);
+    cancelled_.store(true);
+  }
+  hopCondition.notify_all();
 }
 
 void closeMainThreadHops() {

@@ -3,7 +3,9 @@
 // are closed: a waiting hop returns at once and later hops are dropped, so no
 // thread waits for ever on a main thread that no longer serves events.
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 namespace zelvo {
 
@@ -16,6 +18,20 @@ void runOnMain(std::function<void()> fn);
 // itself fn runs at once (it never waits on itself). Returns false, without fn
 // having run, when hops are closed (before or while waiting).
 bool runOnMainAndWait(const std::function<void()>& fn);
+
+// Lets an owner give up its own waiting hops: once cancelled, hops made with it
+// return false at once, without their fn. An object destroyed on the main thread
+// cancels before it joins a thread that may be waiting for the main thread.
+class HopCancellation {
+ public:
+  void cancel();
+  bool isCancelled() const { return cancelled_.load(); }
+
+ private:
+  std::atomic<bool> cancelled_{false};
+};
+
+bool runOnMainAndWait(const std::function<void()>& fn, const std::shared_ptr<HopCancellation>& cancellation);
 
 // Closes the hops. Installed on QCoreApplication::aboutToQuit by
 // installMainThreadHops(); tests may call it directly.

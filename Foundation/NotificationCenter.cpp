@@ -53,6 +53,11 @@ void NotificationCenter::postOnMainAndWait(const Notification& notification) {
   runOnMainAndWait([&] { post(notification); });
 }
 
+void NotificationCenter::postOnMainAndWait(const Notification& notification,
+                                           const std::shared_ptr<HopCancellation>& cancellation) {
+  runOnMainAndWait([&] { post(notification); }, cancellation);
+}
+
 void NotificationCenter::postOnMainAndWait(std::string name, const void* object, UserInfo userInfo) {
   postOnMainAndWait(Notification{std::move(name), object, std::move(userInfo)});
 }

@@ -15,6 +15,8 @@
 
 namespace zelvo {
 
+class HopCancellation;
+
 using UserInfo = std::map<std::string, std::any>;
 
 struct Notification {
@@ -50,6 +52,8 @@ class NotificationCenter {
   // the main thread it delivers directly. After quit has begun nothing is delivered.
   void postOnMainAndWait(const Notification& notification);
   void postOnMainAndWait(std::string name, const void* object, UserInfo userInfo = {});
+  // The same, given up (nothing delivered) once the cancellation is cancelled.
+  void postOnMainAndWait(const Notification& notification, const std::shared_ptr<HopCancellation>& cancellation);
 
  private:
   struct Observer {

@@ -51,6 +51,9 @@ PlaybackClient::~PlaybackClient() {
     std::lock_guard lock(closingMutex_);
     closing_ = true;
   }
+  // The queues joined below may be waiting for the main thread to take a
+  // notification, and this may run on the main thread: give those posts up first.
+  hopCancellation_->cancel();
   // Frees a frame hand-over blocked on back-pressure, so the queues can drain.
   mediaDispatcher_->close();
   playbackQueue_.reset();
@@ -468,8 +471,8 @@ bool PlaybackClient::sendEventListContinueRequest(uint32_t value, bool direction
 // thread): on the main thread, waiting until the observers have returned.
 
 void PlaybackClient::post(const std::string& name, UserInfo userInfo) {
-  NotificationCenter::defaultCenter().postOnMainAndWait(name, static_cast<const NetworkClient*>(this),
-                                                        std::move(userInfo));
+  NotificationCenter::defaultCenter().postOnMainAndWait(
+      Notification{name, static_cast<const NetworkClient*>(this), std::move(userInfo)}, hopCancellation_);
 }
 
 void PlaybackClient::notifyRecordingCalendarReceived(const std::vector<Date>& dates) {

@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 
+#include "Foundation/MainThread.h"
 #include "Foundation/SerialQueue.h"
 #include "Network/BitMask32.h"
 #include "Network/Date.h"
@@ -154,6 +155,8 @@ class PlaybackClient : public NetworkClient,
   std::unique_ptr<PlaybackStateMachine> stateMachine_;
   std::unique_ptr<MediaDispatcher> mediaDispatcher_;
   std::unique_ptr<SerialQueue> playbackQueue_;
+  // Cancelled when the client goes away, so no queue of it waits on the main thread then.
+  std::shared_ptr<HopCancellation> hopCancellation_ = std::make_shared<HopCancellation>();
 };
 
 }  // namespace zelvo

@@ -114,6 +114,29 @@ TEST(MainThread, ClosingReleasesAWaitingHop) {
   QCoreApplication::processEvents();  // flush the stale hop so later tests start clean
 }
 
+TEST(MainThread, ACancelledHopReturnsAtOnceAndNeverRuns) {
+  auto cancellation = std::make_shared<HopCancellation>();
+  std::atomic<bool> ran{false};
+  std::atomic<bool> finished{false};
+  std::atomic<bool> result{true};
+  std::thread worker([&] {
+    result = runOnMainAndWait([&] { ran = true; }, cancellation);
+    finished = true;
+  });
+  // The main thread does not serve events, as while it destroys the hop's owner.
+  std::this_thread::sleep_for(20ms);
+  cancellation->cancel();
+  worker.join();
+  EXPECT_TRUE(finished.load());
+  EXPECT_FALSE(result.load());
+  QCoreApplication::processEvents();  // the queued hop comes round and is skipped
+  EXPECT_FALSE(ran.load());
+  EXPECT_FALSE(runOnMainAndWait([&] { ran = true; }, cancellation));
+  EXPECT_FALSE(ran.load());
+  // Other hops are not affected.
+  EXPECT_TRUE(runOnMainAndWait([&] { ran = true; }));
+}
+
 TEST(AssertDeathTest, NamesFileFunctionAndCondition) {
   EXPECT_DEATH(
       {
