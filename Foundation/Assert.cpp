@@ -38,7 +38,7 @@ void assertionFailed(const char* function, const char* file, int line, const cha
     va_end(args);
   }
   const char* name = sourceName(file, scratch, sizeof scratch);
-  zelvoLog("*** Assertion failure in %s, %s:%d: %s %s", function, name, line, condition, message);
+  zelvoLog("*** Assertion failure in %s, %s:%d: (%s) %s", function, name, line, condition, message);
   std::fprintf(stderr, "*** Assertion failure in %s, %s:%d: (%s) %s\n", function, name, line, condition, message);
   std::abort();
 }

@@ -90,6 +90,45 @@ TEST(MainThread, HopRunsOnTheMainThreadAndWaits) {
   EXPECT_TRUE(ranOnMain.load());
 }
 
+TEST(MainThread, RunOnMainQueuesForTheMainThread) {
+  std::atomic<bool> ran{false};
+  std::atomic<bool> ranOnMain{false};
+  std::thread worker([&] {
+    runOnMain([&] {
+      ranOnMain = isMainThread();
+      ran = true;
+    });
+  });
+  worker.join();
+  EXPECT_TRUE(test::waitUntil([&] { return ran.load(); }));
+  EXPECT_TRUE(ranOnMain.load());
+}
+
+TEST(MainThread, QuitClosesEveryHop) {
+  QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+  QCoreApplication::exec();  // aboutToQuit comes as the loop ends
+  EXPECT_TRUE(mainThreadHopsClosed());
+
+  std::atomic<bool> ran{false};
+  std::thread([&] { runOnMain([&] { ran = true; }); }).join();
+  std::atomic<int> waited{-1};
+  std::thread([&] { waited = runOnMainAndWait([&] { ran = true; }) ? 1 : 0; }).join();
+  EXPECT_EQ(waited.load(), 0) << "a waiting hop returns at once after quit";
+  EXPECT_FALSE(runOnMainAndWait([&] { ran = true; })) << "also on the main thread";
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(ran.load());
+  reopenMainThreadHopsForTesting();
+}
+
+TEST(MainThread, HopQueuedBeforeClosingIsDroppedWhenItComesRound) {
+  std::atomic<bool> ran{false};
+  std::thread([&] { runOnMain([&] { ran = true; }); }).join();
+  closeMainThreadHops();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(ran.load());
+  reopenMainThreadHopsForTesting();
+}
+
 TEST(MainThread, OnTheMainThreadTheHopRunsAtOnce) {
   bool ran = false;
   EXPECT_TRUE(runOnMainAndWait([&] { ran = true; }));

@@ -200,7 +200,9 @@ INSTANTIATE_TEST_SUITE_P(
         FixedCase{"text_zero_then_garbage", field32({'C', 'a', 'm', 0, 0xFF, 0xFE, 'x'}, 0x99), "Cam"},
         FixedCase{"thirty_two_valid_bytes", field32({}, 'z'), std::string(32, 'z')},
         FixedCase{"third_byte_starts_invalid_sequence", field32({'a', 'b', 0xFF, 'c'}, 0), "ab"},
-        FixedCase{"character_cut_at_field_end", field32(Bytes(30, 'q'), 0) , std::string(30, 'q')},
+        FixedCase{"zero_filled_tail", field32(Bytes(30, 'q'), 0), std::string(30, 'q')},
+        FixedCase{"multibyte_text", field32({'C', 0xC3, 0xA4, 'm', 0}, 0), "C\xC3\xA4m"},
+        FixedCase{"broken_sequence_after_text", field32({'a', 'b', 0xE2, 0x82, 'x', 0}, 0), "ab"},
         FixedCase{"empty", field32({}, 0), ""}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -68,6 +68,25 @@ TEST(DateTimeUtility, PlatformDateOfTheFieldsInTheZone) {
   EXPECT_EQ(utility.nsdateFromDateTime(withOffset), winter);
 }
 
+TEST(DateTimeUtility, UsesTheMachinesCurrentZone) {
+  std::optional<std::string> before;
+  if (const char* tz = std::getenv("TZ")) before = tz;
+  for (const char* zone : {"Asia/Tokyo", "America/New_York"}) {
+    setenv("TZ", zone, 1);
+    tzset();
+    DateTimeUtility utility;
+    EXPECT_EQ(utility.timeZone().id(), QByteArray(zone));
+    // 2011-03-09 09:00 wall clock: midnight UTC in Tokyo, 14:00 UTC in New York.
+    QDateTime morning = utility.nsdateFromDateTime(DateTime(2011, 3, 9, 9, 0, 0));
+    EXPECT_EQ(morning.toUTC().time().hour(), std::string(zone) == "Asia/Tokyo" ? 0 : 14) << zone;
+  }
+  if (before)
+    setenv("TZ", before->c_str(), 1);
+  else
+    unsetenv("TZ");
+  tzset();
+}
+
 TEST(DateTimeUtility, HourTwentyFourIsTheNextMidnight) {
   DateTimeUtility utility(NewYork, "en_US");
   QDateTime end = utility.nsdateFromDateTime(DateTime(2011, 3, 9, 24, 0, 0));

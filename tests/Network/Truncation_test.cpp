@@ -71,8 +71,34 @@ const Bytes FrameWithOptions = test::frameBytes(
     {}, {0, 0, 0, 1, 0x67},
     test::optionList({{1, test::text("Entrance")}, {2, Bytes(24, 'x')}, {1, test::text("Other")}}));
 
+// The packet's own reads, each over a message that holds exactly what it reads.
+const Bytes ThirtyTwoByteField = {'G', 'a', 't', 'e', 0, 0xFF, 0xFE, 0x01, 9, 9, 9, 9, 9, 9, 9, 9,
+                                  9,   9,   9,   9,   9, 9,    9,    9,    9, 9, 9, 9, 9, 9, 9, 9};
+
 INSTANTIATE_TEST_SUITE_P(Readers, EveryPrefix,
-                         testing::Values(ReaderCase{"Date", {0x07, 0xDB, 3, 9}, readerOf<Date>()},
+                         testing::Values(ReaderCase{"Uint8", {0x7F}, [](ByteBuffer& b) { b.popUint8(); }},
+                                         ReaderCase{"Int16", {0x80, 0x01}, [](ByteBuffer& b) { b.popInt16(); }},
+                                         ReaderCase{"Uint32", {1, 2, 3, 4}, [](ByteBuffer& b) { b.popUint32(); }},
+                                         ReaderCase{"Uint64", {1, 2, 3, 4, 5, 6, 7, 8},
+                                                    [](ByteBuffer& b) { b.popUint64(); }},
+                                         ReaderCase{"Bool", {2}, [](ByteBuffer& b) { b.popBool(); }},
+                                         ReaderCase{"Bytes", {1, 2, 3, 4, 5}, [](ByteBuffer& b) { b.popBytes(5); }},
+                                         ReaderCase{"GetBytes", {1, 2, 3},
+                                                    [](ByteBuffer& b) {
+                                                      uint8_t out[3];
+                                                      b.getBytes(out, 3);
+                                                    }},
+                                         ReaderCase{"String", {0, 3, 'a', 'b', 'c', 0},
+                                                    [](ByteBuffer& b) { b.popString(); }},
+                                         ReaderCase{"InvalidString", {0, 2, 0xC0, 0x80, 0},
+                                                    [](ByteBuffer& b) { b.popString(); }},
+                                         ReaderCase{"StringAt", {0, 3, 'a', 'b', 'c', 0},
+                                                    [](ByteBuffer& b) { b.popStringAt(b.position()); }},
+                                         ReaderCase{"FixedSizeString", ThirtyTwoByteField,
+                                                    [](ByteBuffer& b) { b.popStringFixedSize(32); }},
+                                         ReaderCase{"FixedSizeStringAt", ThirtyTwoByteField,
+                                                    [](ByteBuffer& b) { b.popStringFixedSize(32, b.position()); }},
+                                         ReaderCase{"Date", {0x07, 0xDB, 3, 9}, readerOf<Date>()},
                                          ReaderCase{"Time", {0xF8, 13, 5, 9}, readerOf<Time>()},
                                          ReaderCase{"DateTime", {0x07, 0xDB, 3, 9, 0, 13, 5, 9}, readerOf<DateTime>()},
                                          ReaderCase{"Interval",

@@ -118,6 +118,7 @@ TEST(SystemEventInfo, EveryTruncationFails) {
   for (size_t length = 0; length < 8; ++length) {
     Reader reader(Bytes(length, 1));
     EXPECT_THROW(SystemEventInfo info(reader.buffer()), ReadError) << length;
+    EXPECT_EQ(reader.buffer().position(), 0);
   }
 }
 
