@@ -115,6 +115,16 @@ TEST(ByteBufferDeathTest, WritePastTheLimitIsAPrecondition) {
   EXPECT_DEATH(packet->fillByte(0, 17, 0), "index \\+ length <= limit");
 }
 
+TEST(PacketString, LongestWritableStringKeepsItsWholeLength) {
+  auto packet = Packet::create();
+  std::string longest(65535, 'x');
+  packet->pushString(longest);
+  EXPECT_EQ(packet->position(), 2 + 65535 + 1);
+  EXPECT_EQ(packet->popUint16At(0), 0xFFFF);
+  packet->flip();
+  EXPECT_EQ(packet->popString(), std::optional<std::string>(longest));
+}
+
 TEST(ByteBufferDeathTest, StringsOf65536BytesOrMoreCannotBeWritten) {
   auto packet = Packet::create();
   std::string huge(65536, 'x');
