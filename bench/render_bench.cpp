@@ -4,9 +4,11 @@
 // glFinish. Against a plain GL loop that uploads the same bytes into 192 textures and
 // draws the same 64 textured quads with a bare YUV shader, and once more with the wall's
 // own fragment shader at neutral settings, which tells the cost of the shader from the
-// cost of the wall's structure. Runs on whatever GL the EGL
-// surfaceless platform gives (Mesa llvmpipe here: CPU rendering, so figures compare
-// only with each other). Results are wall-clock times per frame.
+// cost of the wall's structure. Runs on whatever GL the EGL surfaceless platform gives
+// (Mesa llvmpipe here: CPU rendering, so figures compare only with each other). Results
+// are wall-clock times per frame; llvmpipe rasterises on threads of its own, so on a
+// busy machine LP_NUM_THREADS=0 (everything on the calling thread, where the CPU column
+// then counts all of it) gives steadier figures.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
