@@ -2,9 +2,13 @@
 // One frame of the video wall: 64 planes each given a new D1 picture (704 x 480 in
 // lines of 768, as the decoder hands them over) and drawn into a 1280 x 720 view, then
 // glFinish. Against a plain GL loop that uploads the same bytes into 192 textures and
-// draws the same 64 textured quads with a bare YUV shader. Runs on whatever GL the EGL
-// surfaceless platform gives (Mesa llvmpipe here: CPU rendering, so figures compare
-// only with each other). Results are wall-clock times per frame.
+// draws the same 64 textured quads with a bare YUV shader, and once more with the wall's
+// own fragment shader at neutral settings, which tells the cost of the shader from the
+// cost of the wall's structure. Runs on whatever GL the EGL surfaceless platform gives
+// (Mesa llvmpipe here: CPU rendering, so figures compare only with each other). Results
+// are wall-clock times per frame; llvmpipe rasterises on threads of its own, so on a
+// busy machine LP_NUM_THREADS=0 (everything on the calling thread, where the CPU column
+// then counts all of it) gives steadier figures.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -14,6 +18,7 @@
 
 #include "openglkit/GLTestContext.h"
 #include "openglkit/MultiDivisionPlane.h"
+#include "openglkit/ShaderSources.h"
 
 namespace {
 
@@ -122,6 +127,8 @@ GLuint compile(GLenum type, const char* source) {
 }
 
 // The same 64 quads of an 8 x 8 grid in clip space, the same three uploads per plane.
+// range(0): 0 the bare conversion shader, 1 the wall's video fragment shader with the
+// uniforms the wall sends at neutral settings.
 void BM_PlainGLFrame(benchmark::State& state) {
   zelvo::test::GLTestContext gl(kViewWidth, kViewHeight);
   if (!gl.isValid()) {
@@ -130,7 +137,9 @@ void BM_PlainGLFrame(benchmark::State& state) {
   }
   reportRenderer(state);
   GLuint program = glCreateProgram();
-  GLuint vs = compile(GL_VERTEX_SHADER, kPlainVertex), fs = compile(GL_FRAGMENT_SHADER, kPlainFragment);
+  const bool wallShader = state.range(0) != 0;
+  GLuint vs = compile(GL_VERTEX_SHADER, kPlainVertex);
+  GLuint fs = compile(GL_FRAGMENT_SHADER, wallShader ? zelvo::videoFragmentShaderSource : kPlainFragment);
   glAttachShader(program, vs);
   glAttachShader(program, fs);
   glLinkProgram(program);
@@ -149,6 +158,11 @@ void BM_PlainGLFrame(benchmark::State& state) {
   glUniform1i(glGetUniformLocation(program, "u_textureY"), 0);
   glUniform1i(glGetUniformLocation(program, "u_textureU"), 1);
   glUniform1i(glGetUniformLocation(program, "u_textureV"), 2);
+  if (wallShader) {
+    glUniformMatrix4fv(glGetUniformLocation(program, "u_mColorTransform"), 1, GL_FALSE, identity);
+    glUniform1f(glGetUniformLocation(program, "u_brightness"), 0.0f);
+    glUniform1f(glGetUniformLocation(program, "u_contrast"), 1.0f);
+  }
 
   std::vector<float> positions, coords;
   const float s = static_cast<float>(kWidth) / kLineSize;
@@ -215,7 +229,7 @@ void BM_PlainGLFrame(benchmark::State& state) {
   glDeleteShader(fs);
   glDeleteProgram(program);
 }
-BENCHMARK(BM_PlainGLFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_PlainGLFrame)->ArgName("wall_shader")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 }  // namespace
 

@@ -18,7 +18,7 @@ namespace {
 class OsdOverlayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!gl.isValid()) GTEST_SKIP() << gl.error();
+    if (!gl.isValid()) FAIL() << "no GL context: " << gl.error();
     overlay = std::make_unique<MultiDivisionOsdPlane>(64);
     ASSERT_TRUE(overlay->init(GL_TEXTURE5, GL_TEXTURE4, 200, 100));
   }

@@ -67,7 +67,7 @@ TEST(InfoLog, BufferIsReusedWhileLargeEnough) {
 class ProgramTest : public testing::Test {
  protected:
   void SetUp() override {
-    if (!gl.isValid()) GTEST_SKIP() << gl.error();
+    if (!gl.isValid()) FAIL() << "no GL context: " << gl.error();
   }
   test::GLTestContext gl{8, 8};
 };
@@ -121,6 +121,21 @@ TEST_F(ProgramTest, LinkFailureGivesNoProgram) {
   EXPECT_EQ(program, nullptr);
   EXPECT_EQ(errors.find("Shader compile failed"), std::string::npos) << errors;
   EXPECT_EQ(errors.rfind("Failed to link program: ", 0), 0u) << errors;
+}
+
+TEST_F(ProgramTest, ValidationFailureGivesNoProgram) {
+  // Links, but two samplers of different types both read texture unit 0 (their default),
+  // which a program cannot do: validation refuses it.
+  testing::internal::CaptureStderr();
+  auto program = Program::create(videoVertexShaderSource,
+                                 "uniform sampler2D u_flat;\nuniform samplerCube u_cube;\nvarying vec2 v_texCoord;\n"
+                                 "void main() { gl_FragColor = texture2D(u_flat, v_texCoord) + "
+                                 "textureCube(u_cube, vec3(v_texCoord, 1.0)); }\n");
+  std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(program, nullptr);
+  EXPECT_EQ(errors.find("Failed to link program"), std::string::npos) << errors;
+  EXPECT_EQ(errors.rfind("Failed to validate: ", 0), 0u) << errors;
+  EXPECT_GT(errors.size(), std::string("Failed to validate: ").size()) << "the program's log follows";
 }
 
 TEST_F(ProgramTest, CreateStartsFromTheHostsFramebuffer) {
@@ -193,7 +208,7 @@ class OsdBlend : public testing::TestWithParam<BlendCase> {};
 
 TEST_P(OsdBlend, MixesByOverlayAlpha) {
   test::GLTestContext gl(4, 4);
-  if (!gl.isValid()) GTEST_SKIP() << gl.error();
+  if (!gl.isValid()) FAIL() << "no GL context: " << gl.error();
   const auto& c = GetParam();
   auto program = Program::create(osdVertexShaderSource, osdFragmentShaderSource);
   ASSERT_NE(program, nullptr);

@@ -35,7 +35,7 @@ class YuvColour : public testing::TestWithParam<YuvCase> {};
 
 TEST_P(YuvColour, ReadsBackTheFormula) {
   WallScene scene(1, 8, 8);
-  if (!scene.gl.isValid()) GTEST_SKIP() << scene.gl.error();
+  if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
   ASSERT_TRUE(scene.init());
   const auto& c = GetParam();
   uploadSolid(*scene.wall, 0, c.input);
@@ -72,7 +72,7 @@ class ColourSetting : public testing::TestWithParam<SettingCase> {};
 
 TEST_P(ColourSetting, MatchesTheShaderModel) {
   test::GLTestContext gl(4, 4);
-  if (!gl.isValid()) GTEST_SKIP() << gl.error();
+  if (!gl.isValid()) FAIL() << "no GL context: " << gl.error();
   const auto& c = GetParam();
   auto program = Program::create(videoVertexShaderSource, videoFragmentShaderSource);
   ASSERT_NE(program, nullptr);
@@ -149,7 +149,7 @@ class WallColourSetting : public testing::TestWithParam<WallSettingCase> {};
 
 TEST_P(WallColourSetting, MatchesTheShaderModel) {
   WallScene scene(1, 4, 4);
-  if (!scene.gl.isValid()) GTEST_SKIP() << scene.gl.error();
+  if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
   ASSERT_TRUE(scene.init());
   const auto& c = GetParam();
   uploadSolid(*scene.wall, 0, c.input);
@@ -192,7 +192,7 @@ TEST_P(WallLayoutPixels, EveryPageShowsItsPlanesAndNoOthers) {
   const int d = GetParam();
   const int size = 240;
   WallScene scene(64, size, size);
-  if (!scene.gl.isValid()) GTEST_SKIP() << scene.gl.error();
+  if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
   ASSERT_TRUE(scene.init());
   const int perPage = d * d;
   const int pages = (64 + perPage - 1) / perPage;
@@ -225,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(Divisions, WallLayoutPixels, testing::Range(1, 9),
 
 TEST(WallPaging, PlaneComingIntoViewIsBlackUntilItsNextFrame) {
   WallScene scene(64, 16, 16);
-  if (!scene.gl.isValid()) GTEST_SKIP() << scene.gl.error();
+  if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
   ASSERT_TRUE(scene.init());
   scene.wall->setLayout(0, 2);
   const Yuv8 white{235, 128, 128};
@@ -245,7 +245,7 @@ TEST(WallPaging, PlaneComingIntoViewIsBlackUntilItsNextFrame) {
 
 TEST(WallAspect, NarrowPictureIsCentredBetweenBlackBars) {
   WallScene scene(1, 1280, 720);
-  if (!scene.gl.isValid()) GTEST_SKIP() << scene.gl.error();
+  if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
   ASSERT_TRUE(scene.init());
   scene.wall->setKeepAspectRatio(true);
   uploadSolid(*scene.wall, 0, {235, 128, 128}, 704, 480, 32);
@@ -263,7 +263,7 @@ TEST(WallAspect, NarrowPictureIsCentredBetweenBlackBars) {
 
 TEST(WallAspect, WidePictureIsCentredBetweenBlackBands) {
   WallScene scene(4, 400, 400);
-  if (!scene.gl.isValid()) GTEST_SKIP() << scene.gl.error();
+  if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
   ASSERT_TRUE(scene.init());
   scene.wall->setLayout(0, 2);
   scene.wall->setKeepAspectRatio(true);
@@ -283,7 +283,7 @@ TEST(WallAspect, WidePictureIsCentredBetweenBlackBands) {
 
 TEST(WallCrop, PaddingColumnsNeverShow) {
   WallScene scene(1, 64, 32);
-  if (!scene.gl.isValid()) GTEST_SKIP() << scene.gl.error();
+  if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
   ASSERT_TRUE(scene.init());
   // 704 of 768 bytes per line are picture; the padding is white.
   uploadSolid(*scene.wall, 0, {16, 128, 128}, 704, 64, 64, 235);
@@ -304,7 +304,7 @@ class WallFill : public testing::TestWithParam<FillCase> {};
 
 TEST_P(WallFill, ShowsTheFilledValues) {
   WallScene scene(1, 8, 8);
-  if (!scene.gl.isValid()) GTEST_SKIP() << scene.gl.error();
+  if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
   ASSERT_TRUE(scene.init());
   const auto& c = GetParam();
   uploadSolid(*scene.wall, 0, {235, 128, 128}, 704, 480, 64);
@@ -329,7 +329,7 @@ TEST(WallFillModel, BlackFillIsBlack) { EXPECT_EQ(expectedPixel(0, 128, 128), (R
 class Snapshot : public testing::Test {
  protected:
   void SetUp() override {
-    if (!scene.gl.isValid()) GTEST_SKIP() << scene.gl.error();
+    if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
     ASSERT_TRUE(scene.init());
   }
   // A picture whose first line is white and the rest black.
