@@ -1,6 +1,7 @@
 #include "Network/Playback/PlaybackClient.h"
 
 #include <exception>
+#include <memory>
 
 #include "Foundation/Assert.h"
 #include "Foundation/Log.h"
@@ -292,7 +293,15 @@ bool PlaybackClient::send(const std::shared_ptr<Packet>& packet) {
     return false;
   }
   packet->pack();
-  sendPacket(packet);
+  try {
+    sendPacket(packet);
+  } catch (const std::bad_weak_ptr&) {
+    // The client is going away and its queues are draining what was left: a
+    // hand-over to the network thread needs a hold on the client it can no longer
+    // take. Nothing more goes out.
+    zelvoLog("PlaybackClient : message %u dropped : the client is going away", packet->messageType());
+    return false;
+  }
   return true;
 }
 

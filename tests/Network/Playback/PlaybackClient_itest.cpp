@@ -338,6 +338,7 @@ TEST_F(PlaybackControl, JumpNearAPositionCarriesTheWireDirection) {
     int direction;
     uint32_t wire;
   };
+  int confirmed = 0;
   for (Row row : {Row{1, 2}, Row{0, 1}}) {
     client->play(PlayRequest::playRequestJump(BitMask32(1), MediaPosition(1, 0, 5),
                                               DateTime(Date(2026, 3, 4), Time(10, 0, 0)), row.direction));
@@ -347,6 +348,13 @@ TEST_F(PlaybackControl, JumpNearAPositionCarriesTheWireDirection) {
               bytes(WireBytes().u32(1).u32(0).u32(5).dateTime(2026, 3, 4, 10, 0, 0).u32(row.wire).u32(1)));
     ASSERT_TRUE(log->waitFor(PlaybackPausedWithReasonNotification));
     ASSERT_TRUE(waitForState(StoppedByUser));
+    // The machine settled the recorder with a pause once the recording had ended:
+    // its confirmation is read before the next jump, which it would otherwise end
+    // (a calendar answered after it shows it was read).
+    ASSERT_TRUE(test::waitUntil([&] { return recorder->pausesConfirmed() == confirmed + 1; }));
+    confirmed = recorder->pausesConfirmed();
+    client->requestRecordingCalendar();
+    ASSERT_TRUE(log->waitFor(PlaybackRecordingCalendarReceivedNotification));
     log->clear();
   }
 }
@@ -472,6 +480,33 @@ TEST_F(PlaybackControl, AFrameWhileStoppedByTheUserReachesNobody) {
   ASSERT_TRUE(log->waitFor(PlaybackRecordingCalendarReceivedNotification));
   EXPECT_EQ(log->frameIDs().size(), frames);
   EXPECT_EQ(client->stateKey(), StoppedByUser);
+}
+
+// The client goes away while its playback queue still holds a pause, which would
+// send a 519: the queue drains at destruction and the send is dropped quietly.
+TEST_F(PlaybackControl, WorkQueuedWhenTheClientGoesAwaySendsNothing) {
+  recorder->holdStreamAfter(0);  // no frame holds the client on its network thread
+  // The main thread does not take the play's notification (nothing below spins its
+  // event loop), so the queue stops there and the pause waits behind it.
+  client->play(PlayRequest::playRequestPlay(BitMask32(1), WholeRecording, 1, 1, false));
+  client->pause();
+  auto sent = [&](uint16_t type) {
+    for (const auto& p : emulator.received())
+      if (p.type == type) return true;
+    return false;
+  };
+  // Also waits until hand-overs to the network thread have let go of the client.
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while ((!sent(518) || client.use_count() > 1) && std::chrono::steady_clock::now() < limit)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(sent(518));
+  ASSERT_EQ(client.use_count(), 1);
+  std::weak_ptr<PlaybackClient> weak = client;
+  client.reset();
+  EXPECT_TRUE(weak.expired());
+  // Everything the client sent is in once its connection has closed.
+  ASSERT_TRUE(emulator.waitForClosed(0));
+  EXPECT_FALSE(sent(519));
 }
 
 TEST_F(PlaybackControl, MessagesTheClientDoesNotHandleGoToTheBase) {
