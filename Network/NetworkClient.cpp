@@ -1,6 +1,7 @@
 #include "Network/NetworkClient.h"
 
 #include <QTimer>
+#include <algorithm>
 #include <cstring>
 
 #include "Foundation/Assert.h"
@@ -61,7 +62,12 @@ NetworkClient::~NetworkClient() {
 void NetworkClient::connectToHost(const std::string& host, unsigned port, const std::string& userName,
                                   const std::string& password) {
   ConnectRequest request{host, port, userName, password};
-  thread_->post([self = shared_from_this(), request] { self->requestConnectToHost(request); });
+  std::shared_ptr<NetworkClient> self = weak_from_this().lock();
+  if (!self) {
+    zelvoLog("Connect to %s:%u asked of a client that is going away: ignored", host.c_str(), port);
+    return;
+  }
+  thread_->post([self = std::move(self), request] { self->requestConnectToHost(request); });
 }
 
 void NetworkClient::connectToHost(const std::string& host, unsigned port, const std::string& userName,
@@ -74,17 +80,28 @@ void NetworkClient::connectToHost(const std::string& host, unsigned port, const 
 }
 
 void NetworkClient::disconnect() {
-  thread_->post([self = shared_from_this()] { self->requestDisconnect(); });
+  // A client that is going away closes its stream itself.
+  std::shared_ptr<NetworkClient> self = weak_from_this().lock();
+  if (!self) return;
+  thread_->post([self = std::move(self)] { self->requestDisconnect(); });
 }
 
 void NetworkClient::sendPacket(std::shared_ptr<Packet> packet) {
   ZELVO_PRECONDITION(packet != nullptr);
   // On the network thread (keep-alive answers, handlers) the write happens at
   // once; from any other thread it is handed over in call order.
-  if (thread_->isCurrent())
+  if (thread_->isCurrent()) {
     enqueue(std::move(packet), SendKind::Other);
-  else
-    thread_->post([self = shared_from_this(), packet] { self->enqueue(packet, SendKind::Other); });
+    return;
+  }
+  // A sender on another thread (a playback queue being drained, say) may still
+  // send while the client is being destroyed: there is nothing to send it on.
+  std::shared_ptr<NetworkClient> self = weak_from_this().lock();
+  if (!self) {
+    zelvoLog("Dropped a packet of type %u sent to a client that is going away", packet->messageType());
+    return;
+  }
+  thread_->post([self = std::move(self), packet = std::move(packet)] { self->enqueue(packet, SendKind::Other); });
 }
 
 std::shared_ptr<const SyncInfo> NetworkClient::peerInfo() const {
@@ -165,7 +182,7 @@ void NetworkClient::requestConnectToHost(const ConnectRequest& request) {
   sendQueue_.clear();
   setPeerInfo(nullptr);
   receivingHeader_ = true;
-  inputPacket_ = Packet::create(ReceiveCapacity, ReceivePadding);
+  inputPacket_ = newInputPacket();
   if (!inputPacket_) {
     disconnectedByError({NetworkClientErrorOutOfMemory, "Out of memory for the receive buffer"});
     return;
@@ -271,6 +288,11 @@ void NetworkClient::handleStreamEventBytesAvailable() {
   }
 }
 
+std::shared_ptr<Packet> NetworkClient::newInputPacket() {
+  // Room for the header only: the block is sized when the header tells the payload.
+  return Packet::create(Packet::HeaderSize, ReceivePadding);
+}
+
 void NetworkClient::receiveBytes(const uint8_t* bytes, int64_t length) {
   int64_t offset = 0;
   while (inputPacket_) {
@@ -294,8 +316,10 @@ void NetworkClient::receiveBytes(const uint8_t* bytes, int64_t length) {
                                  std::to_string(Packet::MaxPayloadSize) + " accepted"});
         return;
       }
-      // Sized once for the whole payload, so a large one does not grow step by step.
-      if (!packet.reserve(Packet::HeaderSize + payload)) {
+      // Sized once, for the whole payload or the default size, whichever is
+      // larger: a large payload does not grow step by step, and nothing is
+      // zeroed or moved twice.
+      if (!packet.reserve(std::max<int64_t>(ReceiveCapacity, Packet::HeaderSize + int64_t{payload}))) {
         disconnectedByError({NetworkClientErrorOutOfMemory, "Out of memory for a packet of " +
                                                                 std::to_string(payload) + " bytes"});
         return;
@@ -315,7 +339,7 @@ void NetworkClient::receiveBytes(const uint8_t* bytes, int64_t length) {
     // starts at the default size again whatever the last packet needed.
     std::shared_ptr<Packet> received = std::move(inputPacket_);
     receivingHeader_ = true;
-    inputPacket_ = Packet::create(ReceiveCapacity, ReceivePadding);
+    inputPacket_ = newInputPacket();
     if (!inputPacket_) {
       disconnectedByError({NetworkClientErrorOutOfMemory, "Out of memory for the receive buffer"});
       return;

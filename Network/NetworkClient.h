@@ -87,6 +87,7 @@ inline const std::string NetworkConnectPasswordKey = "NetworkConnectPasswordKey"
 class NetworkClient : public std::enable_shared_from_this<NetworkClient> {
  public:
   static constexpr int64_t ReadChunkSize = 16384;
+  // The smallest receive block; a larger payload gets a block of its own size.
   static constexpr int64_t ReceiveCapacity = Packet::DefaultCapacity;
   static constexpr uint64_t ReceivePadding = 8;
   static constexpr std::chrono::milliseconds DefaultHandshakeTimeout{30000};
@@ -186,7 +187,7 @@ class NetworkClient : public std::enable_shared_from_this<NetworkClient> {
   void handleStreamEventOpenCompleted();
   void handleStreamEventBytesAvailable();
   void handleStreamEventSpaceAvailable();
-  bool newInputPacket();
+  static std::shared_ptr<Packet> newInputPacket();
   bool packetReceived(const std::shared_ptr<Packet>& packet);
   void protocolMismatched();
   void handleLoginResponse(Packet& packet);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <thread>
 
 #include "Network/FakeClientFixture.h"
 
@@ -477,6 +478,31 @@ TEST_F(Handshake, UnknownMessagesAfterLoginAreLoggedAndTheConnectionStays) {
   EXPECT_TRUE(log.contains("Unknown Message Type: 2457"));
   EXPECT_TRUE(log.contains("Unknown Message Type: 8"));
   EXPECT_TRUE(client->isConnected());
+}
+
+// A subclass whose destructor waits for a thread that still talks to the client,
+// as a playback client draining its serial queues does.
+class ClientCalledWhileGoing : public NetworkClient {
+ public:
+  using NetworkClient::NetworkClient;
+  ~ClientCalledWhileGoing() override {
+    std::thread([this] {
+      auto packet = Packet::createWithMessageType(0x0103);
+      packet->pack();
+      sendPacket(packet);
+      disconnect();
+      connectToHost("recorder.test", 9000, "admin", "admin");
+    }).join();
+  }
+};
+
+TEST(NetworkClientGoingAway, CallsFromAnotherThreadDuringDestructionAreDropped) {
+  LogCapture log;
+  auto thread = NetworkThread::createOnCurrentThread();
+  std::make_shared<ClientCalledWhileGoing>(thread).reset();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(log.contains("Dropped a packet of type 259 sent to a client that is going away"));
+  EXPECT_TRUE(log.contains("Connect to recorder.test:9000 asked of a client that is going away: ignored"));
 }
 
 }  // namespace

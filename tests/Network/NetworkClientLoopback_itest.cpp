@@ -137,6 +137,7 @@ struct ReasonRow {
   std::string user;
   std::string password;
   int reason;
+  const char* text;  // what the interface shows for the reason
 };
 
 class LoopbackReasons : public Loopback, public ::testing::WithParamInterface<ReasonRow> {};
@@ -151,6 +152,7 @@ TEST_P(LoopbackReasons, DisconnectWithTheReasonAndItsText) {
   ASSERT_TRUE(waitForDisconnects(1));
   auto last = observer->lastDisconnect();
   EXPECT_EQ(last->reason, row.reason);
+  EXPECT_EQ(NetworkDisconnectionReasonDescription(last->reason), row.text);
   EXPECT_EQ(last->error.has_value(), row.reason == NetworkDisconnectionReasonStreamError);
   EXPECT_TRUE(last->onMainThread);
   EXPECT_TRUE(last->disconnectedWhenSeen);
@@ -161,35 +163,52 @@ TEST_P(LoopbackReasons, DisconnectWithTheReasonAndItsText) {
 }
 
 const ReasonRow reasonRows[] = {
-    {"Busy", [](RecorderConfig& c) { c.fault = Fault::Busy; }, "admin", "admin", 1},
-    {"WrongSignature", [](RecorderConfig& c) { c.signature = "ABCD"; }, "admin", "admin", 2},
-    {"VersionZero", [](RecorderConfig& c) { c.protocolVersion = 0; }, "admin", "admin", 2},
-    {"NoProfileList", [](RecorderConfig& c) { c.sendProfileList = false; }, "admin", "admin", 2},
-    {"ProfileNotListed", [](RecorderConfig& c) { c.profiles = {{2, 1, 0}, {3, 1, 0}}; }, "admin", "admin", 2},
-    {"TruncatedOption", [](RecorderConfig& c) { c.extraOptions = {5, 0, 18, 1}; }, "admin", "admin", 2},
-    {"LoginResponseForSync", [](RecorderConfig& c) { c.fault = Fault::LoginResponseForSync; }, "admin", "admin", 2},
-    {"KeepAliveForSync", [](RecorderConfig& c) { c.fault = Fault::AliveForSync; }, "admin", "admin", 2},
-    {"UnknownUser", [](RecorderConfig&) {}, "nobody", "admin", 3},
-    {"InvalidPassword", [](RecorderConfig&) {}, "admin", "wrong", 4},
-    {"PermissionDenied", [](RecorderConfig&) {}, "viewer", "viewer", 5},
-    {"LoginCode2", [](RecorderConfig& c) { c.loginCode = 2; }, "admin", "admin", 6},
-    {"LoginCode0", [](RecorderConfig& c) { c.loginCode = 0; }, "admin", "admin", 6},
-    {"LoginCodeOutOfRange", [](RecorderConfig& c) { c.loginCode = 7; }, "admin", "admin", 6},
-    {"ShortLoginResponse", [](RecorderConfig& c) { c.loginReplyPayload = Bytes{1, 0, 0}; }, "admin", "admin", 2},
+    {"Busy", [](RecorderConfig& c) { c.fault = Fault::Busy; }, "admin", "admin", 1,
+     "All remote site channels are being used."},
+    {"WrongSignature", [](RecorderConfig& c) { c.signature = "ABCD"; }, "admin", "admin", 2, "Unsupported protocol."},
+    {"VersionZero", [](RecorderConfig& c) { c.protocolVersion = 0; }, "admin", "admin", 2, "Unsupported protocol."},
+    {"NoProfileList", [](RecorderConfig& c) { c.sendProfileList = false; }, "admin", "admin", 2,
+     "Unsupported protocol."},
+    {"ProfileNotListed",
+     [](RecorderConfig& c) {
+       c.profiles = {{2, 1, 0}, {3, 1, 0}};
+     },
+     "admin", "admin", 2, "Unsupported protocol."},
+    {"TruncatedOption",
+     [](RecorderConfig& c) {
+       c.extraOptions = {5, 0, 18, 1};
+     },
+     "admin", "admin", 2, "Unsupported protocol."},
+    {"LoginResponseForSync", [](RecorderConfig& c) { c.fault = Fault::LoginResponseForSync; }, "admin", "admin", 2,
+     "Unsupported protocol."},
+    {"KeepAliveForSync", [](RecorderConfig& c) { c.fault = Fault::AliveForSync; }, "admin", "admin", 2,
+     "Unsupported protocol."},
+    {"UnknownUser", [](RecorderConfig&) {}, "nobody", "admin", 3, "Unknown user."},
+    {"InvalidPassword", [](RecorderConfig&) {}, "admin", "wrong", 4, "Invalid password"},
+    {"PermissionDenied", [](RecorderConfig&) {}, "viewer", "viewer", 5, "Permission denied."},
+    {"LoginCode2", [](RecorderConfig& c) { c.loginCode = 2; }, "admin", "admin", 6, "Login failed."},
+    {"LoginCode0", [](RecorderConfig& c) { c.loginCode = 0; }, "admin", "admin", 6, "Login failed."},
+    {"LoginCodeOutOfRange", [](RecorderConfig& c) { c.loginCode = 7; }, "admin", "admin", 6, "Login failed."},
+    {"ShortLoginResponse",
+     [](RecorderConfig& c) {
+       c.loginReplyPayload = Bytes{1, 0, 0};
+     },
+     "admin", "admin", 2, "Unsupported protocol."},
     {"PeerClosesDuringSync",
      [](RecorderConfig& c) {
        c.fault = Fault::CloseAtOffset;
        c.faultOffset = 20;
      },
-     "admin", "admin", 7},
+     "admin", "admin", 7, "Disconnected by remote site."},
     // Qt reports a reset met on read as the peer's close.
     {"PeerResetsDuringSync",
      [](RecorderConfig& c) {
        c.fault = Fault::ResetAtOffset;
        c.faultOffset = 20;
      },
-     "admin", "admin", 7},
-    {"HostilePayloadLength", [](RecorderConfig& c) { c.fault = Fault::HostileLength; }, "admin", "admin", 8},
+     "admin", "admin", 7, "Disconnected by remote site."},
+    {"HostilePayloadLength", [](RecorderConfig& c) { c.fault = Fault::HostileLength; }, "admin", "admin", 8,
+     "Disconnected"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, LoopbackReasons, ::testing::ValuesIn(reasonRows),

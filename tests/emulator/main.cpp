@@ -1,5 +1,6 @@
 // zelvo-recorder-emulator: a recorder to run beside the client on this machine.
 //   zelvo-recorder-emulator --port 9000 --user admin:admin --user guest:guest:1
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -31,15 +32,24 @@ void usage() {
       "  --description TEXT   the system description announced\n"
       "  --login-code N       answer every login with this code (3 unknown user, 4 bad password...)\n"
       "  --busy               answer every sync with \"all channels busy\"\n"
-      "  --keep-alive SECONDS send a keep-alive to every logged-in client this often\n"
+      "  --keep-alive SECONDS send a keep-alive to every logged-in client this often (1 to 86400)\n"
       "  --verbose            print every packet the client sends\n"
       "Live clients are served on the port, remote-setup clients on the port + 2.\n");
 }
 
-bool parseCount(const char* text, uint8_t& out) {
+// A whole decimal number from min to max, and nothing after it.
+bool parseNumber(const char* text, long min, long max, long& out) {
   char* end = nullptr;
+  errno = 0;
   long value = std::strtol(text, &end, 10);
-  if (!end || *end || value < 0 || value > 255) return false;
+  if (errno != 0 || end == text || *end || value < min || value > max) return false;
+  out = value;
+  return true;
+}
+
+bool parseCount(const char* text, uint8_t& out) {
+  long value = 0;
+  if (!parseNumber(text, 0, 255, value)) return false;
   out = static_cast<uint8_t>(value);
   return true;
 }
@@ -64,8 +74,7 @@ int main(int argc, char** argv) {
     };
     bool ok = true;
     if (arg == "--port") {
-      port = std::strtol(value(), nullptr, 10);
-      ok = port >= 0 && port <= 65535;
+      ok = parseNumber(value(), 0, 65535, port);
     } else if (arg == "--address") {
       address = value();
     } else if (arg == "--user") {
@@ -78,7 +87,12 @@ int main(int argc, char** argv) {
         User user{text.substr(0, colon), text.substr(colon + 1), 0xFFFFFFFF};
         size_t second = user.password.rfind(':');
         if (second != std::string::npos) {
-          user.permissionMask = static_cast<uint32_t>(std::strtoul(user.password.c_str() + second + 1, nullptr, 0));
+          const char* mask = user.password.c_str() + second + 1;
+          char* end = nullptr;
+          errno = 0;
+          unsigned long long value = std::strtoull(mask, &end, 0);
+          ok = errno == 0 && end != mask && !*end && *mask != '-' && value <= 0xFFFFFFFFull;
+          user.permissionMask = static_cast<uint32_t>(value);
           user.password.resize(second);
         }
         config.users.push_back(user);
@@ -87,8 +101,11 @@ int main(int argc, char** argv) {
       config.profiles.clear();
       std::stringstream list(value());
       std::string item;
-      while (std::getline(list, item, ','))
-        config.profiles.push_back({static_cast<uint8_t>(std::strtoul(item.c_str(), nullptr, 10)), 1, 0});
+      uint8_t profile = 0;
+      while (ok && std::getline(list, item, ',')) {
+        ok = parseCount(item.c_str(), profile);
+        config.profiles.push_back({profile, 1, 0});
+      }
     } else if (arg == "--video-in") {
       ok = parseCount(value(), config.videoInCount);
     } else if (arg == "--audio-in") {
@@ -108,8 +125,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--busy") {
       config.fault = Fault::Busy;
     } else if (arg == "--keep-alive") {
-      keepAliveSeconds = std::strtol(value(), nullptr, 10);
-      ok = keepAliveSeconds > 0;
+      ok = parseNumber(value(), 1, 86400, keepAliveSeconds);
     } else if (arg == "--verbose") {
       verbose = true;
     } else if (arg == "--help" || arg == "-h") {

@@ -8,10 +8,10 @@ namespace zelvo::test {
 int64_t FakeByteStream::read(uint8_t* buffer, int64_t maxLength) {
   ++reads_;
   if (closed_) return -1;
-  size_t left = pending_.size() - readOffset_;
+  size_t left = sourceSize_ - readOffset_;
   if (left > 0) {
     size_t n = std::min(left, static_cast<size_t>(maxLength));
-    std::memcpy(buffer, pending_.data() + readOffset_, n);
+    std::memcpy(buffer, source_ + readOffset_, n);
     readOffset_ += n;
     return static_cast<int64_t>(n);
   }
@@ -37,14 +37,20 @@ int64_t FakeByteStream::write(const uint8_t* bytes, int64_t length) {
   return n;
 }
 
-void FakeByteStream::receive(const std::vector<uint8_t>& chunk) {
-  pending_ = chunk;
+void FakeByteStream::receive(const uint8_t* chunk, size_t size) {
+  source_ = chunk;
+  sourceSize_ = size;
   readOffset_ = 0;
-  while (!closed_ && readOffset_ < pending_.size()) {
+  while (!closed_ && readOffset_ < sourceSize_) {
     size_t before = readOffset_;
     sendEvent(BytesAvailable);
     if (readOffset_ == before) break;  // the client did not read: nothing more to deliver
   }
+  // Whatever is left stays readable after the caller's bytes are gone.
+  pending_.assign(chunk + readOffset_, chunk + sourceSize_);
+  source_ = pending_.data();
+  sourceSize_ = pending_.size();
+  readOffset_ = 0;
 }
 
 void FakeByteStream::receiveEnd() {

@@ -31,7 +31,10 @@ class FakeByteStream : public ByteStream {
   // The script.
   void completeOpen() { sendEvent(OpenCompleted); }
   // One chunk: BytesAvailable events until the client has read all of it.
-  void receive(const std::vector<uint8_t>& chunk);
+  void receive(const std::vector<uint8_t>& chunk) { receive(chunk.data(), chunk.size()); }
+  // The same, read straight from the caller's bytes (no copy of the chunk is made
+  // unless the client leaves some of it unread).
+  void receive(const uint8_t* chunk, size_t size);
   // The next read returns 0.
   void receiveEnd();
   void fail(StreamError error);
@@ -59,8 +62,10 @@ class FakeByteStream : public ByteStream {
   std::string host_;
   uint16_t port_;
   EventHandler handler_;
-  std::vector<uint8_t> pending_;
+  const uint8_t* source_ = nullptr;  // the chunk being delivered, or pending_
+  size_t sourceSize_ = 0;
   size_t readOffset_ = 0;
+  std::vector<uint8_t> pending_;  // what the client left unread of the last chunk
   bool end_ = false;
   bool closed_ = false;
   int opens_ = 0;

@@ -148,9 +148,14 @@ int main(int argc, char** argv) {
   QCommandLineOption mouseOption("mouse", "(--setup) Send one mouse event: state,x,y (2 down, 3 up).", "state,x,y");
   QCommandLineOption framesOption(
       "frames", "Stop after this many media frames (with --setup: OSD pictures; 0: no limit; default 0).", "count", "0");
-  QCommandLineOption timeOption("time-limit", "Stop after this many seconds (default 10).", "seconds", "10");
-  parser.addOptions({setupOption, userOption, passwordOption, videoOption, audioOption, ptzOption, presetGoOption,
-                     presetSaveOption, alarmOption, keyOption, clickOption, mouseOption, framesOption, timeOption});
+  QCommandLineOption timeOption("time-limit", "Stop after this many seconds (default 10; at most 86400).", "seconds",
+                                "10");
+  // Taken before this parser runs; listed so that --help names it.
+  QCommandLineOption playbackOption(
+      "playback", "Connect a playback client instead, with options of its own (see zelvo-probe --playback --help).");
+  parser.addOptions({playbackOption, setupOption, userOption, passwordOption, videoOption, audioOption, ptzOption,
+                     presetGoOption, presetSaveOption, alarmOption, keyOption, clickOption, mouseOption, framesOption,
+                     timeOption});
   parser.process(app);
 
   QStringList positional = parser.positionalArguments();
@@ -161,7 +166,9 @@ int main(int argc, char** argv) {
   qlonglong frameLimit = parser.value(framesOption).toLongLong(&ok);
   if (!ok || frameLimit < 0) usageError("--frames takes a count");
   double timeLimit = parser.value(timeOption).toDouble(&ok);
-  if (!ok || timeLimit <= 0) usageError("--time-limit takes a positive number of seconds");
+  // The limit becomes a timer of int milliseconds.
+  if (!ok || !(timeLimit > 0 && timeLimit <= 86400))
+    usageError("--time-limit takes a number of seconds above 0, at most 86400");
   bool setup = parser.isSet(setupOption);
 
   // Every command is checked before connecting; sending them waits for the login.
