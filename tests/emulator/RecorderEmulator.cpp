@@ -7,9 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <openssl/evp.h>
-
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QThread>
 #include <cerrno>
 #include <cstring>
@@ -22,13 +21,13 @@ namespace {
 // Far above anything a client sends; a longer header ends the connection here.
 constexpr uint32_t MaxClientPayload = 64 * 1024 * 1024;
 
-// The recorder checks logins with a digest of its own (OpenSSL's), not the
+// The recorder checks logins with a digest of its own (Qt's), not the
 // client's code: a fault in the client's MD5 then fails the login.
-std::optional<std::array<uint8_t, 16>> referenceMD5(const std::string& bytes) {
+std::array<uint8_t, 16> referenceMD5(const std::string& bytes) {
+  const QByteArray hash = QCryptographicHash::hash(QByteArrayView(bytes.data(), qsizetype(bytes.size())),
+                                                   QCryptographicHash::Md5);
   std::array<uint8_t, 16> digest{};
-  unsigned int length = 0;
-  if (EVP_Digest(bytes.data(), bytes.size(), digest.data(), &length, EVP_md5(), nullptr) != 1 || length != 16)
-    return std::nullopt;
+  std::memcpy(digest.data(), hash.constData(), digest.size());
   return digest;
 }
 
@@ -386,8 +385,8 @@ bool RecorderEmulator::handshake(Session& session, const RecorderConfig& config)
       std::string salted = candidate.password.substr(0, 16);
       if (config.sendKey) salted.append(reinterpret_cast<const char*>(config.key.data()), 4);
       else salted.append(4, '\0');
-      std::optional<std::array<uint8_t, 16>> expected = referenceMD5(salted);
-      if (!expected || !std::equal(expected->begin(), expected->end(), digest.begin())) {
+      const std::array<uint8_t, 16> expected = referenceMD5(salted);
+      if (!std::equal(expected.begin(), expected.end(), digest.begin())) {
         code = 4;
       } else if (candidate.permissionMask == 0) {
         code = 5;
