@@ -167,6 +167,20 @@ TEST_F(Framing, AWriteOfZeroBytesDropsThatPacketAndKeepsTheConnection) {
   EXPECT_TRUE(client->isConnected());
 }
 
+TEST_F(Framing, APacketThatCouldNotBeBuiltIsDroppedAndTheNextOneGoesOut) {
+  logIn();
+  LogCapture log;
+  auto failed = Packet::createWithMessageType(0x0103);
+  const uint8_t byte = 1;
+  failed->pushBytes(&byte, 1, int64_t{1} << 40);  // past the cap: marked failed, nothing allocated
+  ASSERT_TRUE(failed->isFailed());
+  client->sendPacket(failed);
+  client->sendPacket(packet(0x010B, {2}));
+  EXPECT_TRUE(log.contains("Dropped a packet of type 259 that could not be built"));
+  EXPECT_EQ(stream->written(), framePacket(0x010B, {2}));
+  EXPECT_TRUE(client->isConnected());
+}
+
 TEST_F(Framing, AFailedWriteDisconnectsWithTheStreamsError) {
   logIn();
   stream->planWrites({FakeByteStream::WriteFails});
