@@ -1,7 +1,6 @@
 #include "Network/Playback/PlaybackClient.h"
 
 #include <exception>
-#include <memory>
 
 #include "Foundation/Assert.h"
 #include "Foundation/Log.h"
@@ -293,15 +292,8 @@ bool PlaybackClient::send(const std::shared_ptr<Packet>& packet) {
     return false;
   }
   packet->pack();
-  try {
-    sendPacket(packet);
-  } catch (const std::bad_weak_ptr&) {
-    // The client is going away and its queues are draining what was left: a
-    // hand-over to the network thread needs a hold on the client it can no longer
-    // take. Nothing more goes out.
-    zelvoLog("PlaybackClient : message %u dropped : the client is going away", packet->messageType());
-    return false;
-  }
+  // A client going away while its queues drain drops what they still send.
+  sendPacket(packet);
   return true;
 }
 
