@@ -43,6 +43,25 @@ double processCpuSeconds() {
   return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// Context switches of the whole process (every thread, also ended ones):
+// voluntary ones (a thread blocked: a queue ran empty, a lock was taken) and
+// involuntary ones (the scheduler took the processor away).
+struct Switches {
+  double voluntary = 0, involuntary = 0;
+};
+Switches processSwitches() {
+  struct rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return {static_cast<double>(usage.ru_nvcsw), static_cast<double>(usage.ru_nivcsw)};
+}
+
+// Sets the counters of context switches per frame since `before`.
+void countSwitches(benchmark::State& state, const Switches& before, int64_t frames) {
+  const Switches after = processSwitches();
+  state.counters["vol_switches_per_frame"] = (after.voluntary - before.voluntary) / static_cast<double>(frames);
+  state.counters["invol_switches_per_frame"] = (after.involuntary - before.involuntary) / static_cast<double>(frames);
+}
+
 // Heap in use (small blocks and mapped ones), in MiB: measured before the
 // decoders are made and again while they still hold their pictures.
 double heapInUseMiB() {
@@ -112,6 +131,7 @@ void BM_ZelvoDecode(benchmark::State& state) {
   const size_t perCamera = kRepeats * units.size();
   int64_t fed = 0;
   const double cpuBefore = processCpuSeconds();
+  const Switches switchesBefore = processSwitches();
   for (auto _ : state) {
     std::vector<size_t> next(cameras, 0);
     size_t finished = 0;
@@ -145,6 +165,7 @@ void BM_ZelvoDecode(benchmark::State& state) {
   }
   state.SetItemsProcessed(fed);
   state.counters["cpu_us_per_frame"] = (processCpuSeconds() - cpuBefore) * 1e6 / static_cast<double>(fed);
+  countSwitches(state, switchesBefore, fed);
   state.counters["heap_per_camera_MiB"] = (heapInUseMiB() - before) / cameras;
   state.counters["copies_per_frame"] =
       static_cast<double>(VideoDecoder::compressedCopies() - copiesBefore) / static_cast<double>(fed);
@@ -175,6 +196,7 @@ void BM_PlainDecode(benchmark::State& state) {
   std::atomic<int64_t> pictures{0};
   int64_t fed = 0;
   const double cpuBefore = processCpuSeconds();
+  const Switches switchesBefore = processSwitches();
   for (auto _ : state) {
     std::vector<std::thread> threads;
     for (int cam = 0; cam < cameras; ++cam)
@@ -194,6 +216,7 @@ void BM_PlainDecode(benchmark::State& state) {
   }
   state.SetItemsProcessed(fed);
   state.counters["cpu_us_per_frame"] = (processCpuSeconds() - cpuBefore) * 1e6 / static_cast<double>(fed);
+  countSwitches(state, switchesBefore, fed);
   state.counters["heap_per_camera_MiB"] = (heapInUseMiB() - before) / cameras;
   state.counters["copies_per_frame"] = 0;
   state.counters["pictures_per_frame"] = static_cast<double>(pictures.load()) / static_cast<double>(fed);
