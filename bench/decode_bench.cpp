@@ -123,6 +123,10 @@ void BM_ZelvoDecode(benchmark::State& state) {
   std::atomic<bool> feederWaiting{false};
   std::atomic<int64_t> lastFrame{-1};  // the frame count the feeder waits for at the end of an iteration
   constexpr size_t kRefill = VideoDecoder::PacingBacklog / 2;
+  // The wake-ups are never lost (each side sets its flag or count before it
+  // checks the other's under the lock); the time-out only keeps a mistake from
+  // hanging the run. A short one would wake the feeder every few frames.
+  constexpr auto kStallGuard = std::chrono::milliseconds(100);
 
   std::vector<VideoDecoder::CompletionHandler> handlers;
   for (int cam = 0; cam < cameras; ++cam)
@@ -157,19 +161,21 @@ void BM_ZelvoDecode(benchmark::State& state) {
         if (next[cam] == perCamera) ++finished;
       }
       if (!any && finished < static_cast<size_t>(cameras)) {
-        std::unique_lock lock(mutex);
-        feederWaiting = true;
-        progress.wait_for(lock, std::chrono::milliseconds(1), [&] {
+        const auto refillDue = [&] {
           for (int cam = 0; cam < cameras; ++cam)
             if (next[cam] < perCamera && decoders[cam]->pendingFrames() <= kRefill) return true;
           return false;
-        });
+        };
+        std::unique_lock lock(mutex);
+        // Armed again after every wake-up: the handler that woke the feeder
+        // cleared it, maybe for a camera that is fed no more.
+        for (feederWaiting = true; !refillDue(); feederWaiting = true) progress.wait_for(lock, kStallGuard);
         feederWaiting = false;
       }
     }
     std::unique_lock lock(mutex);
     lastFrame = fed;
-    while (done.load() < fed) progress.wait_for(lock, std::chrono::milliseconds(1));
+    while (done.load() < fed) progress.wait_for(lock, kStallGuard);
     lastFrame = -1;
   }
   state.SetItemsProcessed(fed);
