@@ -7,6 +7,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 #include <mutex>
@@ -226,7 +227,39 @@ DecodedVideoFrame VideoDecoder::decodeMediaFrame(const MediaFrame& frame) {
 
 void VideoDecoder::asyncDecodeMediaFrame(const MediaFrame& frame, CompletionHandler handler) {
   if (!admit(frame.mediaDataSize())) return;
-  queue_->async([self = shared_from_this(), frame, handler = std::move(handler)] { self->runPaced(frame, handler); });
+  push(Pending{shared_from_this(), frame, std::move(handler)});
+  // A raw pointer: the frame just queued holds the decoder until this task has taken it.
+  queue_->async([this] { runNext(); });
+}
+
+void VideoDecoder::push(Pending pending) {
+  std::lock_guard lock(pendingMutex_);
+  if (count_ == ring_.size()) {
+    std::vector<Pending> larger(std::max<size_t>(16, ring_.size() * 2));
+    for (size_t i = 0; i < count_; ++i) larger[i] = std::move(ring_[(head_ + i) % ring_.size()]);
+    ring_ = std::move(larger);
+    head_ = 0;
+  }
+  ring_[(head_ + count_) % ring_.size()] = std::move(pending);
+  ++count_;
+}
+
+VideoDecoder::Pending VideoDecoder::pop() {
+  std::lock_guard lock(pendingMutex_);
+  ZELVO_ASSERT(count_ > 0);
+  Pending pending = std::move(ring_[head_]);
+  ring_[head_] = Pending{};  // the store keeps no hold on a packet or a handler
+  head_ = (head_ + 1) % ring_.size();
+  --count_;
+  return pending;
+}
+
+void VideoDecoder::runNext() {
+  // Tasks and frames are queued in pairs, so this task's frame is the oldest one.
+  Pending pending = pop();
+  runPaced(pending.frame, pending.handler);
+  // The frame, the handler and the hold on the decoder go here, on the queue,
+  // as they did when the task captured them.
 }
 
 void VideoDecoder::runPaced(const MediaFrame& frame, const CompletionHandler& handler) {

@@ -13,7 +13,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
+#include <vector>
 
 #include "Foundation/SerialQueue.h"
 #include "Network/MediaFrame.h"
@@ -90,7 +92,18 @@ class VideoDecoder : public std::enable_shared_from_this<VideoDecoder> {
   VideoDecoder(ConstructionTag, std::shared_ptr<PacingClock> clock);
 
  private:
+  // A frame queued for decoding. It holds its decoder, so that the task queued for
+  // it may reach the decoder until it has taken the frame out.
+  struct Pending {
+    std::shared_ptr<VideoDecoder> self;
+    MediaFrame frame;
+    CompletionHandler handler;
+  };
+
   bool admit(size_t bytes);
+  void push(Pending pending);
+  Pending pop();
+  void runNext();
   void runPaced(const MediaFrame& frame, const CompletionHandler& handler);
   DecodedVideoFrame result(bool gotPicture) const;
   AVFrame* toPlanar420(AVFrame* picture);
@@ -107,6 +120,14 @@ class VideoDecoder : public std::enable_shared_from_this<VideoDecoder> {
 
   std::shared_ptr<SerialQueue> queue_;
   AVSynchronizer syncher_;
+
+  // Frames waiting for the queue, oldest at head_: a ring that grows (to the
+  // backlog bound) and is reused, so queuing a frame allocates nothing; the task
+  // queued per frame only names the decoder and fits in std::function itself.
+  std::mutex pendingMutex_;
+  std::vector<Pending> ring_;
+  size_t head_ = 0;
+  size_t count_ = 0;
 
   std::atomic<size_t> pendingFrames_{0};
   std::atomic<size_t> pendingBytes_{0};

@@ -7,7 +7,9 @@
 // frame (less sensitive to other load on the machine than the rate), heap in use
 // per camera while the decoders live and hold their pictures (the frames waiting
 // to be fed are left out: the benchmark makes them, a recorder would send them),
-// and copies of compressed data per decoded frame.
+// copies of compressed data per decoded frame, and context switches per frame of
+// all threads (voluntary: a thread blocked, e.g. a decoding queue ran dry;
+// involuntary: the scheduler took the processor away).
 #include <benchmark/benchmark.h>
 
 extern "C" {
@@ -41,6 +43,25 @@ double processCpuSeconds() {
   struct rusage usage;
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Context switches of the whole process (every thread, also ended ones):
+// voluntary ones (a thread blocked: a queue ran empty, a lock was taken) and
+// involuntary ones (the scheduler took the processor away).
+struct Switches {
+  double voluntary = 0, involuntary = 0;
+};
+Switches processSwitches() {
+  struct rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return {static_cast<double>(usage.ru_nvcsw), static_cast<double>(usage.ru_nivcsw)};
+}
+
+// Sets the counters of context switches per frame since `before`.
+void countSwitches(benchmark::State& state, const Switches& before, int64_t frames) {
+  const Switches after = processSwitches();
+  state.counters["vol_switches_per_frame"] = (after.voluntary - before.voluntary) / static_cast<double>(frames);
+  state.counters["invol_switches_per_frame"] = (after.involuntary - before.involuntary) / static_cast<double>(frames);
 }
 
 // Heap in use (small blocks and mapped ones), in MiB: measured before the
@@ -91,19 +112,30 @@ void BM_ZelvoDecode(benchmark::State& state) {
   for (int cam = 0; cam < cameras; ++cam) decoders.push_back(group.decoderForCamera(cam % 32, clientKey(cam / 32)));
   std::atomic<int64_t> done{0}, pictures{0};
   // The feeder tops every camera's queue up to 8 waiting frames, in each
-  // camera's order, and sleeps only when every queue is full; a handled frame
-  // wakes it only when it sleeps and that queue is down to half.
+  // camera's order, and sleeps only when every queue is full. While it sleeps,
+  // the first handled frame whose queue is down to half wakes it (clearing the
+  // flag, so the handlers behind it neither take the feeder's lock nor wake it
+  // again); at the end of an iteration only the last frame wakes it. The
+  // handlers run on the decoders' threads: any work of theirs counts against
+  // the decoder group's CPU time, so they do as little as they can.
   std::mutex mutex;
   std::condition_variable progress;
   std::atomic<bool> feederWaiting{false};
+  std::atomic<int64_t> lastFrame{-1};  // the frame count the feeder waits for at the end of an iteration
   constexpr size_t kRefill = VideoDecoder::PacingBacklog / 2;
+  // The wake-ups are never lost (each side sets its flag or count before it
+  // checks the other's under the lock); the time-out only keeps a mistake from
+  // hanging the run. A short one would wake the feeder every few frames.
+  constexpr auto kStallGuard = std::chrono::milliseconds(100);
 
   std::vector<VideoDecoder::CompletionHandler> handlers;
   for (int cam = 0; cam < cameras; ++cam)
     handlers.push_back([&, decoder = decoders[cam].get()](DecodedVideoFrame f) {
       if (f.gotPicture) pictures.fetch_add(1, std::memory_order_relaxed);
-      done.fetch_add(1);
-      if (feederWaiting.load() && decoder->pendingFrames() <= kRefill) {
+      const int64_t handled = done.fetch_add(1) + 1;
+      const bool refill =
+          feederWaiting.load() && decoder->pendingFrames() <= kRefill && feederWaiting.exchange(false);
+      if (refill || handled == lastFrame.load()) {
         std::lock_guard lock(mutex);
         progress.notify_one();
       }
@@ -112,6 +144,7 @@ void BM_ZelvoDecode(benchmark::State& state) {
   const size_t perCamera = kRepeats * units.size();
   int64_t fed = 0;
   const double cpuBefore = processCpuSeconds();
+  const Switches switchesBefore = processSwitches();
   for (auto _ : state) {
     std::vector<size_t> next(cameras, 0);
     size_t finished = 0;
@@ -128,23 +161,26 @@ void BM_ZelvoDecode(benchmark::State& state) {
         if (next[cam] == perCamera) ++finished;
       }
       if (!any && finished < static_cast<size_t>(cameras)) {
-        std::unique_lock lock(mutex);
-        feederWaiting = true;
-        progress.wait_for(lock, std::chrono::milliseconds(1), [&] {
+        const auto refillDue = [&] {
           for (int cam = 0; cam < cameras; ++cam)
             if (next[cam] < perCamera && decoders[cam]->pendingFrames() <= kRefill) return true;
           return false;
-        });
+        };
+        std::unique_lock lock(mutex);
+        // Armed again after every wake-up: the handler that woke the feeder
+        // cleared it, maybe for a camera that is fed no more.
+        for (feederWaiting = true; !refillDue(); feederWaiting = true) progress.wait_for(lock, kStallGuard);
         feederWaiting = false;
       }
     }
     std::unique_lock lock(mutex);
-    feederWaiting = true;
-    while (done.load() < fed) progress.wait_for(lock, std::chrono::milliseconds(1));
-    feederWaiting = false;
+    lastFrame = fed;
+    while (done.load() < fed) progress.wait_for(lock, kStallGuard);
+    lastFrame = -1;
   }
   state.SetItemsProcessed(fed);
   state.counters["cpu_us_per_frame"] = (processCpuSeconds() - cpuBefore) * 1e6 / static_cast<double>(fed);
+  countSwitches(state, switchesBefore, fed);
   state.counters["heap_per_camera_MiB"] = (heapInUseMiB() - before) / cameras;
   state.counters["copies_per_frame"] =
       static_cast<double>(VideoDecoder::compressedCopies() - copiesBefore) / static_cast<double>(fed);
@@ -175,6 +211,7 @@ void BM_PlainDecode(benchmark::State& state) {
   std::atomic<int64_t> pictures{0};
   int64_t fed = 0;
   const double cpuBefore = processCpuSeconds();
+  const Switches switchesBefore = processSwitches();
   for (auto _ : state) {
     std::vector<std::thread> threads;
     for (int cam = 0; cam < cameras; ++cam)
@@ -194,6 +231,7 @@ void BM_PlainDecode(benchmark::State& state) {
   }
   state.SetItemsProcessed(fed);
   state.counters["cpu_us_per_frame"] = (processCpuSeconds() - cpuBefore) * 1e6 / static_cast<double>(fed);
+  countSwitches(state, switchesBefore, fed);
   state.counters["heap_per_camera_MiB"] = (heapInUseMiB() - before) / cameras;
   state.counters["copies_per_frame"] = 0;
   state.counters["pictures_per_frame"] = static_cast<double>(pictures.load()) / static_cast<double>(fed);

@@ -8,6 +8,7 @@
 
 #include "Decoder/H264Fixture.h"
 #include "Foundation/MainThread.h"
+#include "Foundation/Semaphore.h"
 #include "Network/FakePacingClock.h"
 #include "Network/MediaFrameFixtures.h"
 #include "support/Wait.h"
@@ -178,6 +179,32 @@ TEST(VideoDecoderPacing, FramesAreDecodedInOrderAtTheirTimeStamps) {
     EXPECT_EQ(handled.frames[i].first, static_cast<int>(i));
     EXPECT_NEAR(handled.frames[i].second, 1000.0 + i * 0.04, 2.0 / 90000);
     EXPECT_TRUE(handled.pictures[i]);
+  }
+}
+
+// Frames queued while the queue is busy keep their order however the store of
+// waiting frames fills, wraps round and grows (7 frames leave its oldest one
+// mid-store, 30 more wrap round and make it grow).
+TEST(VideoDecoderPacing, QueuedFramesKeepTheirOrderAsTheQueueGrowsAndWraps) {
+  auto clock = std::make_shared<test::FakePacingClock>(1000.0);
+  auto decoder = VideoDecoder::create(clock);
+  auto frames = liveFrames(7 + 30 + 5);
+  Handled handled;
+  size_t queued = 0;
+  for (size_t batch : {size_t{7}, size_t{30}, size_t{5}}) {
+    Semaphore gate;
+    decoder->dispatchQueue()->async([&] { gate.wait(); });
+    for (size_t i = 0; i < batch; ++i, ++queued)
+      decoder->asyncDecodeMediaFrame(frames[queued], [&, index = static_cast<int>(queued)](DecodedVideoFrame d) {
+        handled.add(index, clock->now(), d.gotPicture);
+      });
+    EXPECT_EQ(decoder->pendingFrames(), batch);
+    gate.signal();
+    ASSERT_TRUE(test::waitUntil([&] { return handled.size() == queued; }));
+  }
+  for (size_t i = 0; i < handled.frames.size(); ++i) {
+    EXPECT_EQ(handled.frames[i].first, static_cast<int>(i));
+    EXPECT_TRUE(handled.pictures[i]) << i;
   }
 }
 
