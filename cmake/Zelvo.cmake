@@ -26,7 +26,8 @@ function(zelvo_library name)
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${ZELVO_WARNINGS})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
-  set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+  set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON AUTOUIC ON
+                        AUTOUIC_SEARCH_PATHS ${CMAKE_SOURCE_DIR}/Resources/forms)
 endfunction()
 
 # zelvo_tests(<folder> LIBS targets... [INTEGRATION_LOCK name])
@@ -55,7 +56,9 @@ function(zelvo_tests folder)
       add_executable(${target} ${sources})
       target_compile_options(${target} PRIVATE ${ZELVO_WARNINGS})
       target_link_libraries(${target} PRIVATE ${ARG_LIBS} ${main} zelvo_test_support GTest::gtest GTest::gmock)
-      set_target_properties(${target} PROPERTIES AUTOMOC ON AUTORCC ON)
+      # Tests compile the interface forms themselves to check their outlets and tags.
+      set_target_properties(${target} PROPERTIES AUTOMOC ON AUTORCC ON AUTOUIC ON
+                            AUTOUIC_SEARCH_PATHS ${CMAKE_SOURCE_DIR}/Resources/forms)
       set(properties LABELS ${kind} TIMEOUT 300)
       # Integration tests that share one real peer (the audio server's one sink)
       # must not run at the same time as each other.

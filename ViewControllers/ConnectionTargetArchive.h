@@ -1,0 +1,28 @@
+#pragma once
+// Archives of connection targets: one CBOR map per record, tagged with its class and
+// keyed by the record's archive keys, null for an empty value. The bytes are only ever
+// read back by this program, but a drop can bring anything: a damaged, truncated or
+// foreign archive decodes to no record, and a wrong-typed value to an empty field.
+
+#include <QByteArray>
+#include <memory>
+
+#include "ViewControllers/ConnectionTarget.h"
+#include "ViewControllers/FavoriteTarget.h"
+#include "ViewControllers/SiteInfo.h"
+
+namespace zelvo {
+
+QByteArray archivedDataWithRootObject(const ConnectionTarget& target);
+// A SiteInfo or FavoriteTarget, or null when the bytes are not such an archive.
+std::shared_ptr<ConnectionTarget> unarchiveConnectionTarget(const QByteArray& data);
+// The same, only when the archive holds that class.
+std::shared_ptr<SiteInfo> unarchiveSiteInfo(const QByteArray& data);
+std::shared_ptr<FavoriteTarget> unarchiveFavoriteTarget(const QByteArray& data);
+// The archive of camera n of the site archived in siteArchive (n 0: the whole site);
+// empty when siteArchive is no site.
+QByteArray cameraTargetArchive(const QByteArray& siteArchive, qint64 n);
+// An independent copy of a record (the archive round trip).
+std::shared_ptr<SiteInfo> deepCopy(const SiteInfo& site);
+
+}  // namespace zelvo
