@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <any>
 #include <cmath>
 #include <functional>
@@ -437,6 +439,19 @@ TEST(MainThreadTimer, FiresItsActionEveryPeriod) {
   auto timer = mainThreadTimerFactory().scheduleRepeating(0.01, [&] { ++fired; });
   EXPECT_EQ(timer->interval(), 0.01);
   EXPECT_TRUE(waitUntil([&] { return fired >= 3; }));
+}
+
+TEST(MainThreadTimer, FiresWhileANestedEventLoopRuns) {
+  // A modal dialog's exec() is such a loop: retries go on while it is open.
+  QEventLoop modal;
+  int fired = 0;
+  auto timer = mainThreadTimerFactory().scheduleRepeating(0.01, [&] {
+    ++fired;
+    modal.quit();
+  });
+  QTimer::singleShot(20000, &modal, &QEventLoop::quit);  // only a deadline against a hang
+  modal.exec();
+  EXPECT_GE(fired, 1);
 }
 
 TEST(MainThreadTimer, MayBeDestroyedByItsOwnAction) {
