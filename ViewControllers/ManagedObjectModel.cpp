@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <cmath>
+#include <initializer_list>
 #include <utility>
 
 #include "Resources/Resources.h"
