@@ -1,8 +1,7 @@
 #pragma once
 // What the video wall's view asks of its controller (the notifications it posts for the
-// controller are in VideoViewPort.h). The view only reads: every answer reflects the controller's table at
-// the moment of the call. Called on the main thread, never with the view's GL context
-// locked by a caller that expects the controller to paint back into the view.
+// controller are in VideoViewPort.h). The view only reads: every answer reflects the
+// controller's table at the moment of the call. Main thread only.
 
 #include <cstdint>
 #include <memory>
