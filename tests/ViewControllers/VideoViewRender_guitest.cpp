@@ -1,0 +1,233 @@
+// The wall's view with the real rendering kit on the X server (Xvfb and Mesa in CI),
+// read back with grabFramebuffer: rings, gradients, the PTZ mark, pictures, layouts,
+// keys and clicks, a device pixel ratio of 2, a real plane drag and the clipboard.
+// With ZELVO_SCREENSHOT_DIR set, the screenshots are saved there
+// (docs/wall-drop-highlight.png and docs/wall-states.png are made this way).
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QDir>
+#include <QDragMoveEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include "ViewControllers/ConnectionTargetArchive.h"
+#include "openglkit/ShaderModel.h"
+#include "support/Wait.h"
+#include "VideoViewFakes.h"
+#include "WallPictures.h"
+
+namespace zelvo {
+namespace {
+
+using test::TestPicture;
+
+const test::Yuv8Colour Red{81, 90, 240};
+const test::Yuv8Colour Green{145, 54, 34};
+const test::Yuv8Colour Blue{41, 240, 110};
+
+test::Rgb8 rgbAt(const QImage& image, int x, int y) {
+  const QRgb c = image.pixel(x, y);
+  return {qRed(c), qGreen(c), qBlue(c)};
+}
+
+test::Rgb8 expected(const test::Yuv8Colour& c) { return test::expectedPixel(c.y, c.u, c.v); }
+
+test::Rgb8 bytes(float r, float g, float b) {
+  return {int(std::lround(r * 255)), int(std::lround(g * 255)), int(std::lround(b * 255))};
+}
+
+void saveShot(const QImage& image, const char* name) {
+  if (const QByteArray dir = qgetenv("ZELVO_SCREENSHOT_DIR"); !dir.isEmpty()) {
+    EXPECT_TRUE(image.save(QDir(QString::fromLocal8Bit(dir)).filePath(name), "PNG")) << name;
+  }
+}
+
+class VideoViewRenderTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "needs an X server (Xvfb)";
+  }
+
+  std::unique_ptr<VideoView> makeView(QSize size = {400, 300}) {
+    auto view = std::make_unique<VideoView>();
+    view->setControllerQueries(&queries);
+    view->setPreferences(&preferences);
+    view->resize(size);
+    view->move(0, 0);
+    view->show();
+    EXPECT_TRUE(test::waitUntil([&] { return view->isValid() && view->renderCount() > 0; }));
+    EXPECT_TRUE(view->hasScreen()) << "the kit did not set up on this context";
+    return view;
+  }
+
+  // What the view shows after its next render.
+  QImage shotOf(VideoView& view) {
+    const int seen = view.renderCount();
+    EXPECT_TRUE(test::waitUntil([&] { return view.renderCount() > seen + 1; }));
+    return view.grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+  }
+
+  void show(VideoView& view, int64_t plane, const test::Yuv8Colour& colour) {
+    pictures.push_back(TestPicture::flat(64, 48, colour.y, colour.u, colour.v));
+    view.clearPlane(plane, false, false);
+    view.setVideoFrame(pictures.back()->decoded(), plane);
+  }
+
+  test::FakeQueries queries;
+  test::FakePreferences preferences;
+  std::vector<std::unique_ptr<TestPicture>> pictures;
+};
+
+// The 4 x 4 page of a 400 x 300 view: a plane's cell centre.
+QPoint centreOf(int64_t plane) { return QPoint(int(plane % 4) * 100 + 50, int(plane / 4) * 75 + 37); }
+
+TEST_F(VideoViewRenderTest, RingMarksTheSelectedPlaneInTheFocusColours) {
+  auto view = makeView();
+  QImage shot = shotOf(*view);
+  // Plane 0 selected, the view without focus: the unfocused ring at the cell's top edge.
+  EXPECT_TRUE(test::near(rgbAt(shot, 50, 1), bytes(0.73f, 0.78f, 0.85f), 6)) << rgbAt(shot, 50, 1);
+  EXPECT_FALSE(test::near(rgbAt(shot, 150, 1), bytes(0.73f, 0.78f, 0.85f), 30)) << "only plane 0";
+  view->activateWindow();
+  view->setFocus();
+  ASSERT_TRUE(test::waitUntil([&] { return view->hasFocus(); }));
+  shot = shotOf(*view);
+  EXPECT_TRUE(test::near(rgbAt(shot, 50, 1), bytes(0.98f, 0.87f, 0.47f), 8)) << rgbAt(shot, 50, 1);
+}
+
+TEST_F(VideoViewRenderTest, KeysAndClicksMoveTheRing) {
+  auto view = makeView();
+  const test::Rgb8 ring = bytes(0.73f, 0.78f, 0.85f);
+  view->activateWindow();
+  view->setFocus();
+  ASSERT_TRUE(test::waitUntil([&] { return view->hasFocus(); }));
+  const test::Rgb8 focused = bytes(0.98f, 0.87f, 0.47f);
+  QTest::mouseClick(view.get(), Qt::LeftButton, {}, centreOf(6));
+  EXPECT_EQ(view->selectedPlane(), 6);
+  QImage shot = shotOf(*view);
+  EXPECT_TRUE(test::near(rgbAt(shot, 250, 76), focused, 8)) << rgbAt(shot, 250, 76);
+  QTest::keyClick(view.get(), Qt::Key_Down);
+  EXPECT_EQ(view->selectedPlane(), 10);
+  shot = shotOf(*view);
+  EXPECT_TRUE(test::near(rgbAt(shot, 250, 151), focused, 8)) << rgbAt(shot, 250, 151);
+  EXPECT_FALSE(test::near(rgbAt(shot, 250, 76), focused, 30));
+  EXPECT_FALSE(test::near(rgbAt(shot, 250, 76), ring, 30));
+}
+
+TEST_F(VideoViewRenderTest, BackgroundsAndPictures) {
+  auto view = makeView();
+  queries.planes[1] = {};
+  view->updatePlane(1, test::cameraInfo(1, 2, 1, false, "Inactive"));
+  view->updatePlane(2, test::cameraInfo(2, 3, 1, false, "Video loss"));
+  view->clearPlane(3, true, true);
+  show(*view, 5, Red);
+  show(*view, 6, Green);
+  const QImage shot = shotOf(*view);
+  saveShot(shot, "wall-backgrounds-probe.png");
+  // Inactive: grey between its two ends.
+  const test::Rgb8 inactive = rgbAt(shot, 150, 50);
+  EXPECT_EQ(inactive.r, inactive.g);
+  EXPECT_EQ(inactive.g, inactive.b);
+  EXPECT_GE(inactive.r, 0.36 * 255 - 2);
+  EXPECT_LE(inactive.r, 0.69 * 255 + 2);
+  // Video loss: blue between its ends.
+  const test::Rgb8 loss = rgbAt(shot, 250, 50);
+  EXPECT_TRUE(loss.r >= 26 && loss.r <= 38 && loss.g >= 66 && loss.g <= 125 && loss.b >= 209 && loss.b <= 226) << loss;
+  // Disconnected: dark grey.
+  const test::Rgb8 disconnected = rgbAt(shot, 350, 50);
+  EXPECT_EQ(disconnected.r, disconnected.b);
+  EXPECT_GE(disconnected.r, 0.05 * 255 - 2);
+  EXPECT_LE(disconnected.r, 0.24 * 255 + 2);
+  // Live pictures fill their cells.
+  EXPECT_TRUE(test::near(rgbAt(shot, 150, 112), expected(Red), 3)) << rgbAt(shot, 150, 112);
+  EXPECT_TRUE(test::near(rgbAt(shot, 250, 112), expected(Green), 3)) << rgbAt(shot, 250, 112);
+  // An empty plane is black.
+  EXPECT_EQ(rgbAt(shot, 50, 262), (test::Rgb8{0, 0, 0}));
+}
+
+TEST_F(VideoViewRenderTest, PtzMark) {
+  auto view = makeView();
+  view->updatePlane(4, test::cameraInfo(0, 1, 1, true, "Dome"));
+  view->updatePlane(7, test::cameraInfo(1, 1, 1, false, "Fixed"));
+  QImage shot = shotOf(*view);
+  saveShot(shot, "wall-ptz-probe.png");
+  // The mark near the top right corner of plane 4's cell (0, 75)-(100, 150).
+  EXPECT_GT(qGray(shot.pixel(100 - 15, 75 + 15)), 150);
+  EXPECT_LT(qGray(shot.pixel(400 - 15, 75 + 15)), 60) << "plane 7 has no PTZ";
+  view->updatePlane(4, test::cameraInfo(0, 1, 1, false, "Dome"), CameraInfoTypePtzAvailability);
+  shot = shotOf(*view);
+  EXPECT_LT(qGray(shot.pixel(100 - 15, 75 + 15)), 60);
+}
+
+TEST_F(VideoViewRenderTest, LayoutsZeroAndSeven) {
+  auto view = makeView();
+  show(*view, 5, Red);
+  view->setSelectedPlane(5);
+  view->setLayout(0);
+  QImage shot = shotOf(*view);
+  // Plane 5 alone fills the view.
+  EXPECT_TRUE(test::near(rgbAt(shot, 200, 150), expected(Red), 3)) << rgbAt(shot, 200, 150);
+  EXPECT_TRUE(test::near(rgbAt(shot, 380, 280), expected(Red), 3)) << rgbAt(shot, 380, 280);
+  view->setLayout(7);
+  // A plane coming into view starts black until its next picture.
+  show(*view, 0, Blue);
+  shot = shotOf(*view);
+  saveShot(shot, "wall-layout7-probe.png");
+  // 8 x 8 cells of 50 x 37.5: plane 5 in the top row, sixth column; plane 0 at the left.
+  EXPECT_TRUE(test::near(rgbAt(shot, 275, 20), expected(Red), 3)) << rgbAt(shot, 275, 20);
+  EXPECT_TRUE(test::near(rgbAt(shot, 25, 20), expected(Blue), 3)) << rgbAt(shot, 25, 20);
+  EXPECT_EQ(rgbAt(shot, 375, 280), (test::Rgb8{0, 0, 0}));
+}
+
+TEST_F(VideoViewRenderTest, FollowsResizes) {
+  auto view = makeView();
+  show(*view, 15, Green);
+  view->resize(600, 400);
+  const QImage shot = shotOf(*view);
+  ASSERT_EQ(shot.size(), QSize(600, 400) * view->devicePixelRatio());
+  EXPECT_TRUE(test::near(rgbAt(shot, 525, 350), expected(Green), 3)) << rgbAt(shot, 525, 350);
+}
+
+// Runs in a child process with QT_SCALE_FACTOR=2 (see below).
+TEST_F(VideoViewRenderTest, DevicePixelRatioTwoChild) {
+  if (qgetenv("ZELVO_WALL_HIDPI_CHILD") != "1") GTEST_SKIP() << "run by DevicePixelRatioTwo";
+  auto view = makeView();
+  ASSERT_EQ(view->devicePixelRatio(), 2);
+  show(*view, 15, Green);
+  show(*view, 0, Red);
+  const QImage shot = shotOf(*view);
+  ASSERT_EQ(shot.size(), QSize(800, 600));
+  // The wall fills the whole widget in device pixels, not its top left quarter.
+  EXPECT_TRUE(test::near(rgbAt(shot, 700, 525), expected(Green), 3)) << rgbAt(shot, 700, 525);
+  EXPECT_TRUE(test::near(rgbAt(shot, 100, 75), expected(Red), 3)) << rgbAt(shot, 100, 75);
+  // Clicks are in logical pixels.
+  QTest::mouseClick(view.get(), Qt::LeftButton, {}, centreOf(15));
+  EXPECT_EQ(view->selectedPlane(), 15);
+}
+
+TEST_F(VideoViewRenderTest, DevicePixelRatioTwo) {
+  if (qgetenv("ZELVO_WALL_HIDPI_CHILD") == "1") GTEST_SKIP();
+  QProcess child;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_SCALE_FACTOR", "2");
+  env.insert("ZELVO_WALL_HIDPI_CHILD", "1");
+  child.setProcessEnvironment(env);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start(QCoreApplication::applicationFilePath(),
+              {"--gtest_filter=VideoViewRenderTest.DevicePixelRatioTwoChild", "--gtest_also_run_disabled_tests"});
+  ASSERT_TRUE(child.waitForFinished(120000));
+  const QByteArray output = child.readAll();
+  EXPECT_EQ(child.exitCode(), 0) << output.constData();
+  EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.constData();
+}
+
+}  // namespace
+}  // namespace zelvo
