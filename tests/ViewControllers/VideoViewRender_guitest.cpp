@@ -19,6 +19,7 @@
 
 #include <memory>
 
+#include "Foundation/NotificationCenter.h"
 #include "ViewControllers/ConnectionTargetArchive.h"
 #include "openglkit/ShaderModel.h"
 #include "support/Wait.h"
@@ -227,6 +228,118 @@ TEST_F(VideoViewRenderTest, DevicePixelRatioTwo) {
   const QByteArray output = child.readAll();
   EXPECT_EQ(child.exitCode(), 0) << output.constData();
   EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.constData();
+}
+
+
+// Moves the X server's pointer as an operator's hand would: press on one point, drag in
+// steps, release on another. Returns once xdotool has sent everything.
+void xtestDrag(QPoint from, QPoint to) {
+  QStringList args{"mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.1",
+                   "mousedown", "1", "sleep", "0.1"};
+  for (int step = 1; step <= 8; ++step) {
+    const QPoint at = from + (to - from) * step / 8;
+    args << "mousemove" << QString::number(at.x()) << QString::number(at.y()) << "sleep" << "0.05";
+  }
+  args << "mousemove" << QString::number(to.x() + 1) << QString::number(to.y() + 1) << "sleep" << "0.2"
+       << "mouseup" << "1";
+  auto* process = new QProcess;
+  QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+  process->start("xdotool", args);
+  ASSERT_TRUE(process->waitForStarted()) << "xdotool is needed for the XTest drag";
+}
+
+class VideoViewDragTest : public VideoViewRenderTest {
+ protected:
+  void SetUp() override {
+    VideoViewRenderTest::SetUp();
+    if (IsSkipped()) return;
+    if (QStandardPaths::findExecutable("xdotool").isEmpty()) GTEST_SKIP() << "xdotool not installed";
+    ASSERT_TRUE(folder.isValid());
+    auto site = std::make_shared<SiteInfo>();
+    auto titles = std::make_shared<CameraTitleMap>();
+    (*titles)["4"] = "Loading dock";
+    (*titles)["1"] = "Back door";
+    site->setCamTitles(titles);
+    queries.planes[2] = {3, test::cameraInfo(3, 1, 1), site};
+    queries.planes[5] = {0, test::cameraInfo(0, 1, 1), site};
+  }
+
+  std::unique_ptr<VideoView> makeDragView() {
+    auto view = makeView();
+    view->setSnapshotFolder(folder.path());
+    view->setClock([] { return QDateTime(QDate(2026, 12, 9), QTime(9, 15, 9)); });
+    show(*view, 2, Red);
+    show(*view, 5, Green);
+    return view;
+  }
+
+  QTemporaryDir folder;
+};
+
+TEST_F(VideoViewDragTest, PlaneDraggedOntoAnotherWithTheXServersPointer) {
+  auto view = makeDragView();
+  test::NotificationSpy spy(*view);
+  bool draggingWhenTold = true;
+  Observation observation(NotificationCenter::defaultCenter(), VideoViewPlaneDraggedNotification,
+                          view->notificationObject(), [&](const Notification&) { draggingWhenTold = view->isDragging(); });
+  bool finished = false;
+  QObject::connect(view.get(), &VideoView::planeDragFinished, [&] { finished = true; });
+  xtestDrag(view->mapToGlobal(centreOf(5)), view->mapToGlobal(centreOf(9)));
+  ASSERT_TRUE(test::waitUntil([&] { return finished && !spy.names.empty(); }));
+  ASSERT_EQ(spy.names.back(), VideoViewPlaneDraggedNotification);
+  const Notification& n = spy.notifications.back();
+  ASSERT_TRUE(n.get<int64_t>(VideoViewPlaneSourceKey) && n.get<int64_t>(VideoViewPlaneTargetKey));
+  EXPECT_EQ(*n.get<int64_t>(VideoViewPlaneSourceKey), 5);
+  EXPECT_EQ(*n.get<int64_t>(VideoViewPlaneTargetKey), 9);
+  EXPECT_FALSE(draggingWhenTold) << "told after the drag loop returned";
+  EXPECT_FALSE(view->isDragging());
+  EXPECT_FALSE(view->holdsSnapshot());
+  // The dragged plane's snapshot went out as a file, at the picture's own size.
+  const QImage file(folder.filePath("Zelvo_Back door_2026-12-09 09.15.09 AM.jpg"));
+  ASSERT_FALSE(file.isNull());
+  EXPECT_EQ(file.size(), QSize(64, 48));
+  EXPECT_TRUE(test::near(rgbAt(file, 32, 24), expected(Green), 12)) << rgbAt(file, 32, 24);
+  // Keys work again.
+  view->setFocus();
+  QTest::keyClick(view.get(), Qt::Key_Right);
+  EXPECT_EQ(view->selectedPlane(), 6);
+}
+
+TEST_F(VideoViewDragTest, UnboundPlaneDragIsRefused) {
+  auto view = makeDragView();
+  test::NotificationSpy spy(*view);
+  bool finished = false;
+  QObject::connect(view.get(), &VideoView::planeDragFinished, [&] { finished = true; });
+  // Plane 7 is bound to nothing.
+  xtestDrag(view->mapToGlobal(centreOf(7)), view->mapToGlobal(centreOf(9)));
+  ASSERT_TRUE(test::waitUntil([&] { return finished; }));
+  QCoreApplication::processEvents();
+  for (const std::string& name : spy.names) EXPECT_NE(name, VideoViewPlaneDraggedNotification);
+  EXPECT_FALSE(view->isDragging());
+  EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty()) << "no file for a plane without a picture";
+}
+
+TEST_F(VideoViewDragTest, CopyThenDragAnotherPlaneThenPasteGivesTheCopiedPlane) {
+  auto view = makeDragView();
+  view->setSelectedPlane(2);
+  ASSERT_TRUE(view->canCopy());
+  view->copy();
+  bool finished = false;
+  QObject::connect(view.get(), &VideoView::planeDragFinished, [&] { finished = true; });
+  xtestDrag(view->mapToGlobal(centreOf(5)), view->mapToGlobal(centreOf(9)));
+  ASSERT_TRUE(test::waitUntil([&] { return finished; }));
+  const QMimeData* pasted = QGuiApplication::clipboard()->mimeData();
+  ASSERT_TRUE(pasted);
+  const QList<QUrl> urls = pasted->urls();
+  ASSERT_EQ(urls.size(), 1);
+  EXPECT_TRUE(urls.front().toLocalFile().endsWith("/Zelvo_Loading dock_2026-12-09 09.15.09 AM.jpg"))
+      << urls.front().toString().toStdString();
+  const QImage image(urls.front().toLocalFile());
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image.size(), QSize(64, 48));
+  EXPECT_TRUE(test::near(rgbAt(image, 32, 24), expected(Red), 12)) << rgbAt(image, 32, 24);
+  // Every request: the same URL.
+  EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->urls(), urls);
 }
 
 }  // namespace
