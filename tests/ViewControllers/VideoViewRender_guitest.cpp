@@ -132,7 +132,6 @@ TEST_F(VideoViewRenderTest, BackgroundsAndPictures) {
   show(*view, 5, Red);
   show(*view, 6, Green);
   const QImage shot = shotOf(*view);
-  saveShot(shot, "wall-backgrounds-probe.png");
   // Inactive: grey between its two ends.
   const test::Rgb8 inactive = rgbAt(shot, 150, 50);
   EXPECT_EQ(inactive.r, inactive.g);
@@ -159,7 +158,6 @@ TEST_F(VideoViewRenderTest, PtzMark) {
   view->updatePlane(4, test::cameraInfo(0, 1, 1, true, "Dome"));
   view->updatePlane(7, test::cameraInfo(1, 1, 1, false, "Fixed"));
   QImage shot = shotOf(*view);
-  saveShot(shot, "wall-ptz-probe.png");
   // The mark near the top right corner of plane 4's cell (0, 75)-(100, 150).
   EXPECT_GT(qGray(shot.pixel(100 - 15, 75 + 15)), 150);
   EXPECT_LT(qGray(shot.pixel(400 - 15, 75 + 15)), 60) << "plane 7 has no PTZ";
@@ -181,7 +179,6 @@ TEST_F(VideoViewRenderTest, LayoutsZeroAndSeven) {
   // A plane coming into view starts black until its next picture.
   show(*view, 0, Blue);
   shot = shotOf(*view);
-  saveShot(shot, "wall-layout7-probe.png");
   // 8 x 8 cells of 50 x 37.5: plane 5 in the top row, sixth column; plane 0 at the left.
   EXPECT_TRUE(test::near(rgbAt(shot, 275, 20), expected(Red), 3)) << rgbAt(shot, 275, 20);
   EXPECT_TRUE(test::near(rgbAt(shot, 25, 20), expected(Blue), 3)) << rgbAt(shot, 25, 20);
@@ -340,6 +337,100 @@ TEST_F(VideoViewDragTest, CopyThenDragAnotherPlaneThenPasteGivesTheCopiedPlane) 
   EXPECT_TRUE(test::near(rgbAt(image, 32, 24), expected(Red), 12)) << rgbAt(image, 32, 24);
   // Every request: the same URL.
   EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->urls(), urls);
+}
+
+
+// The wall as an operator sees it, 1280 x 720, 4 x 4: cameras live with their titles,
+// PTZ marks, and the states a plane can be in.
+class VideoViewScreenshotTest : public VideoViewRenderTest {
+ protected:
+  void showScene(VideoView& view, int64_t plane, int scene) {
+    pictures.push_back(TestPicture::fromImage(test::cameraScene(scene, 640, 360)));
+    view.setVideoFrame(pictures.back()->decoded(), plane);
+  }
+};
+
+const char* const Titles[] = {"Front door", "Parking lot", "Lobby",     "Loading dock", "North fence",
+                              "Main street", "Reception",  "Back yard", "Warehouse",    "Side gate",
+                              "Corridor",    "Stairwell B", "Roof east"};
+
+TEST_F(VideoViewScreenshotTest, DropHighlight) {
+  auto view = makeView({1280, 720});
+  for (int64_t plane = 0; plane < 13; ++plane) {
+    queries.planes[plane] = {plane, test::cameraInfo(plane, 1, 1, plane % 4 == 1, Titles[plane]), nullptr};
+    // As the controller does: the plane painted from its camera, then the pictures come.
+    view->updatePlane(plane, *queries.planes[plane].info);
+    showScene(*view, plane, static_cast<int>(plane));
+  }
+  const QImage before = shotOf(*view);
+  EXPECT_GT(qGray(before.pixel(160, 40)), 60) << "plane 0 shows its camera";
+  // A 16-camera site from the site tree, held over plane 13 (bottom row, second column).
+  SiteInfo site;
+  site.setName(QStringLiteral("Warehouse DVR"));
+  site.setCameraCount(16);
+  QMimeData data;
+  data.setData(PasteBoardTypeConnectionTarget, archivedDataWithRootObject(site));
+  const QPoint over(480, 630);
+  QDragEnterEvent enter(over, Qt::CopyAction, &data, Qt::LeftButton, {});
+  QCoreApplication::sendEvent(view.get(), &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDragMoveEvent move(over, Qt::CopyAction, &data, Qt::LeftButton, {});
+  QCoreApplication::sendEvent(view.get(), &move);
+  ASSERT_TRUE(move.isAccepted());
+  const QImage shot = shotOf(*view);
+  saveShot(shot, "wall-drop-highlight.png");
+  // Planes 13 to 15 are marked; plane 12 and the live planes are as before.
+  for (int64_t plane : {13, 14, 15}) {
+    const QPoint edge(int(plane % 4) * 320 + 160, 540 + 3);
+    EXPECT_NE(shot.pixel(edge), before.pixel(edge)) << "plane " << plane;
+  }
+  EXPECT_EQ(shot.pixel(160, 543), before.pixel(160, 543)) << "plane 12";
+  QDragLeaveEvent leave;
+  QCoreApplication::sendEvent(view.get(), &leave);
+  const QImage after = shotOf(*view);
+  EXPECT_EQ(after.pixel(800, 543), before.pixel(800, 543)) << "the highlight goes with the drag";
+}
+
+TEST_F(VideoViewScreenshotTest, PlaneStates) {
+  auto view = makeView({1280, 720});
+  for (int64_t plane = 0; plane < 12; ++plane) {
+    queries.planes[plane] = {plane, test::cameraInfo(plane, 1, 1, plane % 4 == 1 || plane == 4, Titles[plane]), nullptr};
+  }
+  queries.planes[6].info = test::cameraInfo(6, 2, 1, false, "Reception");     // inactive
+  queries.planes[9].info = test::cameraInfo(9, 3, 1, false, "Side gate");     // video loss
+  queries.planes[10].info = test::cameraInfo(10, 1, 2, false, "Corridor");    // covert
+  queries.planes[11].info = test::cameraInfo(11, 1, 3, false, "Stairwell B");  // hidden: default title
+  for (auto& [plane, state] : queries.planes) {
+    view->updatePlane(plane, *state.info);
+    if (state.info->isVisible()) showScene(*view, plane, static_cast<int>(plane));
+  }
+  // Two planes whose recorder went away: the disconnected picture, their titles kept.
+  for (int64_t plane : {14, 15}) {
+    view->updatePlane(plane, test::cameraInfo(plane - 14, 1, 1, false, plane == 14 ? "Gate A" : "Gate B"));
+    view->clearPlane(plane, true, false);
+  }
+  // Planes 12 and 13 are empty and show their numbers.
+  view->clearPlanes({12, 13}, false, true);
+  view->setSelectedPlane(5);
+  view->activateWindow();
+  view->setFocus();
+  ASSERT_TRUE(test::waitUntil([&] { return view->hasFocus(); }));
+  const QImage shot = shotOf(*view);
+  saveShot(shot, "wall-states.png");
+  // The focused ring on plane 5; the inactive, video-loss, covert and disconnected backgrounds.
+  EXPECT_TRUE(test::near(rgbAt(shot, 480, 181), bytes(0.98f, 0.87f, 0.47f), 8)) << rgbAt(shot, 480, 181);
+  const test::Rgb8 inactive = rgbAt(shot, 800, 300);
+  EXPECT_TRUE(inactive.r == inactive.b && inactive.r > 80) << inactive;
+  const test::Rgb8 loss = rgbAt(shot, 480, 450);
+  EXPECT_TRUE(loss.b > 200 && loss.r < 50) << loss;
+  const test::Rgb8 covert = rgbAt(shot, 800, 450);
+  EXPECT_TRUE(covert.r == covert.b && covert.r > 80) << covert;
+  const test::Rgb8 disconnected = rgbAt(shot, 1120, 630);
+  EXPECT_TRUE(disconnected.r == disconnected.b && disconnected.r < 70 && disconnected.r > 8) << disconnected;
+  EXPECT_EQ(rgbAt(shot, 160, 630), (test::Rgb8{0, 0, 0})) << "an empty plane is black";
+  EXPECT_GT(qGray(shot.pixel(160, 40)), 60) << "plane 0 shows its camera";
+  // The PTZ mark of plane 1 near its cell's top right corner.
+  EXPECT_GT(qGray(shot.pixel(640 - 15, 15)), 200);
 }
 
 }  // namespace
