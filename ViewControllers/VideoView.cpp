@@ -124,8 +124,12 @@ void VideoView::initializeGL() {
     return;
   }
   screen_ = std::move(screen);
-  setSelectedPlane(0);
-  setLayout(StartLayout);
+  // A context made again (the widget moved to another window) keeps the operator's page.
+  if (!prepared_) {
+    prepared_ = true;
+    setSelectedPlane(0);
+    setLayout(StartLayout);
+  }
   bool keep = false;
   if (preferences_) {
     const QVariant value = preferences_->preferenceValueForKey(PreferenceAspectRatioKey);

@@ -194,6 +194,7 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   const VideoViewPreferences* preferences_ = nullptr;
   QStringList draggedTypes_;
 
+  bool prepared_ = false;
   bool dragging_ = false;
   bool ownDragRunning_ = false;
   QPointF pressPoint_;

@@ -16,6 +16,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
+#include <QWindow>
 
 #include <memory>
 
@@ -314,6 +316,57 @@ TEST_F(VideoViewDragTest, UnboundPlaneDragIsRefused) {
   for (const std::string& name : spy.names) EXPECT_NE(name, VideoViewPlaneDraggedNotification);
   EXPECT_FALSE(view->isDragging());
   EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty()) << "no file for a plane without a picture";
+}
+
+// Stands for a file manager's window: takes file drops and keeps what they carried.
+class FileDropTarget : public QWidget {
+ public:
+  FileDropTarget() { setAcceptDrops(true); }
+  QList<QUrl> urls;
+  Qt::DropAction action = Qt::IgnoreAction;
+  bool hadPlaneType = false;
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+  }
+  void dragMoveEvent(QDragMoveEvent* event) override { event->acceptProposedAction(); }
+  void dropEvent(QDropEvent* event) override {
+    urls = event->mimeData()->urls();
+    hadPlaneType = event->mimeData()->hasFormat(PasteBoardTypePlaneDragged);
+    event->acceptProposedAction();
+    action = event->dropAction();
+  }
+};
+
+TEST_F(VideoViewDragTest, PlaneDraggedOutCarriesItsSnapshotFile) {
+  auto view = makeDragView();
+  FileDropTarget target;
+  target.resize(200, 200);
+  target.move(600, 0);
+  target.show();
+  ASSERT_TRUE(test::waitUntil([&] { return target.isVisible() && target.windowHandle() && target.windowHandle()->isExposed(); }));
+  bool finished = false;
+  QObject::connect(view.get(), &VideoView::planeDragFinished, [&] { finished = true; });
+  xtestDrag(view->mapToGlobal(centreOf(5)), target.mapToGlobal(QPoint(100, 100)));
+  ASSERT_TRUE(test::waitUntil([&] { return finished; }));
+  ASSERT_EQ(target.urls.size(), 1);
+  EXPECT_EQ(target.urls.front().toLocalFile(), folder.filePath("Zelvo_Back door_2026-12-09 09.15.09 AM.jpg"));
+  EXPECT_EQ(target.action, Qt::CopyAction);
+  EXPECT_FALSE(QImage(target.urls.front().toLocalFile()).isNull());
+  EXPECT_FALSE(view->isDragging());
+}
+
+TEST_F(VideoViewDragTest, VideoLossPlaneMovesWithoutAFile) {
+  queries.planes[6] = {1, test::cameraInfo(1, 3, 1), nullptr};
+  auto view = makeDragView();
+  test::NotificationSpy spy(*view);
+  bool finished = false;
+  QObject::connect(view.get(), &VideoView::planeDragFinished, [&] { finished = true; });
+  xtestDrag(view->mapToGlobal(centreOf(6)), view->mapToGlobal(centreOf(10)));
+  ASSERT_TRUE(test::waitUntil([&] { return finished && !spy.names.empty(); }));
+  EXPECT_EQ(spy.names.back(), VideoViewPlaneDraggedNotification);
+  EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
 }
 
 TEST_F(VideoViewDragTest, CopyThenDragAnotherPlaneThenPasteGivesTheCopiedPlane) {

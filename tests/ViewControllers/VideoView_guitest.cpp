@@ -137,6 +137,24 @@ TEST_F(VideoViewTest, CallsBeforeTheGLSetUpChangeOnlyTheViewsState) {
   EXPECT_EQ(std::count(log.begin(), log.end(), "setLayout 0 4"), 2);
 }
 
+TEST_F(VideoViewTest, ANewContextKeepsTheOperatorsPage) {
+  auto view = makeView();
+  view->setLayout(1);
+  view->setSelectedPlane(20);
+  take();
+  QWidget window;
+  window.resize(400, 300);
+  view->setParent(&window);
+  window.show();
+  view->show();
+  ASSERT_TRUE(test::waitUntil([&] { return std::count(log.begin(), log.end(), "init 400x300") == 1; }));
+  ASSERT_TRUE(test::waitUntil([&] { return view->hasScreen(); }));
+  EXPECT_EQ(view->layout(), 1);
+  EXPECT_EQ(view->selectedPlane(), 20);
+  EXPECT_NE(std::find(log.begin(), log.end(), "setLayout 20 2"), log.end());
+  view->setParent(nullptr);
+}
+
 TEST_F(VideoViewTest, SelectionNotificationsInOrder) {
   auto view = makeView();
   view->setSelectedPlane(3);
