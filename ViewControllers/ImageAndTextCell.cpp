@@ -95,7 +95,9 @@ void ImageAndTextCell::paint(QPainter* painter, const QStyleOptionViewItem& opti
     r.adjust(2, 0, 0, 0);
     painter->save();
     painter->setFont(font);
-    painter->setPen(option.palette.color(QPalette::Disabled, QPalette::WindowText));
+    QColor colour = option.palette.color(QPalette::Active, QPalette::Text);
+    colour.setAlphaF(0.55);
+    painter->setPen(colour);
     painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                       metrics.elidedText(title, Qt::ElideRight, r.width()));
     painter->restore();
@@ -115,11 +117,18 @@ void ImageAndTextCell::paint(QPainter* painter, const QStyleOptionViewItem& opti
   const bool selected = option.state & QStyle::State_Selected;
   QPalette::ColorGroup group = option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
   painter->save();
-  painter->setFont(option.font);
-  painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+  QFont font = option.font;
+  QColor colour = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+  // A recorder that did not resolve reads as unavailable until it is tried again.
+  if (index.data(SiteTreeModel::FailedRole).toBool()) {
+    font.setItalic(true);
+    if (!selected) colour.setAlphaF(0.5);
+  }
+  painter->setFont(font);
+  painter->setPen(colour);
   // The title is drawn as plain text: recorders name themselves.
   painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                    option.fontMetrics.elidedText(title, Qt::ElideRight, text.width()));
+                    QFontMetrics(font).elidedText(title, Qt::ElideRight, text.width()));
   painter->restore();
   if (inProgress) {
     paintSpinner(painter, cell::spinnerRect(row),

@@ -193,8 +193,10 @@ RowLook SiteTreeCore::rowLook(const BaseNode& node) const {
     look.editable = true;
   }
   if (parent == autoDetectNode_) {
-    if (const ChildNode* recorder = asChild(&node))
+    if (const ChildNode* recorder = asChild(&node)) {
       look.inProgress = !recorder->isResolved() && !recorder->failToResolve() && recorder->isResolving();
+      look.failed = recorder->failToResolve() && !recorder->isResolved();
+    }
   }
   NodePtr grandParent = parent ? parent->parent() : nullptr;
   look.hasMenu = parent == favoriteNode_ || parent == siteNode_ || (parent && grandParent == siteNode_);

@@ -186,6 +186,8 @@ QVariant SiteTreeModel::data(const QModelIndex& index, int role) const {
       return lookFor(*node).section;
     case InProgressRole:
       return lookFor(*node).inProgress;
+    case FailedRole:
+      return lookFor(*node).failed;
     default:
       return {};
   }

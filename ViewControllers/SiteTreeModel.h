@@ -21,6 +21,7 @@ struct RowLook {
   QImage icon;           // none for a section
   bool editable = false;  // in-place rename (favourites)
   bool inProgress = false;  // the resolving indicator
+  bool failed = false;      // a discovered recorder that did not resolve: its title is dimmed
   bool hasMenu = false;   // the context menu is offered
 };
 
@@ -31,6 +32,7 @@ class SiteTreeModel : public QAbstractItemModel {
     NodeRole = Qt::UserRole + 1,  // the BaseNode*, as quintptr
     IsSectionRole,
     InProgressRole,
+    FailedRole,
   };
   // The column's identifier, offered as its header text.
   static constexpr char ColumnName[] = "Column Name";

@@ -354,6 +354,7 @@ TEST_F(SiteTreeCoreTest, EachKindOfRowLooksAndOffersWhatItShould) {
     EXPECT_EQ(look.editable, c.editable);
     EXPECT_EQ(look.inProgress, c.inProgress);
     EXPECT_EQ(look.hasMenu, c.menu);
+    EXPECT_EQ(look.failed, std::string(c.name) == "failed, retried");
     QModelIndex index = core.model().indexForNode(c.node);
     EXPECT_EQ(index.data(SiteTreeModel::InProgressRole).toBool(), c.inProgress);
     EXPECT_TRUE(core.model().flags(index) & Qt::ItemIsDragEnabled);
