@@ -1,6 +1,7 @@
 // The site tree as widgets under a real X server: its form, its icons, expansion and
 // selection across a re-sort, drag payloads (captured, and a real drag onto another
-// widget), the painted spinner, in-place rename, and the screenshots in docs/.
+// widget), the painted spinner, in-place rename, and the screenshots in docs/
+// (docs/tree-*.png are made by running this with ZELVO_SCREENSHOT_DIR=docs).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -287,6 +288,25 @@ TEST_F(SiteTreeWidgetTest, TheSpinnerIsGoneOnTheNextPaintOnceResolved) {
       if (shot.pixel(x, y) != background) ++ink;
   EXPECT_EQ(ink, 0);
   EXPECT_TRUE(waitUntil([&] { return !tree->cell()->spinning(); }));
+
+  // A failure ends the spinner the same way.
+  backend->to().didFindService(test::service("Lost"), false);
+  ChildNode* lost = core().findDiscoveredNode("Lost", "local");
+  core().shouldSelectItem(lost);
+  const QRect lostSpinner = cell::spinnerRect(rowRect(lost));
+  auto inkIn = [&](const QRect& r) {
+    QImage image = grab();
+    const QRgb paper = image.pixel(r.left() - 30, r.center().y());
+    int count = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      for (int x = r.left(); x <= r.right(); ++x)
+        if (image.pixel(x, y) != paper) ++count;
+    return count;
+  };
+  outline()->selectionModel()->clearSelection();
+  EXPECT_GT(inkIn(lostSpinner), 10);
+  backend->to().netServiceDidNotResolve(test::service("Lost"));
+  EXPECT_EQ(inkIn(lostSpinner), 0);
 }
 
 TEST_F(SiteTreeWidgetTest, ANewFavouriteIsRenamedInPlace) {
