@@ -219,12 +219,14 @@ void AvahiBackend::stopResolve(const ServiceRef& service) {
   auto it = resolutions_.find(service);
   if (it == resolutions_.end()) return;
   if (it->second.resolver) avahi_service_resolver_free(it->second.resolver);
-  // The timer may be the one calling: let it go after this turn of the loop.
+  // The timer may be the one calling: stop it now, let it go after this turn of the loop.
+  it->second.timer->stop();
   it->second.timer.release()->deleteLater();
   resolutions_.erase(it);
 }
 
 void AvahiBackend::resolutionTimedOut(const ServiceRef& service) {
+  if (!resolutions_.count(service)) return;
   stopResolve(service);
   if (delegate()) delegate()->netServiceDidNotResolve(service);
 }
