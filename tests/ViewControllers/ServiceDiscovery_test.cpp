@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include "Foundation/MainThread.h"
+
 #include "ViewControllers/AvahiBackend.h"
 #include "ViewControllers/ConnectionTargetArchive.h"
 #include "ViewControllers/SiteTreeFakes.h"
@@ -295,6 +297,8 @@ TEST_F(ServiceDiscoveryTest, QuittingStopsTheBrowser) {
   EXPECT_EQ(backend->stopped, 0);
   QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection);
   EXPECT_EQ(backend->stopped, 1);
+  // The signal also closed the process's main-thread hops, which later tests need open.
+  reopenMainThreadHopsForTesting();
 }
 
 TEST(ServiceInstances, TheFirstFoundAndTheLastRemovedCount) {
