@@ -1,14 +1,26 @@
 #pragma once
 // Real input for the widget tests under X: key presses, and pastes through the X
-// clipboard, delivered to the widgets as the operator's would be.
+// clipboard, delivered to the widgets as the operator's would be. Mouse events go
+// through the window system's path (QTEST_QPA_MOUSE_HANDLING, defined by each test file
+// before it includes QTest), so a window that a modal dialog blocks gets none of them.
 
+#ifndef QTEST_QPA_MOUSE_HANDLING
+#error "define QTEST_QPA_MOUSE_HANDLING before the first include"
+#endif
+
+#include <QAbstractItemView>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QMimeData>
 #include <QString>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QWidget>
+
+#include "support/Wait.h"
 
 namespace zelvo::test {
 
@@ -38,6 +50,20 @@ inline void typeText(QWidget* target, const QString& text) {
     QTest::sendKeyEvent(QTest::Release, target, Qt::Key_unknown, character, Qt::NoModifier);
     i += units - 1;
   }
+}
+
+// Opens the combo box's list with a click on its arrow and clicks the row.
+inline bool pickFromList(QComboBox* combo, int row) {
+  QStyleOptionComboBox option;
+  option.initFrom(combo);
+  option.editable = combo->isEditable();
+  const QRect arrow = combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, combo);
+  QTest::mouseClick(combo, Qt::LeftButton, {}, arrow.center());
+  QAbstractItemView* list = combo->view();
+  if (!waitUntil([&] { return list->isVisible(); })) return false;
+  const QRect item = list->visualRect(combo->model()->index(row, 0));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+  return waitUntil([&] { return !list->isVisible(); });
 }
 
 }  // namespace zelvo::test
