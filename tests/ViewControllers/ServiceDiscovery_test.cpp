@@ -7,7 +7,6 @@
 #include <QMetaObject>
 
 #include "Foundation/MainThread.h"
-
 #include "ViewControllers/AvahiBackend.h"
 #include "ViewControllers/ConnectionTargetArchive.h"
 #include "ViewControllers/SiteTreeFakes.h"
