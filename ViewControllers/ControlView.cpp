@@ -61,6 +61,7 @@ void ControlView::awakeFromNib() {
                            "saturationControlSlider", "brightnessLabel", "brightnessControlSlider", "contrastLabel",
                            "contrastControlSlider", "resetColorControlsButton"})
     if (QWidget* widget = findChild<QWidget*>(QLatin1String(name))) colorSection_.push_back({widget, widget->geometry()});
+  if (QWidget* pad = findChild<QWidget*>(QStringLiteral("ptzCustomView"))) ptzControls_ = Placed{pad, pad->geometry()};
 
   for (int tag = 0; tag < 12; ++tag) {
     QToolButton* button = qobject_cast<QToolButton*>(find(PTZButtonNames[tag]));
@@ -173,6 +174,8 @@ void ControlView::resizeView() {
     frame.setWidth(std::max(0, width() - 88));
     field.widget->setGeometry(frame);
   }
+  // The PTZ controls stay under their bar, centred across the width.
+  if (ptzControls_.widget) ptzControls_.widget->setGeometry(ptzControls_.design.translated(-dw / 2, 0));
   for (const Placed& control : colorSection_) {
     QRect frame = control.design.translated(0, -dh);
     if (qobject_cast<QSlider*>(control.widget)) frame.setWidth(std::max(0, frame.width() - dw));

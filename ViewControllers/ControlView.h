@@ -90,6 +90,7 @@ class ControlView : public QWidget, public ControlViewPort {
     QRect design;
   };
   std::vector<Placed> infoFields_, colorSection_;
+  Placed ptzControls_{nullptr, QRect()};
   QImage rowCap_, rowMiddle_, titleBar_, ptzIcon_, colorIcon_;
 };
 

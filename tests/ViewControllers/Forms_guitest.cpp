@@ -297,6 +297,7 @@ TEST_F(SitePanelForm, TabsSitCentredAboveThePages) {
   EXPECT_EQ(ui_.tabView->geometry(), QRect(0, 32, 213, 519));
   // The page fills the rest of a taller pane.
   panel_.resize(250, 640);
+  panel_.show();
   panel_.layout()->activate();
   EXPECT_EQ(ui_.tabView->geometry(), QRect(0, 32, 250, 608));
 }
