@@ -390,7 +390,23 @@ std::optional<PropertyListValue> Reader::read() {
 QString realText(double v) {
   if (std::isnan(v)) return QStringLiteral("nan");
   if (std::isinf(v)) return v > 0 ? QStringLiteral("+infinity") : QStringLiteral("-infinity");
+  if (v == 0.0 && std::signbit(v)) return QStringLiteral("-0");
   return QString::number(v, 'g', QLocale::FloatingPointShortest);
+}
+
+// An element holding text. A reader turns every carriage return in text into a line
+// feed, so each one goes out as a character reference to come back as it was.
+void writeTextElement(QXmlStreamWriter& writer, const QString& name, const QString& text) {
+  writer.writeStartElement(name);
+  if (text.isEmpty()) writer.writeCharacters(QString());  // <string></string>, not <string/>
+  qsizetype from = 0;
+  for (qsizetype cr = text.indexOf(u'\r'); cr >= 0; cr = text.indexOf(u'\r', from)) {
+    writer.writeCharacters(text.mid(from, cr - from));
+    writer.writeEntityReference(QStringLiteral("#13"));
+    from = cr + 1;
+  }
+  writer.writeCharacters(text.mid(from));
+  writer.writeEndElement();
 }
 
 void writeValue(QXmlStreamWriter& writer, const PropertyListValue& value) {
@@ -406,10 +422,10 @@ void writeValue(QXmlStreamWriter& writer, const PropertyListValue& value) {
       writer.writeEmptyElement(value.boolean() ? QStringLiteral("true") : QStringLiteral("false"));
       break;
     case Type::String:
-      writer.writeTextElement(QStringLiteral("string"), value.text());
+      writeTextElement(writer, QStringLiteral("string"), value.text());
       break;
     case Type::Date:
-      writer.writeTextElement(QStringLiteral("date"), value.text());
+      writeTextElement(writer, QStringLiteral("date"), value.text());
       break;
     case Type::Data:
       writer.writeTextElement(QStringLiteral("data"), QString::fromLatin1(value.bytes().toBase64()));
@@ -422,7 +438,7 @@ void writeValue(QXmlStreamWriter& writer, const PropertyListValue& value) {
     case Type::Dictionary:
       writer.writeStartElement(QStringLiteral("dict"));
       for (qsizetype i = 0; i < value.keys().size(); ++i) {
-        writer.writeTextElement(QStringLiteral("key"), value.keys()[i]);
+        writeTextElement(writer, QStringLiteral("key"), value.keys()[i]);
         writeValue(writer, value.items()[static_cast<size_t>(i)]);
       }
       writer.writeEndElement();
