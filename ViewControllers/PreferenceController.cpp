@@ -30,7 +30,11 @@ PropertyListValue stateValue(const QCheckBox* checkBox) {
 PreferenceController::PreferenceController(PreferenceFile preferences, QWidget* parent)
     : QMainWindow(parent), preferences_(std::move(preferences)) {}
 
-PreferenceController::~PreferenceController() = default;
+PreferenceController::~PreferenceController() {
+  // Going away closes the window, and the field losing the focus would end its editing
+  // into this half-destroyed controller: the pane's actions go first.
+  for (const QMetaObject::Connection& action : actions_) disconnect(action);
+}
 
 std::optional<PropertyListValue> PreferenceController::preferenceValueForKey(const QString& key) const {
   return preferences_.valueForKey(key);
@@ -64,14 +68,18 @@ void PreferenceController::windowDidLoad() {
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 
   GeneralView* view = ui_->generalView;
-  connect(view->sequenceIntervalField(), &QLineEdit::editingFinished, this, &PreferenceController::setSequenceDuration);
-  connect(view->sequenceIntervalStepper(), &Stepper::activated, this, &PreferenceController::handleSequenceInterval);
-  connect(view->autoReconnectCheckBox(), &QCheckBox::clicked, this, &PreferenceController::setAutoReconnect);
-  connect(view->autoReconnectIntervalField(), &QLineEdit::editingFinished, this,
-          &PreferenceController::setAutoReconnectInterval);
-  connect(view->autoReconnectIntervalStepper(), &Stepper::activated, this,
-          &PreferenceController::handleAutoReconnectInterval);
-  connect(view->aspectRatioCheckBox(), &QCheckBox::clicked, this, &PreferenceController::setAspectRatio);
+  actions_ = {
+      connect(view->sequenceIntervalField(), &QLineEdit::editingFinished, this,
+              &PreferenceController::setSequenceDuration),
+      connect(view->sequenceIntervalStepper(), &Stepper::activated, this,
+              &PreferenceController::handleSequenceInterval),
+      connect(view->autoReconnectCheckBox(), &QCheckBox::clicked, this, &PreferenceController::setAutoReconnect),
+      connect(view->autoReconnectIntervalField(), &QLineEdit::editingFinished, this,
+              &PreferenceController::setAutoReconnectInterval),
+      connect(view->autoReconnectIntervalStepper(), &Stepper::activated, this,
+              &PreferenceController::handleAutoReconnectInterval),
+      connect(view->aspectRatioCheckBox(), &QCheckBox::clicked, this, &PreferenceController::setAspectRatio),
+  };
 
   setPreferView(view);
 }

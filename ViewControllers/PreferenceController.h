@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Foundation/NotificationCenter.h"
 #include "ViewControllers/PreferenceFile.h"
@@ -86,6 +87,7 @@ class PreferenceController : public QMainWindow {
 
   PreferenceFile preferences_;
   std::unique_ptr<Ui::PreferenceController> ui_;
+  std::vector<QMetaObject::Connection> actions_;
 };
 
 }  // namespace zelvo
