@@ -380,6 +380,19 @@ TEST_F(PreferenceWindow, EscapeDoesNotCloseTheWindowBehindTheSave) {
   EXPECT_EQ(pane()->sequenceIntervalField()->text(), QString::number(pane()->sequenceIntervalStepper()->value()));
 }
 
+TEST_F(PreferenceWindow, GoingAwayWithAFieldBeingEditedRunsNoAction) {
+  writeUserFile(20, 1, 10, 1);
+  const QByteArray before = folder_.bytes();
+  open();
+  typeInto(pane()->sequenceIntervalField(), "30", false);
+  posted_->clear();
+  // Going away is no close: nothing is saved or announced, and nothing runs on the
+  // controller while it is being destroyed.
+  controller_.reset();
+  EXPECT_TRUE(posted_->posted().empty());
+  EXPECT_EQ(folder_.bytes(), before);
+}
+
 TEST_F(PreferenceWindow, UnwritableFolderIsLoggedAndLosesNothing) {
   writeUserFile(20, 1, 10, 1);
   const QByteArray before = folder_.bytes();
