@@ -79,8 +79,11 @@ class PreferenceWindow : public ::testing::Test {
     posted_ = std::make_unique<PostedPreferences>(*controller_);
     controller_->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(controller_.get()));
-    controller_->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(controller_.get()));
+    // Active for this process only: asking the X server for the focus would take it
+    // from the windows of tests running beside this one (and theirs from this one),
+    // and a field that loses the focus ends its editing.
+    QApplication::setActiveWindow(controller_.get());
+    EXPECT_EQ(QApplication::activeWindow(), controller_.get());
     return *controller_;
   }
 
@@ -345,6 +348,7 @@ TEST_F(PreferenceWindow, EveryCloseSavesAgain) {
   ASSERT_EQ(posted_->posted().size(), 3u);
   controller.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&controller));
+  QApplication::setActiveWindow(&controller);
   controller.close();
   EXPECT_EQ(posted_->posted().size(), 6u);
   EXPECT_EQ(posted_->names()[3], PreferenceAspectRatioNotification);
