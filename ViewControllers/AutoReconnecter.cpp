@@ -1,7 +1,10 @@
 #include "ViewControllers/AutoReconnecter.h"
 
 #include <algorithm>
+#include <any>
+#include <cmath>
 
+#include "Foundation/Assert.h"
 #include "Foundation/Log.h"
 #include "Network/NetworkClient.h"
 #include "ViewControllers/SiteInfo.h"
@@ -20,13 +23,15 @@ void AutoReconnecter::start() {
 void AutoReconnecter::stop() { timer_.reset(); }
 
 void AutoReconnecter::setInterval(double seconds) {
-  double old = interval_;
+  ZELVO_PRECONDITION(std::isfinite(seconds) && seconds > 0);
+  const double old = interval_;
   interval_ = seconds;
   if (timer_ && old != seconds) start();
 }
 
 void AutoReconnecter::registerClient(std::shared_ptr<NetworkClient> client) {
-  if (!client || isRegistered(client)) return;
+  ZELVO_PRECONDITION(client != nullptr);
+  if (isRegistered(client)) return;
   networkClientSet_.push_back(std::move(client));
 }
 
@@ -38,27 +43,43 @@ bool AutoReconnecter::isRegistered(const std::shared_ptr<NetworkClient>& client)
   return std::find(networkClientSet_.begin(), networkClientSet_.end(), client) != networkClientSet_.end();
 }
 
+namespace {
+
+std::shared_ptr<SiteInfo> lastAttachedSite(const NetworkClient& client) {
+  const std::vector<std::any> attachments = client.attachments();
+  if (attachments.empty()) return nullptr;
+  if (auto* site = std::any_cast<std::shared_ptr<SiteInfo>>(&attachments.back())) return *site;
+  return nullptr;
+}
+
+}  // namespace
+
 void AutoReconnecter::reconnect() {
-  // Decided here on the main thread, not on the network thread: a client unbound from
-  // its last plane after this point gets its disconnect queued behind this connect, so
-  // it always ends disconnected. A connect queued to decide there could run after that
-  // disconnect and leave a connection that nothing releases.
-  auto clients = networkClientSet_;
+  // The site's fields are read here, on the main thread, where the controller
+  // changes the attachments; the network thread only gets the values.
+  const auto clients = networkClientSet_;
   for (const auto& client : clients) {
     if (!isRegistered(client) || !client->isDisconnected()) continue;
-    auto attachments = client->attachments();
-    std::shared_ptr<SiteInfo> site;
-    if (!attachments.empty()) {
-      if (auto* held = std::any_cast<std::shared_ptr<SiteInfo>>(&attachments.back())) site = *held;
-    }
-    if (!site || !site->address() || !site->port()) {
-      zelvoLog("AutoReconnecter: a client without a site, address or port is not reconnected");
+    std::shared_ptr<SiteInfo> site = lastAttachedSite(*client);
+    if (!site) {
+      zelvoLog("Reconnection skipped: the client has no site attached");
       continue;
     }
-    qint64 port = *site->port();
-    if (port < 0 || port > 0xFFFFFFFFll) port = 0;  // the client refuses it with its reason
-    client->connectToHost(site->address()->toStdString(), static_cast<unsigned>(port),
-                          site->user().value_or(QString()).toStdString(),
+    const QString address = site->address().value_or(QString());
+    if (address.trimmed().isEmpty()) {
+      zelvoLog("Reconnection skipped: site \"%s\" has no address", qUtf8Printable(site->name().value_or(QString())));
+      continue;
+    }
+    if (!site->port()) {
+      zelvoLog("Reconnection skipped: site \"%s\" has no port", qUtf8Printable(site->name().value_or(QString())));
+      continue;
+    }
+    // Beyond 32 bits the number would wrap onto another one; 0 is refused by the
+    // client, which reports it as the disconnection's reason.
+    const qint64 port = *site->port();
+    const unsigned wirePort = port < 0 || port > 0xFFFFFFFFll ? 0u : static_cast<unsigned>(port);
+    std::erase(networkClientSet_, client);
+    client->connectToHost(address.toStdString(), wirePort, site->user().value_or(QString()).toStdString(),
                           site->password().value_or(QString()).toStdString());
   }
 }

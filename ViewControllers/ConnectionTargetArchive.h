@@ -13,6 +13,13 @@
 
 namespace zelvo {
 
+// Larger bytes are no archive of ours (a favourite of every plane, each with a long
+// title list, stays far below): they are refused before any parsing.
+inline constexpr qsizetype MaxConnectionTargetArchiveSize = 4 * 1024 * 1024;
+// A favourite's planes are those of the wall; entries for other plane numbers are
+// left out when an archive is read.
+inline constexpr qint64 ArchivedFavoritePlaneCount = 64;
+
 QByteArray archivedDataWithRootObject(const ConnectionTarget& target);
 // A SiteInfo or FavoriteTarget, or null when the bytes are not such an archive.
 std::shared_ptr<ConnectionTarget> unarchiveConnectionTarget(const QByteArray& data);
@@ -22,7 +29,8 @@ std::shared_ptr<FavoriteTarget> unarchiveFavoriteTarget(const QByteArray& data);
 // The archive of camera n of the site archived in siteArchive (n 0: the whole site);
 // empty when siteArchive is no site.
 QByteArray cameraTargetArchive(const QByteArray& siteArchive, qint64 n);
-// An independent copy of a record (the archive round trip).
+// An independent copy of a record (the archive round trip): changing the copy, its
+// title map included, leaves the original as it was.
 std::shared_ptr<SiteInfo> deepCopy(const SiteInfo& site);
 
 }  // namespace zelvo

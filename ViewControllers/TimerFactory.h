@@ -17,7 +17,8 @@ class RepeatingTimer {
 class TimerFactory {
  public:
   virtual ~TimerFactory() = default;
-  // A running timer that calls action every `seconds` until it is destroyed.
+  // A running timer that calls action every `seconds` (finite, above 0) until it is
+  // destroyed. The action may destroy the timer that calls it.
   virtual std::unique_ptr<RepeatingTimer> scheduleRepeating(double seconds, std::function<void()> action) = 0;
 };
 

@@ -11,6 +11,7 @@
 
 #include "emulator/EmulatorExtension.h"
 #include "emulator/RecorderEmulator.h"
+#include "emulator/ServiceAdvertiser.h"
 #include "emulator/SetupRecorder.h"
 
 using namespace zelvo::emulator;
@@ -34,6 +35,7 @@ void usage() {
       "  --busy               answer every sync with \"all channels busy\"\n"
       "  --keep-alive SECONDS send a keep-alive to every logged-in client this often (1 to 86400)\n"
       "  --verbose            print every packet the client sends\n"
+      "  --advertise NAME     announce the recorder on the local network (DNS-SD, Avahi)\n"
       "Live clients are served on the port, remote-setup clients on the port + 2.\n");
 }
 
@@ -63,6 +65,7 @@ int main(int argc, char** argv) {
   long keepAliveSeconds = 0;
   long port = 9000;
   std::string address = "127.0.0.1";
+  std::string advertiseName;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&]() -> const char* {
@@ -126,6 +129,9 @@ int main(int argc, char** argv) {
       config.fault = Fault::Busy;
     } else if (arg == "--keep-alive") {
       ok = parseNumber(value(), 1, 86400, keepAliveSeconds);
+    } else if (arg == "--advertise") {
+      advertiseName = value();
+      ok = !advertiseName.empty();
     } else if (arg == "--verbose") {
       verbose = true;
     } else if (arg == "--help" || arg == "-h") {
@@ -160,6 +166,10 @@ int main(int argc, char** argv) {
   else
     std::fprintf(stderr, "no remote setup: cannot listen on port %u + 2\n", emulator.port());
   std::fflush(stdout);
+  ServiceAdvertiser advertiser(advertiseName, emulator.port(), config.videoInCount);
+  std::string advertiseError;
+  if (!advertiseName.empty() && !advertiser.start(advertiseError))
+    std::fprintf(stderr, "not advertised (no service discovery: %s); serving anyway\n", advertiseError.c_str());
 
   std::signal(SIGINT, [](int) { stopRequested = 1; });
   std::signal(SIGTERM, [](int) { stopRequested = 1; });

@@ -1,0 +1,95 @@
+#pragma once
+// Real input for the widget tests under X: key presses, and pastes through the X
+// clipboard, delivered to the widgets as the operator's would be. Mouse events go
+// through the window system's path (QTEST_QPA_MOUSE_HANDLING, defined by each test file
+// before it includes QTest), so a window that a modal dialog blocks gets none of them.
+
+#ifndef QTEST_QPA_MOUSE_HANDLING
+#error "define QTEST_QPA_MOUSE_HANDLING before the first include"
+#endif
+
+#include <QAbstractItemView>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QMimeData>
+#include <QString>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTest>
+#include <QWidget>
+
+#include "support/Wait.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace zelvo::test {
+
+// The X clipboard is shared by every test process on the display, and CTest runs them
+// side by side: whoever puts something on it holds this lock until done with it.
+class ClipboardLock {
+ public:
+  ClipboardLock() {
+    const QByteArray path = QDir::tempPath().toLocal8Bit() + "/zelvo-clipboard-" +
+                            qgetenv("DISPLAY").replace('/', '_').replace(':', '_') + ".lock";
+    fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+  }
+  ~ClipboardLock() {
+    if (fd_ >= 0) ::close(fd_);  // releases the lock
+  }
+  ClipboardLock(const ClipboardLock&) = delete;
+  ClipboardLock& operator=(const ClipboardLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
+// Puts text on the clipboard and pastes it with the paste shortcut. The text goes as
+// UTF-8 bytes, so an embedded NUL reaches the widget as it would from another program.
+inline void paste(QWidget* target, const QString& text) {
+  ClipboardLock lock;
+  auto* data = new QMimeData;
+  data->setData(QStringLiteral("text/plain;charset=utf-8"), text.toUtf8());
+  data->setText(text);
+  QGuiApplication::clipboard()->setMimeData(data);
+  QTest::keySequence(target, QKeySequence::Paste);
+}
+
+inline void selectAll(QWidget* target) { QTest::keySequence(target, QKeySequence::SelectAll); }
+
+inline void eraseAll(QWidget* target) {
+  selectAll(target);
+  QTest::keyClick(target, Qt::Key_Backspace);
+}
+
+// Characters one key press each, also outside Latin-1 (QTest::keyClicks takes Latin-1).
+inline void typeText(QWidget* target, const QString& text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    qsizetype units = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    const QString character = text.mid(i, units);
+    QTest::sendKeyEvent(QTest::Press, target, Qt::Key_unknown, character, Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, target, Qt::Key_unknown, character, Qt::NoModifier);
+    i += units - 1;
+  }
+}
+
+// Opens the combo box's list with a click on its arrow and clicks the row.
+inline bool pickFromList(QComboBox* combo, int row) {
+  QStyleOptionComboBox option;
+  option.initFrom(combo);
+  option.editable = combo->isEditable();
+  const QRect arrow = combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, combo);
+  QTest::mouseClick(combo, Qt::LeftButton, {}, arrow.center());
+  QAbstractItemView* list = combo->view();
+  if (!waitUntil([&] { return list->isVisible(); })) return false;
+  const QRect item = list->visualRect(combo->model()->index(row, 0));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+  return waitUntil([&] { return !list->isVisible(); });
+}
+
+}  // namespace zelvo::test
