@@ -16,10 +16,11 @@ namespace zelvo {
 
 namespace {
 
-const QString SequenceKey = QString::fromLatin1(PreferenceSequenceIntervalKey);
-const QString FlagKey = QString::fromLatin1(PreferenceAutoReconnectFlagKey);
-const QString IntervalKey = QString::fromLatin1(PreferenceAutoReconnectIntervalKey);
-const QString AspectKey = QString::fromLatin1(PreferenceAspectRatioKey);
+// The two keys' values of PreferenceAutoReconnectNotification.
+UserInfo reconnectionInfo(const PropertyListValue& flag, const PropertyListValue& interval) {
+  return {{PreferenceAutoReconnectFlagKey.toStdString(), flag.toVariant()},
+          {PreferenceAutoReconnectIntervalKey.toStdString(), interval.toVariant()}};
+}
 
 PropertyListValue stateValue(const QCheckBox* checkBox) {
   return PropertyListValue::integer(GeneralView::checkBoxState(checkBox));
@@ -36,8 +37,9 @@ PreferenceController::~PreferenceController() {
   for (const QMetaObject::Connection& action : actions_) disconnect(action);
 }
 
-std::optional<PropertyListValue> PreferenceController::preferenceValueForKey(const QString& key) const {
-  return preferences_.valueForKey(key);
+QVariant PreferenceController::preferenceValueForKey(const QString& key) const {
+  const std::optional<PropertyListValue> value = preferences_.valueForKey(key);
+  return value ? value->toVariant() : QVariant();
 }
 
 GeneralView* PreferenceController::generalView() {
@@ -115,7 +117,7 @@ void PreferenceController::saveUserInfo(const UserInfo& userInfo, const std::str
 
 void PreferenceController::pushNotificationName(const std::string& name, const PropertyListValue& changedValue,
                                                 const QString& key) {
-  pushNotificationName(name, UserInfo{{key.toStdString(), changedValue}});
+  pushNotificationName(name, UserInfo{{key.toStdString(), changedValue.toVariant()}});
 }
 
 void PreferenceController::pushNotificationName(const std::string& name, const UserInfo& userInfo) {
@@ -138,10 +140,10 @@ std::optional<PropertyListValue> PreferenceController::validateValue(const std::
   GeneralView* view = generalView();
   Stepper* stepper = nullptr;
   NSNumbericTextField* field = nullptr;
-  if (key == SequenceKey) {
+  if (key == PreferenceSequenceIntervalKey) {
     stepper = view->sequenceIntervalStepper();
     field = view->sequenceIntervalField();
-  } else if (key == IntervalKey) {
+  } else if (key == PreferenceAutoReconnectIntervalKey) {
     stepper = view->autoReconnectIntervalStepper();
     field = view->autoReconnectIntervalField();
   } else {
@@ -158,15 +160,15 @@ std::optional<PropertyListValue> PreferenceController::validateValue(const std::
 }
 
 void PreferenceController::setSequenceDuration() {
-  const auto value = validateValue(valueFromString(generalView()->sequenceIntervalField()->text()), SequenceKey);
-  saveValue(*value, SequenceKey, PreferenceSequenceNotification);
+  const auto value = validateValue(valueFromString(generalView()->sequenceIntervalField()->text()), PreferenceSequenceIntervalKey);
+  saveValue(*value, PreferenceSequenceIntervalKey, PreferenceSequenceNotification);
 }
 
 void PreferenceController::handleSequenceInterval() {
   GeneralView* view = generalView();
-  const auto value = validateValue(valueFromString(view->sequenceIntervalStepper()->text()), SequenceKey);
+  const auto value = validateValue(valueFromString(view->sequenceIntervalStepper()->text()), PreferenceSequenceIntervalKey);
   view->sequenceIntervalField()->setText(QString::number(view->sequenceIntervalStepper()->value()));
-  saveValue(*value, SequenceKey, PreferenceSequenceNotification);
+  saveValue(*value, PreferenceSequenceIntervalKey, PreferenceSequenceNotification);
 }
 
 void PreferenceController::setAutoReconnect() {
@@ -176,47 +178,43 @@ void PreferenceController::setAutoReconnect() {
   // The field is an integer field: it always holds a number.
   const std::optional<PropertyListValue> interval = valueFromString(view->autoReconnectIntervalField()->text());
   if (!interval) return;
-  saveValue(flag, FlagKey);
-  saveUserInfo({{FlagKey.toStdString(), flag}, {IntervalKey.toStdString(), *interval}},
-               PreferenceAutoReconnectNotification);
+  saveValue(flag, PreferenceAutoReconnectFlagKey);
+  saveUserInfo(reconnectionInfo(flag, *interval), PreferenceAutoReconnectNotification);
 }
 
 void PreferenceController::setAutoReconnectInterval() {
   GeneralView* view = generalView();
-  const auto interval = validateValue(valueFromString(view->autoReconnectIntervalField()->text()), IntervalKey);
+  const auto interval = validateValue(valueFromString(view->autoReconnectIntervalField()->text()), PreferenceAutoReconnectIntervalKey);
   const PropertyListValue flag = stateValue(view->autoReconnectCheckBox());
-  saveValue(*interval, IntervalKey);
-  saveUserInfo({{FlagKey.toStdString(), flag}, {IntervalKey.toStdString(), *interval}},
-               PreferenceAutoReconnectNotification);
+  saveValue(*interval, PreferenceAutoReconnectIntervalKey);
+  saveUserInfo(reconnectionInfo(flag, *interval), PreferenceAutoReconnectNotification);
 }
 
 void PreferenceController::handleAutoReconnectInterval() {
   GeneralView* view = generalView();
-  const auto interval = validateValue(valueFromString(view->autoReconnectIntervalStepper()->text()), IntervalKey);
+  const auto interval = validateValue(valueFromString(view->autoReconnectIntervalStepper()->text()), PreferenceAutoReconnectIntervalKey);
   view->autoReconnectIntervalField()->setText(QString::number(view->autoReconnectIntervalStepper()->value()));
   const PropertyListValue flag = stateValue(view->autoReconnectCheckBox());
-  saveValue(*interval, IntervalKey);
-  saveUserInfo({{FlagKey.toStdString(), flag}, {IntervalKey.toStdString(), *interval}},
-               PreferenceAutoReconnectNotification);
+  saveValue(*interval, PreferenceAutoReconnectIntervalKey);
+  saveUserInfo(reconnectionInfo(flag, *interval), PreferenceAutoReconnectNotification);
 }
 
 void PreferenceController::setAspectRatio() {
-  saveValue(stateValue(generalView()->aspectRatioCheckBox()), AspectKey, PreferenceAspectRatioNotification);
+  saveValue(stateValue(generalView()->aspectRatioCheckBox()), PreferenceAspectRatioKey, PreferenceAspectRatioNotification);
 }
 
 void PreferenceController::saveSetups() {
   GeneralView* view = generalView();
   const PropertyListValue aspect = stateValue(view->aspectRatioCheckBox());
   const PropertyListValue flag = stateValue(view->autoReconnectCheckBox());
-  const auto interval = validateValue(valueFromString(view->autoReconnectIntervalField()->text()), IntervalKey);
-  const auto sequence = validateValue(valueFromString(view->sequenceDuration()), SequenceKey);
+  const auto interval = validateValue(valueFromString(view->autoReconnectIntervalField()->text()), PreferenceAutoReconnectIntervalKey);
+  const auto sequence = validateValue(valueFromString(view->sequenceDuration()), PreferenceSequenceIntervalKey);
 
-  saveValue(aspect, AspectKey, PreferenceAspectRatioNotification);
-  saveValue(flag, FlagKey);
-  saveValue(*interval, IntervalKey);
-  saveUserInfo({{FlagKey.toStdString(), flag}, {IntervalKey.toStdString(), *interval}},
-               PreferenceAutoReconnectNotification);
-  saveValue(*sequence, SequenceKey, PreferenceSequenceNotification);
+  saveValue(aspect, PreferenceAspectRatioKey, PreferenceAspectRatioNotification);
+  saveValue(flag, PreferenceAutoReconnectFlagKey);
+  saveValue(*interval, PreferenceAutoReconnectIntervalKey);
+  saveUserInfo(reconnectionInfo(flag, *interval), PreferenceAutoReconnectNotification);
+  saveValue(*sequence, PreferenceSequenceIntervalKey, PreferenceSequenceNotification);
 }
 
 }  // namespace zelvo

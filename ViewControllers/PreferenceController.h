@@ -15,6 +15,7 @@
 #include "Foundation/NotificationCenter.h"
 #include "ViewControllers/PreferenceFile.h"
 #include "ViewControllers/PropertyList.h"
+#include "ViewControllers/VideoViewPreferences.h"
 
 namespace Ui {
 class PreferenceController;
@@ -24,23 +25,24 @@ namespace zelvo {
 
 class GeneralView;
 
-// Posted on the main thread with the controller as the object. The user info is keyed
-// by the preference keys (PreferenceFile.h), each value a PropertyListValue:
-// the sequence interval; the reconnection flag and interval; the aspect-ratio flag.
+// Posted on the main thread with the controller as the object (as a const void* of the
+// PreferenceController*). The user info is keyed by the preference keys
+// (PreferenceFile.h), each value a QVariant as preferenceValueForKey gives it: the
+// sequence interval; the reconnection flag and interval; the aspect-ratio flag.
 // Observers that act on a change read the values back through the typed readers.
 inline const std::string PreferenceSequenceNotification = "PreferenceSequenceNotification";
 inline const std::string PreferenceAutoReconnectNotification = "PreferenceAutoReconnectNotification";
 inline const std::string PreferenceAspectRatioNotification = "PreferenceAspectRatioNotification";
 
-class PreferenceController : public QMainWindow {
+class PreferenceController : public QMainWindow, public VideoViewPreferences {
   Q_OBJECT
  public:
   explicit PreferenceController(PreferenceFile preferences = PreferenceFile(), QWidget* parent = nullptr);
   ~PreferenceController() override;
 
   // The value stored under the key, read from the file at every call: the user's, else
-  // the shipped default; none for a key that neither holds.
-  std::optional<PropertyListValue> preferenceValueForKey(const QString& key) const;
+  // the shipped default; an invalid QVariant for a key that neither holds.
+  QVariant preferenceValueForKey(const QString& key) const override;
   // What readers act on: intervals in 5..60 seconds, never 0; flags on exactly at 1.
   int sequenceInterval() const { return preferences_.sequenceInterval(); }
   double autoReconnectInterval() const { return preferences_.autoReconnectInterval(); }

@@ -101,21 +101,21 @@ std::optional<qint64> PreferenceFile::flagNumber(const QString& key) const {
 
 int PreferenceFile::sequenceInterval() const {
   // Read as an integer: 5.9 seconds is 5.
-  const double seconds = clampInterval(intervalNumber(QString::fromLatin1(PreferenceSequenceIntervalKey)).value_or(FallbackInterval));
+  const double seconds = clampInterval(intervalNumber(PreferenceSequenceIntervalKey).value_or(FallbackInterval));
   return static_cast<int>(std::trunc(seconds));
 }
 
 double PreferenceFile::autoReconnectInterval() const {
-  return clampInterval(intervalNumber(QString::fromLatin1(PreferenceAutoReconnectIntervalKey)).value_or(FallbackInterval));
+  return clampInterval(intervalNumber(PreferenceAutoReconnectIntervalKey).value_or(FallbackInterval));
 }
 
 bool PreferenceFile::autoReconnectFlag() const {
-  std::optional<qint64> v = flagNumber(QString::fromLatin1(PreferenceAutoReconnectFlagKey));
+  std::optional<qint64> v = flagNumber(PreferenceAutoReconnectFlagKey);
   return v ? *v == 1 : FallbackFlag;
 }
 
 bool PreferenceFile::aspectRatio() const {
-  std::optional<qint64> v = flagNumber(QString::fromLatin1(PreferenceAspectRatioKey));
+  std::optional<qint64> v = flagNumber(PreferenceAspectRatioKey);
   return v ? *v == 1 : FallbackFlag;
 }
 

@@ -9,14 +9,15 @@
 #include <optional>
 
 #include "ViewControllers/PropertyList.h"
+#include "ViewControllers/VideoViewPreferences.h"  // PreferenceAspectRatioKey
 
 namespace zelvo {
 
-// Keys of the property list; also the user-info keys of the preference notifications.
-inline constexpr char PreferenceSequenceIntervalKey[] = "Preference Sequence Interval";
-inline constexpr char PreferenceAutoReconnectFlagKey[] = "Preference Auto Reconnect Flag";
-inline constexpr char PreferenceAutoReconnectIntervalKey[] = "Preference Auto Reconnect Interval";
-inline constexpr char PreferenceAspectRatioKey[] = "Preference Aspect Ratio";
+// Keys of the property list, with PreferenceAspectRatioKey; also the user-info keys of
+// the preference notifications.
+inline const QString PreferenceSequenceIntervalKey = QStringLiteral("Preference Sequence Interval");
+inline const QString PreferenceAutoReconnectFlagKey = QStringLiteral("Preference Auto Reconnect Flag");
+inline const QString PreferenceAutoReconnectIntervalKey = QStringLiteral("Preference Auto Reconnect Interval");
 
 class PreferenceFile {
  public:

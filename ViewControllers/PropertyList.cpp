@@ -94,6 +94,33 @@ std::optional<double> PropertyListValue::doubleValue() const {
   }
 }
 
+QVariant PropertyListValue::toVariant() const {
+  switch (type_) {
+    case Type::Integer:
+      return QVariant(static_cast<qlonglong>(integer_));
+    case Type::Real:
+      return QVariant(real_);
+    case Type::Boolean:
+      return QVariant(boolean_);
+    case Type::String:
+    case Type::Date:
+      return QVariant(text_);
+    case Type::Data:
+      return QVariant(bytes_);
+    case Type::Array: {
+      QVariantList list;
+      for (const PropertyListValue& item : items_) list.append(item.toVariant());
+      return list;
+    }
+    case Type::Dictionary: {
+      QVariantMap map;
+      for (qsizetype i = 0; i < keys_.size(); ++i) map.insert(keys_[i], items_[static_cast<size_t>(i)].toVariant());
+      return map;
+    }
+  }
+  return QVariant();
+}
+
 void PropertyListValue::append(PropertyListValue value) {
   ZELVO_PRECONDITION(type_ == Type::Array);
   items_.push_back(std::move(value));

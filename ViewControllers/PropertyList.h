@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <optional>
 #include <vector>
 
@@ -43,6 +44,10 @@ class PropertyListValue {
   const QString& text() const { return text_; }  // string, date
   const QByteArray& bytes() const { return bytes_; }
   const std::vector<PropertyListValue>& items() const { return items_; }  // array elements, dictionary values
+
+  // The value as Qt holds one: qlonglong, double, bool, QString (strings and dates),
+  // QByteArray, QVariantList or QVariantMap.
+  QVariant toVariant() const;
 
   // Arrays.
   void append(PropertyListValue value);

@@ -16,10 +16,10 @@
 
 namespace zelvo::test {
 
-inline const QString SequenceKey = QString::fromLatin1(PreferenceSequenceIntervalKey);
-inline const QString FlagKey = QString::fromLatin1(PreferenceAutoReconnectFlagKey);
-inline const QString IntervalKey = QString::fromLatin1(PreferenceAutoReconnectIntervalKey);
-inline const QString AspectKey = QString::fromLatin1(PreferenceAspectRatioKey);
+inline const QString& SequenceKey = PreferenceSequenceIntervalKey;
+inline const QString& FlagKey = PreferenceAutoReconnectFlagKey;
+inline const QString& IntervalKey = PreferenceAutoReconnectIntervalKey;
+inline const QString& AspectKey = PreferenceAspectRatioKey;
 
 // Keys another program put in the file, one of each kind: every write keeps them.
 inline PropertyListValue foreignValues() {
