@@ -159,16 +159,21 @@ std::optional<PropertyListValue> PreferenceController::validateValue(const std::
   return PropertyListValue::integer(stepper->value());
 }
 
+PropertyListValue PreferenceController::validatedText(const QString& text, const QString& key) {
+  // Interval keys always come back with a number.
+  return *validateValue(valueFromString(text), key);
+}
+
 void PreferenceController::setSequenceDuration() {
-  const auto value = validateValue(valueFromString(generalView()->sequenceIntervalField()->text()), PreferenceSequenceIntervalKey);
-  saveValue(*value, PreferenceSequenceIntervalKey, PreferenceSequenceNotification);
+  const auto value = validatedText(generalView()->sequenceIntervalField()->text(), PreferenceSequenceIntervalKey);
+  saveValue(value, PreferenceSequenceIntervalKey, PreferenceSequenceNotification);
 }
 
 void PreferenceController::handleSequenceInterval() {
   GeneralView* view = generalView();
-  const auto value = validateValue(valueFromString(view->sequenceIntervalStepper()->text()), PreferenceSequenceIntervalKey);
+  const auto value = validatedText(view->sequenceIntervalStepper()->text(), PreferenceSequenceIntervalKey);
   view->sequenceIntervalField()->setText(QString::number(view->sequenceIntervalStepper()->value()));
-  saveValue(*value, PreferenceSequenceIntervalKey, PreferenceSequenceNotification);
+  saveValue(value, PreferenceSequenceIntervalKey, PreferenceSequenceNotification);
 }
 
 void PreferenceController::setAutoReconnect() {
@@ -184,37 +189,38 @@ void PreferenceController::setAutoReconnect() {
 
 void PreferenceController::setAutoReconnectInterval() {
   GeneralView* view = generalView();
-  const auto interval = validateValue(valueFromString(view->autoReconnectIntervalField()->text()), PreferenceAutoReconnectIntervalKey);
+  const auto interval = validatedText(view->autoReconnectIntervalField()->text(), PreferenceAutoReconnectIntervalKey);
   const PropertyListValue flag = stateValue(view->autoReconnectCheckBox());
-  saveValue(*interval, PreferenceAutoReconnectIntervalKey);
-  saveUserInfo(reconnectionInfo(flag, *interval), PreferenceAutoReconnectNotification);
+  saveValue(interval, PreferenceAutoReconnectIntervalKey);
+  saveUserInfo(reconnectionInfo(flag, interval), PreferenceAutoReconnectNotification);
 }
 
 void PreferenceController::handleAutoReconnectInterval() {
   GeneralView* view = generalView();
-  const auto interval = validateValue(valueFromString(view->autoReconnectIntervalStepper()->text()), PreferenceAutoReconnectIntervalKey);
+  const auto interval = validatedText(view->autoReconnectIntervalStepper()->text(), PreferenceAutoReconnectIntervalKey);
   view->autoReconnectIntervalField()->setText(QString::number(view->autoReconnectIntervalStepper()->value()));
   const PropertyListValue flag = stateValue(view->autoReconnectCheckBox());
-  saveValue(*interval, PreferenceAutoReconnectIntervalKey);
-  saveUserInfo(reconnectionInfo(flag, *interval), PreferenceAutoReconnectNotification);
+  saveValue(interval, PreferenceAutoReconnectIntervalKey);
+  saveUserInfo(reconnectionInfo(flag, interval), PreferenceAutoReconnectNotification);
 }
 
 void PreferenceController::setAspectRatio() {
-  saveValue(stateValue(generalView()->aspectRatioCheckBox()), PreferenceAspectRatioKey, PreferenceAspectRatioNotification);
+  saveValue(stateValue(generalView()->aspectRatioCheckBox()), PreferenceAspectRatioKey,
+            PreferenceAspectRatioNotification);
 }
 
 void PreferenceController::saveSetups() {
   GeneralView* view = generalView();
   const PropertyListValue aspect = stateValue(view->aspectRatioCheckBox());
   const PropertyListValue flag = stateValue(view->autoReconnectCheckBox());
-  const auto interval = validateValue(valueFromString(view->autoReconnectIntervalField()->text()), PreferenceAutoReconnectIntervalKey);
-  const auto sequence = validateValue(valueFromString(view->sequenceDuration()), PreferenceSequenceIntervalKey);
+  const auto interval = validatedText(view->autoReconnectIntervalField()->text(), PreferenceAutoReconnectIntervalKey);
+  const auto sequence = validatedText(view->sequenceDuration(), PreferenceSequenceIntervalKey);
 
   saveValue(aspect, PreferenceAspectRatioKey, PreferenceAspectRatioNotification);
   saveValue(flag, PreferenceAutoReconnectFlagKey);
-  saveValue(*interval, PreferenceAutoReconnectIntervalKey);
-  saveUserInfo(reconnectionInfo(flag, *interval), PreferenceAutoReconnectNotification);
-  saveValue(*sequence, PreferenceSequenceIntervalKey, PreferenceSequenceNotification);
+  saveValue(interval, PreferenceAutoReconnectIntervalKey);
+  saveUserInfo(reconnectionInfo(flag, interval), PreferenceAutoReconnectNotification);
+  saveValue(sequence, PreferenceSequenceIntervalKey, PreferenceSequenceNotification);
 }
 
 }  // namespace zelvo

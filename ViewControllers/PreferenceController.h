@@ -84,6 +84,7 @@ class PreferenceController : public QMainWindow, public VideoViewPreferences {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  PropertyListValue validatedText(const QString& text, const QString& key);
   void loadWindow();
   void windowDidLoad();
 

@@ -253,7 +253,8 @@ std::optional<qint64> parseInteger(const QString& text) {
 std::optional<double> parseReal(const QString& text) {
   const QString t = text.trimmed().toLower();
   if (t == u"nan") return std::numeric_limits<double>::quiet_NaN();
-  if (t == u"inf" || t == u"+inf" || t == u"infinity" || t == u"+infinity") return std::numeric_limits<double>::infinity();
+  if (t == u"inf" || t == u"+inf" || t == u"infinity" || t == u"+infinity")
+    return std::numeric_limits<double>::infinity();
   if (t == u"-inf" || t == u"-infinity") return -std::numeric_limits<double>::infinity();
   bool ok = false;
   const double v = t.toDouble(&ok);

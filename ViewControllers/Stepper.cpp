@@ -62,7 +62,8 @@ void Stepper::setValue(int value) {
 void Stepper::step(int direction) {
   // In 64 bits, so that a step near the ends of int cannot overflow before the clamp.
   const long long next = static_cast<long long>(value_) + static_cast<long long>(direction) * singleStep_;
-  setValue(static_cast<int>(std::clamp<long long>(next, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
+  setValue(static_cast<int>(
+      std::clamp<long long>(next, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
   emit activated();
 }
 

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::optional<zelvo::PropertyListValue> root = zelvo::propertyListFromXml(xml);
   if (!root) return 0;
   zelvo::PropertyListValue edited = *root;
-  if (edited.isDictionary()) edited.setValue(QStringLiteral("Preference Sequence Interval"), zelvo::PropertyListValue::integer(10));
+  if (edited.isDictionary())
+    edited.setValue(QStringLiteral("Preference Sequence Interval"), zelvo::PropertyListValue::integer(10));
   for (const zelvo::PropertyListValue& value : {*root, edited}) {
     const QByteArray written = zelvo::xmlFromPropertyList(value);
     // Escaping can make a text near the limit longer than the limit; such a file is no

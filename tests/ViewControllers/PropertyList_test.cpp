@@ -132,7 +132,8 @@ const BadInput badInputs[] = {
      "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">"
      "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]><plist><string>&c;&c;&c;&c;&c;&c;</string></plist>"},
     {"ExternalEntity",
-     "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><plist><string>&x;</string></plist>"},
+     "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
+     "<plist><string>&x;</string></plist>"},
     {"TooDeep", nested(PropertyListMaxDepth + 1)},
     {"TooLong", plist("<string>" + QByteArray(PropertyListMaxBytes, 'a') + "</string>")},
 };
