@@ -278,6 +278,16 @@ std::shared_ptr<LiveClientPort> VideoViewController::networkClientForSelectedPla
   return networkClientForPlane(view_.selectedPlane());
 }
 
+bool VideoViewController::hasNetworkClientForPlane(int64_t plane) const { return networkClientForPlane(plane) != nullptr; }
+
+std::optional<CameraInfo> VideoViewController::cameraInfoForPlane(int64_t plane) const {
+  std::shared_ptr<LiveClientPort> client = networkClientForPlane(plane);
+  if (!client) return std::nullopt;
+  const CameraInfoArray cameras = client->cameraInfoArray();
+  if (const CameraInfo* info = findCameraInfo(cameras, table_->cameraByPlane(plane))) return *info;
+  return std::nullopt;
+}
+
 int64_t VideoViewController::cameraForPlane(int64_t plane) const {
   return isPlane(plane) ? table_->cameraByPlane(plane) : -1;
 }

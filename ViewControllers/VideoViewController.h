@@ -28,6 +28,7 @@
 #include "ViewControllers/FavoriteTarget.h"
 #include "ViewControllers/LiveClientPort.h"
 #include "ViewControllers/SiteInfo.h"
+#include "ViewControllers/VideoViewControllerQueries.h"
 #include "ViewControllers/VideoViewPort.h"
 #include "ViewControllers/WallControllerPorts.h"
 #include "ViewControllers/WallMediaPorts.h"
@@ -62,7 +63,9 @@ enum VideoViewControllerNetworkClientState : int {
   VideoViewControllerNetworkClientStatePTZPresetLabelsReceived = 10,
 };
 
-class VideoViewController : public QObject, private CameraMappingTableDelegate {
+class VideoViewController : public QObject,
+                            public VideoViewControllerQueries,
+                            private CameraMappingTableDelegate {
   Q_OBJECT
 
  public:
@@ -124,9 +127,11 @@ class VideoViewController : public QObject, private CameraMappingTableDelegate {
   // Queries (the table at the moment of the call).
   std::shared_ptr<LiveClientPort> networkClientForPlane(int64_t plane) const;
   std::shared_ptr<LiveClientPort> networkClientForSelectedPlane() const;
-  int64_t cameraForPlane(int64_t plane) const;
+  bool hasNetworkClientForPlane(int64_t plane) const override;
+  int64_t cameraForPlane(int64_t plane) const override;
   int64_t cameraForSelectedPlane() const;
-  std::shared_ptr<SiteInfo> siteInfoForPlane(int64_t plane) const;
+  std::shared_ptr<SiteInfo> siteInfoForPlane(int64_t plane) const override;
+  std::optional<CameraInfo> cameraInfoForPlane(int64_t plane) const override;
   std::shared_ptr<SiteInfo> siteInfoForSelectedPlane() const;
   std::vector<std::shared_ptr<SiteInfo>> allSiteInfosForPlane(int64_t plane) const;
   std::vector<std::shared_ptr<SiteInfo>> allSiteInfosForSelectedPlane() const;
