@@ -608,13 +608,18 @@ void VideoViewController::handleVideoFrame(const std::shared_ptr<const MediaFram
   // Only cameras with a decoder slot: a channel from the wire is not trusted.
   if (!record || camera < 0 || camera >= record->decoderCount) return;
   collaborators_.decoders->asyncDecodeMediaFrame(
-      *frame, *client, [this, hops = hops_, frame, client](DecodedVideoFrame picture) {
+      *frame, *client, [this, hops = hops_, frame, weak = std::weak_ptr<LiveClientPort>(client)](DecodedVideoFrame picture) {
         if (!picture.gotPicture) {
           zelvoLog("DECODER ERROR");
           return;
         }
         // The decoding queue waits here, so the picture stays valid while it is uploaded.
-        runOnMainAndWait([&] { showVideoFrame(picture, *frame, client); }, hops);
+        // The client is only looked at on the main thread (and so also let go there).
+        runOnMainAndWait(
+            [&] {
+              if (auto client = weak.lock()) showVideoFrame(picture, *frame, client);
+            },
+            hops);
       });
 }
 
@@ -639,10 +644,11 @@ void VideoViewController::handleAudioFrame(const std::shared_ptr<const MediaFram
   if (!frame->getCodecInfo(&codec)) return;
   // Behind the camera's queued pictures, so the sound never runs ahead of them.
   bool queued = collaborators_.decoders->dispatchAsyncOnQueueForCamera(
-      cameraForSelectedPlane(), *client, [this, hops = hops_, frame, client, codec] {
+      cameraForSelectedPlane(), *client, [this, hops = hops_, frame, weak = std::weak_ptr<LiveClientPort>(client), codec] {
         runOnMainAndWait(
             [&] {
-              if (shouldPlayAudioFrame(*frame, client.get()))
+              auto client = weak.lock();
+              if (client && shouldPlayAudioFrame(*frame, client.get()))
                 collaborators_.audio->play(frame->data(), static_cast<int>(frame->mediaDataSize()), codec);
             },
             hops);

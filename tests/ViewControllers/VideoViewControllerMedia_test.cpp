@@ -147,14 +147,16 @@ TEST_F(WallMediaTest, ALoginSendsTheSelectedCamerasAudioMask) {
 // ---- Pictures
 
 TEST_F(WallMediaTest, APictureGoesToEveryPlaneOfItsCameraInPlaneOrderUnderOneLock) {
-  connectA(4, 0);
+  connectA(4, 10);  // cameras 0..3 on planes 10..13
   auto third = site();
   third->setIndex(4);
-  controller->connectToSite(third, 9);  // camera 3 on plane 9 too
+  controller->connectToSite(third, 1);  // camera 3 on plane 1
+  controller->connectToSite(third, 9);  // and on plane 9
   view.selectQuietly(20);
   take();
   A()->deliver(test::videoFrameOfCamera(3));
-  EXPECT_EQ(take(), (EventLog{"decode(A,3)", "lock", "picture(3,704x480,1.0)", "picture(9,704x480,1.0)", "unlock"}));
+  EXPECT_EQ(take(), (EventLog{"decode(A,3)", "lock", "picture(1,704x480,1.0)", "picture(9,704x480,1.0)",
+                              "picture(13,704x480,1.0)", "unlock"}));
 }
 
 struct ScaleCase {
