@@ -1,4 +1,4 @@
-// The wall as an operator sees it: a 4 x 4 screen in a QOpenGLWidget on the X server,
+// The wall as an operator sees it: a 4 x 4 screen in the wall's view on the X server,
 // with camera pictures, titles, PTZ icons, a video-loss and two disconnected planes and a
 // selected plane. Checked by pixels; with ZELVO_SCREENSHOT set to a path, the picture is
 // also saved there (docs/screen-4x4.png is made this way, under scripts/test-services).
@@ -12,14 +12,11 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
-#include <QOpenGLWidget>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSurfaceFormat>
 
+#include "ViewControllers/VideoView.h"
 #include "support/Wait.h"
-#include "openglkit/FrameBuffer.h"
-#include "openglkit/Screen.h"
 
 namespace zelvo {
 namespace {
@@ -142,86 +139,56 @@ const char* const titles[] = {"Front door", "Parking lot", "Lobby",       "Loadi
                               "Main street", "Reception",  "Back yard",   "Warehouse",    "Side gate",
                               "Corridor",  "Stairwell B", "Roof east",   "Bus stop"};
 
-// A video view in miniature: the screen in a QOpenGLWidget, set up as the wall's view
-// sets it up, drawing at every paint.
-class WallWidget : public QOpenGLWidget, public ScreenDelegate {
- public:
-  WallWidget() {
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setVersion(2, 1);
-    setFormat(format);
-  }
-  ~WallWidget() override {
-    makeCurrent();
-    screen.reset();
-    doneCurrent();
-  }
-
-  void screenUpdated() override {}
-
-  std::unique_ptr<Screen> screen;
-  bool initialised = false;
-  int paints = 0;
-
- protected:
-  void initializeGL() override {
-    FrameBuffer::setDefaultFramebuffer(defaultFramebufferObject());
-    const double ratio = devicePixelRatioF();
-    screen = std::make_unique<Screen>(64, this);
-    initialised = screen->init(static_cast<float>(width() * ratio), static_cast<float>(height() * ratio));
-    if (!initialised) return;
-    screen->setLayout(selectedPlane, 4);
-    screen->setKeepAspectRatio(true);
-    const Gradient disconnected(Rgba{0.24f, 0.24f, 0.24f, 1}, Rgba{0.05f, 0.05f, 0.05f, 1});
-    const Gradient videoLoss(Rgba{0.14f, 0.48f, 0.88f, 1}, Rgba{0.11f, 0.27f, 0.83f, 1});
-    for (int plane = 0; plane < 16; ++plane) {
-      const bool isDisconnected =
-          std::find(disconnectedPlanes.begin(), disconnectedPlanes.end(), plane) != disconnectedPlanes.end();
-      if (isDisconnected) {
-        screen->clearPlane(plane);
-        screen->clearPlaneWithGradient(plane, disconnected);
-        screen->hidePtzIcon(plane);
-        screen->setTitle(plane, std::nullopt);
-        continue;
-      }
-      if (plane == videoLossPlane) {
-        screen->clearPlaneWithGradient(plane, videoLoss);
-      } else {
-        screen->clearPlane(plane);
-        const Frame frame = toYuv420(cameraScene(plane, 640, 360), 672);
-        screen->setVideoFrame(plane, frame.width, frame.height, frame.lineSize, frame.y.data(), 1, 1,
-                              frame.u.data(), frame.v.data());
-      }
-      // PTZ marks first, then the title, as the view paints a plane.
-      if (std::find(ptzPlanes.begin(), ptzPlanes.end(), plane) != ptzPlanes.end())
-        screen->showPtzIcon(plane);
-      else
-        screen->hidePtzIcon(plane);
-      screen->setTitle(plane, titles[plane]);
+// The scene, set up on the wall's view as its controller would: the kit's screen of a
+// shown VideoView, under the view's context lock.
+void paintScene(VideoView& view) {
+  view.setSelectedPlane(selectedPlane);
+  view.setKeepAspectRatio(true);
+  VideoViewContextLock lock(view);
+  VideoViewScreen& screen = *view.screenForTesting();
+  const Gradient disconnected(Rgba{0.24f, 0.24f, 0.24f, 1}, Rgba{0.05f, 0.05f, 0.05f, 1});
+  const Gradient videoLoss(Rgba{0.14f, 0.48f, 0.88f, 1}, Rgba{0.11f, 0.27f, 0.83f, 1});
+  for (int plane = 0; plane < 16; ++plane) {
+    const bool isDisconnected =
+        std::find(disconnectedPlanes.begin(), disconnectedPlanes.end(), plane) != disconnectedPlanes.end();
+    if (isDisconnected) {
+      screen.clearPlane(plane);
+      screen.clearPlaneWithGradient(plane, disconnected);
+      screen.hidePtzIcon(plane);
+      screen.setTitle(plane, std::nullopt);
+      continue;
     }
+    if (plane == videoLossPlane) {
+      screen.clearPlaneWithGradient(plane, videoLoss);
+    } else {
+      screen.clearPlane(plane);
+      const Frame frame = toYuv420(cameraScene(plane, 640, 360), 672);
+      screen.setVideoFrame(plane, frame.width, frame.height, frame.lineSize, frame.y.data(), 1, 1, frame.u.data(),
+                           frame.v.data());
+    }
+    // PTZ marks first, then the title, as the view paints a plane.
+    if (std::find(ptzPlanes.begin(), ptzPlanes.end(), plane) != ptzPlanes.end())
+      screen.showPtzIcon(plane);
+    else
+      screen.hidePtzIcon(plane);
+    screen.setTitle(plane, titles[plane]);
   }
-
-  void resizeGL(int, int) override {
-    const double ratio = devicePixelRatioF();
-    if (screen) screen->reshape(static_cast<float>(width() * ratio), static_cast<float>(height() * ratio));
-  }
-
-  void paintGL() override {
-    FrameBuffer::setDefaultFramebuffer(defaultFramebufferObject());
-    if (initialised) screen->renderIfNeeded(0);
-    ++paints;
-  }
-};
+}
 
 TEST(ScreenScreenshot, FourByFourWall) {
   if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "needs an X server (Xvfb)";
-  WallWidget widget;
+  VideoView widget;
   widget.resize(1280, 720);
   widget.show();
-  ASSERT_TRUE(test::waitUntil([&] { return widget.paints >= 1; }));
-  ASSERT_TRUE(widget.initialised);
+  ASSERT_TRUE(test::waitUntil([&] { return widget.renderCount() >= 1; }));
+  ASSERT_TRUE(widget.hasScreen());
+  paintScene(widget);
+  // The selected plane's frame in the colours of a wall that has the keyboard.
+  widget.activateWindow();
+  widget.setFocus();
+  ASSERT_TRUE(test::waitUntil([&] { return widget.hasFocus(); }));
+  const int seen = widget.renderCount();
+  ASSERT_TRUE(test::waitUntil([&] { return widget.renderCount() > seen + 1; }));
   // What the window shows is opaque; the overlay's alpha is only used for the mix.
   const QImage shot = widget.grabFramebuffer().convertToFormat(QImage::Format_RGB888);
   ASSERT_EQ(shot.size(), QSize(1280, 720));

@@ -1,0 +1,216 @@
+#pragma once
+// The video wall on screen: one OpenGL widget that hosts the rendering kit's Screen with
+// 64 planes, shows one page of them in one of eight square layouts, keeps the selected
+// plane, answers keys, clicks and drags, and paints each plane from what its controller
+// hands it. Rendering runs in paintGL on the GUI thread, once per display refresh: the
+// view paces its own redraws, since swaps are not paced everywhere (Xvfb).
+//
+// Every use of the context and the Screen goes through the view's recursive context
+// lock; notifications are posted with the lock released. Before the GL set-up (or when
+// the Screen failed to set up, which leaves the view black) calls change only the view's
+// own state.
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QOpenGLWidget>
+#include <QStringList>
+#include <QTimer>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "Foundation/NotificationCenter.h"
+#include "ViewControllers/VideoViewControllerQueries.h"
+#include "ViewControllers/VideoViewDropRules.h"
+#include "ViewControllers/VideoViewGLLock.h"
+#include "ViewControllers/VideoViewLayout.h"
+#include "ViewControllers/VideoViewPort.h"
+#include "ViewControllers/VideoViewPreferences.h"
+#include "ViewControllers/VideoViewScreen.h"
+#include "openglkit/Gradient.h"
+#include "openglkit/ScreenDelegate.h"
+
+namespace zelvo {
+
+class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDelegate {
+  Q_OBJECT
+ public:
+  // Double-buffered, swap interval 1, compatibility profile (the kit's shaders need it).
+  static QSurfaceFormat defaultPixelFormat();
+
+  explicit VideoView(QWidget* parent = nullptr, VideoViewScreenFactory screenFactory = makeKitVideoViewScreen);
+  ~VideoView() override;
+
+  // Not owned; both may be null (then no plane counts as bound, nothing can be
+  // snapshotted, and the aspect preference is off).
+  void setControllerQueries(const VideoViewControllerQueries* queries) { queries_ = queries; }
+  void setPreferences(const VideoViewPreferences* preferences) { preferences_ = preferences; }
+
+  // VideoViewPort
+  const void* notificationObject() const override { return static_cast<const VideoViewPort*>(this); }
+  void registerForDraggedTypes(const QStringList& types) override;
+  int64_t selectedPlane() const override { return pages_.selectedPlane(); }
+  void setSelectedPlane(int64_t plane) override;
+  int64_t firstPlaneInCurrentLayout() const override { return pages_.firstPlaneInCurrentLayout(); }
+  int64_t lastPlaneInCurrentLayout() const override { return pages_.lastPlaneInCurrentLayout(); }
+  void lockGLContext() override { glLock_.lock(); }
+  void unlockGLContext() override { glLock_.unlock(); }
+  void updatePlane(int64_t plane, const CameraInfo& info) override { updatePlane(plane, info, 0, true); }
+  void updatePlane(int64_t plane, const CameraInfo& info, int typeUpdated) override {
+    updatePlane(plane, info, typeUpdated, false);
+  }
+  void clearPlanes(const std::vector<int64_t>& planes, bool withGradient, bool includingTitle) override;
+  void clearPlane(int64_t plane, bool withGradient, bool includingTitle) override {
+    clearPlanes({plane}, withGradient, includingTitle);
+  }
+  void setVideoFrame(const DecodedVideoFrame& frame, int64_t plane, float verticalScale) override;
+  void setCameraConfiguration(const CameraConfiguration& configuration, int64_t plane) override;
+  CameraConfiguration getCameraConfigurationFromPlane(int64_t plane) override;
+  void resetCameraConfiguration(int64_t plane) override { setCameraConfiguration(CameraConfiguration{}, plane); }
+  void setKeepAspectRatio(bool keep) override;
+
+  // Painting.
+  void updatePlane(int64_t plane, const CameraInfo& info, int typeUpdated, bool force);
+  void setVideoFrame(const DecodedVideoFrame& frame, int64_t plane) { setVideoFrame(frame, plane, 1.0f); }
+  void clearAllPlanes();
+  void setCameraConfigurationToSelectedPlane(const CameraConfiguration& configuration) {
+    setCameraConfiguration(configuration, selectedPlane());
+  }
+  CameraConfiguration getCameraConfigurationFromSelectedPlane() {
+    return getCameraConfigurationFromPlane(selectedPlane());
+  }
+  static QString defaultTitleOfPlane(int64_t plane);
+
+  // Layout and pages.
+  VideoViewLayout layout() const { return pages_.layout(); }
+  void setLayout(VideoViewLayout layout);
+  int planeCountPerOnRowOfCurrentLayout() const { return pages_.planeCountPerOnRowOfCurrentLayout(); }
+  int64_t planeCountInCurrentLayout() const { return pages_.planeCountInCurrentLayout(); }
+  int64_t layoutOrder() const { return pages_.layoutOrder(); }
+  std::vector<int64_t> visiblePlanes() const { return pages_.visiblePlanes(); }
+  void toggleFullLayout();
+  bool canChangeToPreviousLayout() const { return pages_.canChangeToPreviousLayout(); }
+  void changeToPreviousLayout();
+  bool canChangeToNextLayout() const { return pages_.canChangeToNextLayout(); }
+  void changeToNextLayout() { changeToNextLayoutWithRotation(false, false); }
+  void changeToNextLayoutWithRotation(bool rotation, bool ignoreUnboundPlanes);
+  const VideoViewPages& pages() const { return pages_; }
+  // In the widget's own (logical) coordinates; -1 and an empty rectangle over no plane.
+  int64_t planeAtPoint(QPointF point) const { return pages_.planeAtPoint(point, QSizeF(size())); }
+  QRectF planeBoundsAtPoint(QPointF point) const { return pages_.planeBoundsAtPoint(point, QSizeF(size())); }
+
+  // Key actions.
+  void moveLeft();
+  void moveRight();
+  void moveUp();
+  void moveDown();
+  void performDelete();
+
+  // Snapshots and copy.
+  bool canPlaneSnapshotTaken(int64_t plane) const;
+  // Whether the Edit menu's Copy is enabled.
+  bool canCopy() const { return canPlaneSnapshotTaken(selectedPlane()); }
+  void copy();
+  // Where snapshots go (a private folder by default).
+  void setSnapshotFolder(QString folder) { snapshotFolder_ = std::move(folder); }
+  QString snapshotFolder() const;
+  // The clock of snapshot names (local time).
+  void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
+  const std::optional<QString>& snapshotName() const { return snapshotName_; }
+  bool holdsSnapshot() const { return !planeSnapshot_.isNull(); }
+
+  // The five gradients.
+  static Gradient inactiveGradient();
+  static Gradient videoLossGradient();
+  static Gradient disconnectedGradient();
+  static Gradient focusedRingGradient();
+  static Gradient unfocusedRingGradient();
+
+  // State for the host and tests.
+  bool hasScreen() const { return screen_ != nullptr; }
+  VideoViewScreen* screenForTesting() { return screen_.get(); }
+  bool isDragging() const { return dragging_; }
+  int renderCount() const { return renders_; }
+  // The pacing period in milliseconds (one display refresh).
+  double refreshPeriodMs() const;
+  QStringList registeredDraggedTypes() const { return draggedTypes_; }
+
+  // ScreenDelegate: nothing; redraws come from the refresh pacing.
+  void screenUpdated() override {}
+
+ signals:
+  // After the drag that this view started has ended (QDrag::exec returned).
+  void planeDragFinished();
+
+ protected:
+  void initializeGL() override;
+  void paintGL() override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  // Runs fn with the context current and the Screen present; otherwise nothing.
+  template <typename Fn>
+  void withScreen(Fn&& fn) {
+    VideoViewGLLocker locker(glLock_);
+    if (locker.usable() && screen_) fn(*screen_);
+  }
+  void apply(const VideoViewChange& change);
+  void post(const std::string& name, UserInfo userInfo = {});
+  void scheduleNextFrame();
+  void destroyScreen();
+  bool isBound(int64_t plane) const;
+  std::function<bool(int64_t)> boundQuery() const;
+  void reshape();
+  // Under the lock.
+  void takeSnapshot(int64_t plane);
+  void removePreviousTempSnapshotFile();
+  void cleanupSnapshot() { planeSnapshot_ = QImage(); }
+  QString snapshotTitleOfPlane(int64_t plane) const;
+  void startPlaneDrag(QPointF point);
+  void updateDropHighlight(const VideoViewDragContents& contents, QPointF point);
+  void hideHighlight();
+  void deliverDrop(const VideoViewDrop& drop);
+  void flushPendingDrops();
+
+  VideoViewScreenFactory screenFactory_;
+  std::unique_ptr<VideoViewScreen> screen_;
+  VideoViewGLLock glLock_;
+  VideoViewPages pages_;
+  const VideoViewControllerQueries* queries_ = nullptr;
+  const VideoViewPreferences* preferences_ = nullptr;
+  QStringList draggedTypes_;
+
+  bool dragging_ = false;
+  bool ownDragRunning_ = false;
+  QPointF pressPoint_;
+  std::deque<VideoViewDrop> pendingDrops_;
+
+  QImage planeSnapshot_;
+  std::optional<QString> snapshotName_;
+  // Where the last snapshot's file is (or would be) written.
+  QString snapshotPath_;
+  QString snapshotFolder_;
+  std::function<QDateTime()> clock_;
+
+  QMetaObject::Connection contextConnection_;
+  QTimer frameTimer_;
+  QElapsedTimer sinceStart_;
+  QElapsedTimer sinceFrame_;
+  int renders_ = 0;
+};
+
+}  // namespace zelvo
