@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "Network/Live/LiveClient.h"
+#include "ViewControllers/VideoViewPreferences.h"
 
 namespace zelvo {
 
@@ -24,13 +25,7 @@ class WallMainWindowPort {
 
 inline const QString PreferenceAutoReconnectFlagKey = QStringLiteral("Preference Auto Reconnect Flag");
 inline const QString PreferenceAutoReconnectIntervalKey = QStringLiteral("Preference Auto Reconnect Interval");
-inline const QString PreferenceAspectRatioKey = QStringLiteral("Preference Aspect Ratio");
-
-class WallPreferencesPort {
- public:
-  virtual ~WallPreferencesPort() = default;
-  // The stored number, or an invalid QVariant when there is none.
-  virtual QVariant preferenceValueForKey(const QString& key) const = 0;
-};
+// The same store the view reads ("Preference Aspect Ratio" is defined with it).
+using WallPreferencesPort = VideoViewPreferences;
 
 }  // namespace zelvo
