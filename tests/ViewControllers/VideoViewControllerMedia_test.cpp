@@ -252,7 +252,7 @@ TEST_P(AudioFrames, PlayOnlyForTheSelectedVisibleCamera) {
   connectA();
   view.selectQuietly(2);
   auto cameras = std::make_shared<std::vector<CameraInfo>>(*test::cameraTable(4));
-  (*cameras)[2] = test::cameraInfo(2, c.status, c.covert);
+  (*cameras)[2] = test::liveCameraInfo(2, c.status, c.covert);
   A()->setCameras(c.cameraTable ? CameraInfoArray(cameras) : CameraInfoArray(std::make_shared<std::vector<CameraInfo>>()));
   take();
   A()->deliver(test::audioFrameOfCameras(c.relatedMask, c.codec));

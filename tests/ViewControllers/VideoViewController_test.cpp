@@ -41,7 +41,7 @@ TEST_P(Preferences, AreReadAtAwake) {
   const PreferenceCase& c = GetParam();
   EventLog awakeLog;
   test::FakeView otherView(awakeLog);
-  test::FakePreferences prefs;
+  test::FakeWallPreferences prefs;
   if (c.flag.isValid()) prefs.values_[PreferenceAutoReconnectFlagKey] = c.flag;
   if (c.interval.isValid()) prefs.values_[PreferenceAutoReconnectIntervalKey] = c.interval;
   if (c.aspect.isValid()) prefs.values_[PreferenceAspectRatioKey] = c.aspect;
@@ -395,7 +395,7 @@ TEST_F(WallControllerTest, OneChangedCameraRepaintsItsPlanesWithTheUpdateType) {
   A()->logIn(4, 4);
   take();
   auto cameras = std::make_shared<std::vector<CameraInfo>>(*test::cameraTable(4));
-  (*cameras)[2] = test::cameraInfo(2, 3, 1, "Gate");
+  (*cameras)[2] = test::liveCameraInfo(2, 3, 1, "Gate");
   A()->post(LiveCameraInfoUpdatedNotification,
             {{LiveCameraInfoArrayKey, CameraInfoArray(cameras)}, {LiveDeviceIDKey, int64_t{2}},
              {LiveCameraInfoUpdatedTypeKey, 3}});

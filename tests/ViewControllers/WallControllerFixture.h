@@ -93,7 +93,7 @@ class WallControllerTest : public ::testing::Test {
   test::FakeAudio audio{log};
   test::FakeTimers timers;
   test::FakeMainWindow mainWindow{log};
-  test::FakePreferences preferences;
+  test::FakeWallPreferences preferences;
   std::unique_ptr<VideoViewController> controller;
   std::vector<Observation> observations;
 };

@@ -83,7 +83,7 @@ inline std::shared_ptr<const MediaFrame> audioFrameOfCameras(uint32_t relatedMas
   return receivedFrame(frame);
 }
 
-inline CameraInfo cameraInfo(int64_t number, int status = 1, int covert = 1, std::string title = {}) {
+inline CameraInfo liveCameraInfo(int64_t number, int status = 1, int covert = 1, std::string title = {}) {
   CameraInfo info;
   info.setNumber(number);
   info.setStatus(status);
@@ -94,7 +94,7 @@ inline CameraInfo cameraInfo(int64_t number, int status = 1, int covert = 1, std
 
 inline CameraInfoArray cameraTable(int count) {
   auto cameras = std::make_shared<std::vector<CameraInfo>>();
-  for (int i = 0; i < count; ++i) cameras->push_back(cameraInfo(i));
+  for (int i = 0; i < count; ++i) cameras->push_back(liveCameraInfo(i));
   return cameras;
 }
 
@@ -360,7 +360,7 @@ class FakeMainWindow : public WallMainWindowPort {
   bool answer_ = true;
 };
 
-class FakePreferences : public WallPreferencesPort {
+class FakeWallPreferences : public WallPreferencesPort {
  public:
   QVariant preferenceValueForKey(const QString& key) const override {
     auto it = values_.find(key);
