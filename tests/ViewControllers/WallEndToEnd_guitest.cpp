@@ -12,9 +12,20 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
 #include <map>
 #include <memory>
 
+#include "Decoder/AudioPlayer.h"
+#include "Decoder/QtAudioOutput.h"
 #include "Foundation/MainThread.h"
 #include "Network/MessageType.h"
 #include "ViewControllers/ConnectionTargetArchive.h"
@@ -60,10 +71,12 @@ struct Recorder {
     site.setIndex(0);
     return archivedDataWithRootObject(site);
   }
-  uint32_t lastVideoMask(int connection) const {
+  uint32_t lastVideoMask(int connection) const { return lastMask(MessageTypeVideoChannelMask, connection); }
+  uint32_t lastAudioMask(int connection) const { return lastMask(MessageTypeAudioChannelMask, connection); }
+  uint32_t lastMask(uint16_t type, int connection) const {
     uint32_t mask = 0xDEADBEEF;
     for (const auto& packet : emulator.received())
-      if (packet.type == MessageTypeVideoChannelMask && packet.connection == connection && packet.payload.size() >= 4)
+      if (packet.type == type && packet.connection == connection && packet.payload.size() >= 4)
         mask = uint32_t{packet.payload[0]} << 24 | uint32_t{packet.payload[1]} << 16 |
                uint32_t{packet.payload[2]} << 8 | packet.payload[3];
     return mask;
@@ -107,15 +120,84 @@ void saveShot(const QImage& image, const char* name) {
   }
 }
 
+// The controller's sound through a real player on the sound server.
+class PlayerAudio : public WallAudioPort {
+ public:
+  explicit PlayerAudio(AudioPlayer& player) : player_(player) {}
+  void initialize() override {}
+  void play(const uint8_t* data, int length, const CodecInfo& codec) override { player_.play(data, length, codec); }
+  void stop() override { player_.stop(); }
+  void discardDelayedData() override { player_.discardDelayedData(); }
+
+ private:
+  AudioPlayer& player_;
+};
+
+// What the null sink plays, recorded from its monitor while the recording lives.
+class MonitorRecording {
+ public:
+  MonitorRecording() {
+    path_ = dir_.filePath("monitor.raw");
+    process_.setStandardOutputFile(path_);
+    process_.start("parec", {"-d", "null.monitor", "--raw", "--rate=8000", "--channels=1", "--format=s16le",
+                             "--latency-msec=5"});
+    started_ = process_.waitForStarted(10000);
+  }
+  ~MonitorRecording() { stop(); }
+  void stop() {
+    if (process_.state() == QProcess::NotRunning) return;
+    process_.terminate();
+    if (!process_.waitForFinished(10000)) process_.kill();
+    process_.waitForFinished(10000);
+  }
+  bool started() const { return started_; }
+  // Samples in the file so far (the monitor hands them over in blocks, late).
+  qint64 recorded() const { return QFileInfo(path_).size() / 2; }
+  std::string errors() { return process_.readAllStandardError().toStdString(); }
+  std::vector<double> samples() const {
+    std::ifstream in(path_.toStdString(), std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<double> out(bytes.size() / 2);
+    for (size_t i = 0; i < out.size(); ++i) {
+      int16_t s;
+      std::memcpy(&s, bytes.data() + 2 * i, 2);
+      out[i] = s;
+    }
+    return out;
+  }
+
+ private:
+  QTemporaryDir dir_;
+  QString path_;
+  QProcess process_;
+  bool started_ = false;
+};
+
+// Power of one frequency in the samples (Goertzel).
+double power(const std::vector<double>& samples, double frequency, double rate) {
+  double coefficient = 2.0 * std::cos(2.0 * M_PI * frequency / rate);
+  double s1 = 0, s2 = 0;
+  for (double sample : samples) {
+    double s0 = sample + coefficient * s1 - s2;
+    s2 = s1;
+    s1 = s0;
+  }
+  return s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+}
+
 class WallEndToEnd : public ::testing::Test {
  protected:
   static constexpr int Width = 1280, Height = 720;
 
   void SetUp() override {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "needs an X server (Xvfb)";
+    start(audio);
+  }
+
+  void start(WallAudioPort& sound) {
     view = std::make_unique<VideoView>();
     controller = std::make_unique<VideoViewController>(
-        *view, VideoViewController::Collaborators{&sharedLiveClientFactory(), &sharedWallDecoders(), &audio,
+        *view, VideoViewController::Collaborators{&sharedLiveClientFactory(), &sharedWallDecoders(), &sound,
                                                   &mainThreadTimerFactory()});
     view->setControllerQueries(controller.get());
     controller->awake();
@@ -232,6 +314,40 @@ TEST_F(WallEndToEnd, ASiteDroppedOnTheWallIsShownLosesItsRecorderAndComesBack) {
   ASSERT_TRUE(test::waitUntil([&] { return controller->observedClientCount() == 0; }));
   EXPECT_EQ(recorder.emulator.connectionCount(), 2);
   EXPECT_TRUE(near(dominantColour(shot(), cell(0)), Rgb{0, 0, 0}, 2));
+}
+
+TEST_F(WallEndToEnd, SelectingAPlanePlaysItsCamerasToneAndNoOther) {
+  if (!std::getenv("PULSE_SERVER") || QStandardPaths::findExecutable("parec").isEmpty())
+    GTEST_SKIP() << "needs a sound server with a null sink (scripts/test-services) and parec";
+  TearDown();
+  AudioPlayer player(96000, std::make_unique<QtAudioOutput>());
+  PlayerAudio sound(player);
+  start(sound);
+  // Recording from before the first sound: a monitor joined while a stream plays
+  // gets the sink's large blocks only.
+  QElapsedTimer sinceStart;
+  sinceStart.start();
+  MonitorRecording recording;
+  ASSERT_TRUE(recording.started());
+  Recorder recorder;
+  dropSite(recorder.siteArchive(), 0);  // plane 0 selected: camera 0's sound
+  ASSERT_TRUE(test::waitUntil([&] { return player.isPlaying() && showsTheCameras(shot()); }));
+  view->setSelectedPlane(1);
+  ASSERT_TRUE(test::waitUntil([&] { return recorder.lastAudioMask(0) == 0x2u; }));
+  const uint64_t until = recorder.live.audioFramesSent(1) + 60;  // 2.4 s of camera 1
+  ASSERT_TRUE(test::waitUntil([&] { return recorder.live.audioFramesSent(1) >= until; }));
+  // Until the recording has caught up with what was played.
+  const qint64 played = sinceStart.elapsed() * emulator::WallToneRate / 1000;
+  ASSERT_TRUE(test::waitUntil([&] { return recording.recorded() >= played - emulator::WallToneRate / 5; }));
+  recording.stop();
+  std::vector<double> samples = recording.samples();
+  ASSERT_GT(samples.size(), 16000u) << recording.errors();
+  // The last second: camera 1's tone, not camera 0's (nor its other neighbour's).
+  std::vector<double> last(samples.end() - 8000, samples.end());
+  const double own = power(last, emulator::wallToneFrequency(1), emulator::WallToneRate);
+  EXPECT_GT(own, 50.0 * power(last, emulator::wallToneFrequency(0), emulator::WallToneRate));
+  EXPECT_GT(own, 50.0 * power(last, emulator::wallToneFrequency(2), emulator::WallToneRate));
+  TearDown();
 }
 
 TEST_F(WallEndToEnd, QuittingWhileVideoFlowsDoesNotHang) {

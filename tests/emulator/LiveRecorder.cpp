@@ -158,9 +158,11 @@ void LiveRecorder::masksChanged(Session& session) {
 }
 
 void LiveRecorder::stream(Session& session, Stream& state) {
-  // Rounds on a fixed beat from the start, and stamps from the same clock, so the
-  // stamps follow real time however long a round took.
+  // Rounds on a fixed beat, and stamps from the same clock, so the stamps follow real
+  // time however long a round took. A round late by more than a beat (the client
+  // stopped reading for a while) moves the beat instead of sending a burst.
   const auto start = std::chrono::steady_clock::now();
+  auto next = start;
   uint64_t index = 0;
   while (!stopping_.load() && !session.isClosed()) {
     uint32_t video = state.videoMask.load();
@@ -183,7 +185,10 @@ void LiveRecorder::stream(Session& session, Stream& state) {
         audioSent_[camera].fetch_add(1);
     }
     ++index;
-    std::this_thread::sleep_until(start + config_.framePause * static_cast<int64_t>(index));
+    next += config_.framePause;
+    auto now = std::chrono::steady_clock::now();
+    if (now > next + config_.framePause) next = now;
+    std::this_thread::sleep_until(next);
   }
 }
 
