@@ -1,7 +1,8 @@
 // The whole wall on the X server (Xvfb and Mesa in CI): the view with the real
 // rendering kit, its controller with real live clients and decoders, and the
-// recorder emulator on loopback. Only the main window (not wired: no login
-// question) and the sound output are left out. Pixels are read back from the view.
+// recorder emulator on loopback. The main window's calls are a stub that says yes
+// and the sound output a recorder, except in the one test that listens to the
+// sound server. Pixels are read back from the view.
 // With ZELVO_SCREENSHOT_DIR set, docs/wall-live.png and docs/wall-disconnected.png
 // are saved there.
 #include <gtest/gtest.h>
@@ -200,6 +201,7 @@ class WallEndToEnd : public ::testing::Test {
         *view, VideoViewController::Collaborators{&sharedLiveClientFactory(), &sharedWallDecoders(), &sound,
                                                   &mainThreadTimerFactory()});
     view->setControllerQueries(controller.get());
+    controller->setMainWindow(&mainWindow);
     controller->awake();
     observation = Observation(NotificationCenter::defaultCenter(),
                               VideoViewControllerSelectedNetworkClientStateChangedNotification, controller.get(),
@@ -260,6 +262,7 @@ class WallEndToEnd : public ::testing::Test {
 
   test::EventLog log;
   test::FakeAudio audio{log};
+  test::FakeMainWindow mainWindow{log};
   std::unique_ptr<VideoView> view;
   std::unique_ptr<VideoViewController> controller;
   Observation observation;
@@ -274,6 +277,7 @@ TEST_F(WallEndToEnd, ASiteDroppedOnTheWallIsShownLosesItsRecorderAndComesBack) {
   ASSERT_TRUE(recorder.emulator.waitForLogins(1));
   ASSERT_TRUE(test::waitUntil([&] { return recorder.lastVideoMask(0) == 0x0Fu && seesStates({9}); }));
   EXPECT_EQ(states, (std::vector<int>{0, 2, 3, 5, 9}));
+  EXPECT_EQ(std::count(log.begin(), log.end(), "login?"), 1);
 
   // Each plane shows its camera, and the picture moves.
   QImage live;
