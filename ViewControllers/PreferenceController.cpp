@@ -38,7 +38,7 @@ PreferenceController::~PreferenceController() {
 }
 
 QVariant PreferenceController::preferenceValueForKey(const QString& key) const {
-  const std::optional<PropertyListValue> value = preferences_.valueForKey(key);
+  const std::optional<PropertyListValue> value = preferences_.checkedValueForKey(key);
   return value ? value->toVariant() : QVariant();
 }
 

@@ -41,7 +41,9 @@ class PreferenceController : public QMainWindow, public VideoViewPreferences {
   ~PreferenceController() override;
 
   // The value stored under the key, read from the file at every call: the user's, else
-  // the shipped default; an invalid QVariant for a key that neither holds.
+  // the shipped default; an invalid QVariant for a key that neither holds. The four
+  // preference keys read as checked: the intervals clamped to 5..60 and a missing or
+  // non-number value as the shipped default, so no reader can start a timer at 0.
   QVariant preferenceValueForKey(const QString& key) const override;
   // What readers act on: intervals in 5..60 seconds, never 0; flags on exactly at 1.
   int sequenceInterval() const { return preferences_.sequenceInterval(); }

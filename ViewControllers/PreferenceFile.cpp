@@ -69,6 +69,14 @@ std::optional<PropertyListValue> PreferenceFile::valueForKey(const QString& key)
   return std::nullopt;
 }
 
+std::optional<PropertyListValue> PreferenceFile::checkedValueForKey(const QString& key) const {
+  if (key == PreferenceSequenceIntervalKey) return PropertyListValue::integer(sequenceInterval());
+  if (key == PreferenceAutoReconnectIntervalKey) return PropertyListValue::real(autoReconnectInterval());
+  if (key == PreferenceAutoReconnectFlagKey) return PropertyListValue::integer(autoReconnectFlag() ? 1 : 0);
+  if (key == PreferenceAspectRatioKey) return PropertyListValue::integer(aspectRatio() ? 1 : 0);
+  return valueForKey(key);
+}
+
 bool PreferenceFile::saveValue(const PropertyListValue& value, const QString& key) const {
   PropertyListValue root = userValues().value_or(defaults_);
   root.setValue(key, value);

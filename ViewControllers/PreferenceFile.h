@@ -10,14 +10,13 @@
 
 #include "ViewControllers/PropertyList.h"
 #include "ViewControllers/VideoViewPreferences.h"  // PreferenceAspectRatioKey
+#include "ViewControllers/WallControllerPorts.h"   // PreferenceAutoReconnectFlagKey, ...IntervalKey
 
 namespace zelvo {
 
-// Keys of the property list, with PreferenceAspectRatioKey; also the user-info keys of
-// the preference notifications.
+// The keys of the property list, also the user-info keys of the preference
+// notifications: this one, and the three that the wall's readers define.
 inline const QString PreferenceSequenceIntervalKey = QStringLiteral("Preference Sequence Interval");
-inline const QString PreferenceAutoReconnectFlagKey = QStringLiteral("Preference Auto Reconnect Flag");
-inline const QString PreferenceAutoReconnectIntervalKey = QStringLiteral("Preference Auto Reconnect Interval");
 
 class PreferenceFile {
  public:
@@ -41,6 +40,9 @@ class PreferenceFile {
 
   // The user's value under the key, else the shipped one; none for a key neither has.
   std::optional<PropertyListValue> valueForKey(const QString& key) const;
+  // The same, except that the four preference keys give the value the typed readers
+  // below act on (an integer, or float seconds for the reconnection interval).
+  std::optional<PropertyListValue> checkedValueForKey(const QString& key) const;
 
   // Starts from the user's file, else from the shipped defaults, sets the key and
   // writes the whole dictionary back atomically. A failure is logged and answers false;

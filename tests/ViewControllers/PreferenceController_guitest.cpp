@@ -138,6 +138,24 @@ TEST_F(PreferenceWindow, ReadersNeedNoWindow) {
   EXPECT_TRUE(isInteger(wall.preferenceValueForKey(PreferenceAspectRatioKey), 0));
 }
 
+TEST_F(PreferenceWindow, TheWallsReadersNeverSeeAnUncheckedInterval) {
+  // A hand-edited file: the wall reads the reconnection interval as a double and hands
+  // it to the reconnecter's timer, and the flags as "integer is 1".
+  PropertyListValue root = PropertyListValue::dictionary();
+  root.setValue(SequenceKey, PropertyListValue::integer(0));
+  root.setValue(FlagKey, PropertyListValue::real(1.0));
+  root.setValue(IntervalKey, PropertyListValue::string("fast"));
+  root.setValue(AspectKey, PropertyListValue::integer(7));
+  folder_.write(root);
+  PreferenceController controller(folder_.file());
+  const VideoViewPreferences& wall = controller;
+  EXPECT_TRUE(isInteger(wall.preferenceValueForKey(SequenceKey), 5));
+  EXPECT_EQ(wall.preferenceValueForKey(FlagKey).toInt(), 1);
+  EXPECT_EQ(wall.preferenceValueForKey(IntervalKey).typeId(), QMetaType::Double);
+  EXPECT_EQ(wall.preferenceValueForKey(IntervalKey).toDouble(), 10.0);
+  EXPECT_EQ(wall.preferenceValueForKey(AspectKey).toInt(), 0);
+}
+
 TEST_F(PreferenceWindow, ShowsTheGeneralPaneWithItsToolbarItemSelected) {
   PreferenceController& controller = open();
   EXPECT_EQ(controller.windowTitle(), "General");

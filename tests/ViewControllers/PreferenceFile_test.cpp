@@ -192,6 +192,23 @@ TEST(PreferenceFileRead, AMissingKeyReadsAsItsDefault) {
   EXPECT_TRUE(file.valueForKey(IntervalKey) == PropertyListValue::integer(10));
 }
 
+TEST(PreferenceFileRead, CheckedValuesAreWhatTheReadersActOn) {
+  test::PreferenceFolder folder;
+  PropertyListValue root = test::foreignValues();
+  root.setValue(SequenceKey, PropertyListValue::string("soon"));
+  root.setValue(FlagKey, PropertyListValue::integer(2));
+  root.setValue(IntervalKey, PropertyListValue::integer(0));
+  root.setValue(AspectKey, PropertyListValue::boolean(true));
+  folder.write(root);
+  const PreferenceFile file = folder.file();
+  EXPECT_TRUE(file.checkedValueForKey(SequenceKey) == PropertyListValue::integer(10));
+  EXPECT_TRUE(file.checkedValueForKey(FlagKey) == PropertyListValue::integer(0));
+  EXPECT_TRUE(file.checkedValueForKey(IntervalKey) == PropertyListValue::real(5.0));
+  EXPECT_TRUE(file.checkedValueForKey(AspectKey) == PropertyListValue::integer(1));
+  EXPECT_TRUE(file.checkedValueForKey("CFBundleName") == PropertyListValue::string("Zelvo")) << "other keys as stored";
+  EXPECT_TRUE(file.valueForKey(IntervalKey) == PropertyListValue::integer(0)) << "the stored value is kept";
+}
+
 TEST(PreferenceFileRead, EveryReadSeesTheFileAsItIsNow) {
   test::PreferenceFolder folder;
   const PreferenceFile file = folder.file();
