@@ -1,6 +1,5 @@
 // The preferences window under a real X server, driven by key and mouse events on its
 // own widgets, over a real user file.
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events as the window system delivers them
 #include "ViewControllers/PreferenceController.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,6 @@
 // The preferences window as the operator sees it: every label and control gets the room
 // it asks for and lies inside the window. With ZELVO_SCREENSHOT set to a path the window
 // is also saved there (docs/preferences.png is made this way).
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events as the window system delivers them
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>

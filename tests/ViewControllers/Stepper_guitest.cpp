@@ -1,4 +1,3 @@
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events as the window system delivers them
 #include "ViewControllers/Stepper.h"
 
 #include <gtest/gtest.h>
