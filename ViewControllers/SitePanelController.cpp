@@ -7,16 +7,11 @@
 #include "Foundation/Assert.h"
 #include "ViewControllers/ControlView.h"
 #include "ViewControllers/PTZPresetLabelWindow.h"
+#include "ViewControllers/VideoViewController.h"
+#include "ViewControllers/VideoViewPort.h"
 #include "ui_SitePanelController.h"
 
 namespace zelvo {
-
-namespace {
-// The wall's notifications the panel follows (posted by the wall's controller and view).
-const std::string SelectedNetworkClientStateChanged = "VideoViewControllerSelectedNetworkClientStateChangedNotification";
-const std::string NetworkClientStateKey = "VideoViewControllerNetworkClientStateKey";
-const std::string SelectedPlaneChanged = "VideoViewSelectedPlaneChangedNotification";
-}  // namespace
 
 // The preset label window run as a sheet over the panel's window, without blocking.
 class SitePanelController::PresetSheet : public PresetLabelSheetPort {
@@ -83,12 +78,12 @@ void SitePanelController::awake(PanelWallPort& wall, DVRInfoViewPort* dvrView, T
 
 void SitePanelController::registerObserver(PanelWallPort& wall) {
   NotificationCenter& center = NotificationCenter::defaultCenter();
-  observations_.emplace_back(center, SelectedNetworkClientStateChanged, wall.controllerNotificationObject(),
+  observations_.emplace_back(center, VideoViewControllerSelectedNetworkClientStateChangedNotification, wall.controllerNotificationObject(),
                              [this](const Notification& notification) {
-                               const int* state = notification.get<int>(NetworkClientStateKey);
+                               const int* state = notification.get<int>(VideoViewControllerNetworkClientStateKey);
                                if (state) core_->videoViewSelectedNetworkClientStateChanged(*state);
                              });
-  observations_.emplace_back(center, SelectedPlaneChanged, wall.viewNotificationObject(),
+  observations_.emplace_back(center, VideoViewSelectedPlaneChangedNotification, wall.viewNotificationObject(),
                              [this](const Notification&) { core_->videoViewSelectedPlaneChanged(); });
 }
 

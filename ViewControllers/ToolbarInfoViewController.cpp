@@ -9,22 +9,18 @@
 
 #include "Foundation/Assert.h"
 #include "Resources/Resources.h"
+#include "ViewControllers/SitePanelController.h"
+#include "ViewControllers/VideoViewController.h"
+#include "ViewControllers/VideoViewPort.h"
 #include "ui_ToolbarInfoViewController.h"
 
 namespace zelvo {
 
 namespace {
 
-// Notifications the strip follows.
-const std::string SelectedPlaneChanged = "VideoViewSelectedPlaneChangedNotification";
-const std::string SelectedNetworkClientStateChanged = "VideoViewControllerSelectedNetworkClientStateChangedNotification";
-const std::string NetworkClientStateKey = "VideoViewControllerNetworkClientStateKey";
-const std::string VideoFrameTimeKey = "VideoViewControllerVideoFrameTimeKey";
+// The event log's notifications, posted with the log's controller as object.
 const std::string LogViewUpdated = "LogViewUpdatedNotification";
 const std::string LogViewCleared = "LogViewClearedNotification";
-const std::string PanelSelected = "SitePanelControllerPanelSelectedNotification";
-const std::string PanelTypeKey = "SitePanelControllerPanelTypeKey";
-constexpr int EventLogPanel = 2;
 
 const QString NoStatus = QStringLiteral("--");
 const QChar Ellipsis(0x2026);
@@ -80,17 +76,17 @@ void ToolbarInfoViewController::awake(PanelWallPort& wall) {
   ZELVO_PRECONDITION(!wall_);
   wall_ = &wall;
   NotificationCenter& center = NotificationCenter::defaultCenter();
-  observations_.emplace_back(center, SelectedPlaneChanged, wall.viewNotificationObject(),
+  observations_.emplace_back(center, VideoViewSelectedPlaneChangedNotification, wall.viewNotificationObject(),
                              [this](const Notification&) { selectedCameraChanged(); });
-  observations_.emplace_back(center, SelectedNetworkClientStateChanged, wall.controllerNotificationObject(),
+  observations_.emplace_back(center, VideoViewControllerSelectedNetworkClientStateChangedNotification, wall.controllerNotificationObject(),
                              [this](const Notification& notification) { selectedCameraInfoUpdated(notification); });
   observations_.emplace_back(center, LogViewUpdated, nullptr, [this](const Notification&) {
     ui_->btnWarning->show();
   });
   observations_.emplace_back(center, LogViewCleared, nullptr, [this](const Notification&) { reset(); });
-  observations_.emplace_back(center, PanelSelected, nullptr, [this](const Notification& notification) {
-    const int* panel = notification.get<int>(PanelTypeKey);
-    if (panel && *panel == EventLogPanel) ui_->btnWarning->hide();
+  observations_.emplace_back(center, SitePanelControllerPanelSelectedNotification, nullptr, [this](const Notification& notification) {
+    const int* panel = notification.get<int>(SitePanelControllerPanelTypeKey);
+    if (panel && *panel == SitePanelController::EventLogPanel) ui_->btnWarning->hide();
   });
 }
 
@@ -183,14 +179,14 @@ void ToolbarInfoViewController::selectedCameraChanged() {
 }
 
 void ToolbarInfoViewController::selectedCameraInfoUpdated(const Notification& notification) {
-  const int* state = notification.get<int>(NetworkClientStateKey);
+  const int* state = notification.get<int>(VideoViewControllerNetworkClientStateKey);
   if (!wall_->siteInfoForSelectedPlane()) {
     setHidden(true);
     return;
   }
   if (!state || !refreshesOnState(*state)) return;
   std::optional<DateTime> frameTime;
-  if (const DateTime* time = notification.get<DateTime>(VideoFrameTimeKey)) frameTime = *time;
+  if (const DateTime* time = notification.get<DateTime>(VideoViewControllerVideoFrameTimeKey)) frameTime = *time;
   update(wall_->networkClientForSelectedPlane(), frameTime);
 }
 

@@ -5,7 +5,6 @@
 // With ZELVO_SCREENSHOT_DIR set, the control page is saved there at both sizes:
 //   ZELVO_SCREENSHOT_DIR=$PWD/docs xvfb-run -a -s "-screen 0 1280x1024x24"
 //     build/default/tests/viewcontrollers_gui_tests --gtest_filter='SitePanel*:ControlView*'
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events as the window system delivers them
 #include <gtest/gtest.h>
 
 #include <QAction>

@@ -4,7 +4,6 @@
 // With ZELVO_SCREENSHOT_DIR set, the strip is saved there in four states:
 //   ZELVO_SCREENSHOT_DIR=$PWD/docs xvfb-run -a -s "-screen 0 1280x1024x24"
 //     build/default/tests/viewcontrollers_gui_tests --gtest_filter='ToolbarInfoView*'
-#define QTEST_QPA_MOUSE_HANDLING
 #include <gtest/gtest.h>
 
 #include <QDir>
