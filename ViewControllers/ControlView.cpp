@@ -29,9 +29,9 @@ PresetItem presetItem(const QAction* action) {
   return data.size() == 2 ? PresetItem{data[0].toInt(), data[1].toString()} : PresetItem{-1, QString()};
 }
 
-constexpr const char* PTZButtonNames[12] = {"upButton",      "leftUpButton",    "leftButton",     "leftDownButton",
-                                            "downButton",    "rightUpButton",   "rightButton",    "rightDownButton",
-                                            "zoomInButton",  "zoomOutButton",   "focusInButton",  "focusOutButton"};
+constexpr const char* PTZButtonNames[12] = {"upButton",     "leftUpButton",  "leftButton",    "leftDownButton",
+                                            "downButton",   "rightUpButton", "rightButton",   "rightDownButton",
+                                            "zoomInButton", "zoomOutButton", "focusInButton", "focusOutButton"};
 
 }  // namespace
 
@@ -56,11 +56,13 @@ void ControlView::awakeFromNib() {
   address_ = qobject_cast<QLabel*>(find("controlAddress"));
   siteInfo_ = qobject_cast<QLabel*>(find("controlSiteInfo"));
   cameraTitle_ = qobject_cast<QLabel*>(find("cameraTitle"));
-  for (QLabel* field : {siteName_, address_, siteInfo_, cameraTitle_}) infoFields_.push_back({field, field->geometry()});
+  for (QLabel* field : {siteName_, address_, siteInfo_, cameraTitle_})
+    infoFields_.push_back({field, field->geometry()});
   for (const char* name : {"colorTitleLabel", "hueLabel", "hueControlSlider", "saturationLabel",
                            "saturationControlSlider", "brightnessLabel", "brightnessControlSlider", "contrastLabel",
                            "contrastControlSlider", "resetColorControlsButton"})
-    if (QWidget* widget = findChild<QWidget*>(QLatin1String(name))) colorSection_.push_back({widget, widget->geometry()});
+    if (QWidget* widget = findChild<QWidget*>(QLatin1String(name)))
+      colorSection_.push_back({widget, widget->geometry()});
   if (QWidget* pad = findChild<QWidget*>(QStringLiteral("ptzCustomView"))) ptzControls_ = Placed{pad, pad->geometry()};
 
   for (int tag = 0; tag < 12; ++tag) {
@@ -178,8 +180,10 @@ void ControlView::resizeView() {
   if (ptzControls_.widget) ptzControls_.widget->setGeometry(ptzControls_.design.translated(-dw / 2, 0));
   for (const Placed& control : colorSection_) {
     QRect frame = control.design.translated(0, -dh);
-    if (qobject_cast<QSlider*>(control.widget)) frame.setWidth(std::max(0, frame.width() - dw));
-    else if (control.widget->objectName() == QLatin1String("resetColorControlsButton")) frame.translate(-dw, 0);
+    if (qobject_cast<QSlider*>(control.widget))
+      frame.setWidth(std::max(0, frame.width() - dw));
+    else if (control.widget->objectName() == QLatin1String("resetColorControlsButton"))
+      frame.translate(-dw, 0);
     control.widget->setGeometry(frame);
   }
 }

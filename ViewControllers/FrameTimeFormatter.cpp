@@ -8,7 +8,9 @@ namespace zelvo {
 namespace {
 const QString NoTime = QStringLiteral("--");
 
-std::u16string utf16(const QString& text) { return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), text.size()); }
+std::u16string utf16(const QString& text) {
+  return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
+}
 }  // namespace
 
 struct FrameTimeFormatter::Icu {

@@ -59,14 +59,16 @@ SitePanelController::SitePanelController(QWidget* parent)
 }
 
 SitePanelController::~SitePanelController() {
+  // A sheet still open when the panel goes ends with nobody to tell.
+  QObject::disconnect(presetLabelWindow_, nullptr, this, nullptr);
   observations_.clear();
   core_.reset();
 }
 
 void SitePanelController::awake(PanelWallPort& wall, DVRInfoViewPort* dvrView, TimerFactory& timers) {
   ZELVO_PRECONDITION(!core_);
-  core_ = std::make_unique<SitePanelCore>(wall, dvrView ? *dvrView : *noStatusView_, *ui_->controlView,
-                                          *presetSheet_, timers);
+  core_ = std::make_unique<SitePanelCore>(wall, dvrView ? *dvrView : *noStatusView_, *ui_->controlView, *presetSheet_,
+                                          timers);
   ControlView* control = ui_->controlView;
   connect(control, &ControlView::PTZButtonPressed, this, [this](int tag) { core_->PTZButtonPressed(tag); });
   connect(control, &ControlView::PTZButtonReleased, this, [this](int tag) { core_->PTZButtonReleased(tag); });
@@ -78,8 +80,8 @@ void SitePanelController::awake(PanelWallPort& wall, DVRInfoViewPort* dvrView, T
 
 void SitePanelController::registerObserver(PanelWallPort& wall) {
   NotificationCenter& center = NotificationCenter::defaultCenter();
-  observations_.emplace_back(center, VideoViewControllerSelectedNetworkClientStateChangedNotification, wall.controllerNotificationObject(),
-                             [this](const Notification& notification) {
+  observations_.emplace_back(center, VideoViewControllerSelectedNetworkClientStateChangedNotification,
+                             wall.controllerNotificationObject(), [this](const Notification& notification) {
                                const int* state = notification.get<int>(VideoViewControllerNetworkClientStateKey);
                                if (state) core_->videoViewSelectedNetworkClientStateChanged(*state);
                              });

@@ -53,8 +53,7 @@ class SitePanelController : public QWidget {
   // Starts following the wall. dvrView is the status page's view (the panel's page 0);
   // without one the status page shows nothing. Both must outlive the controller, and so
   // must timers (the PTZ buttons' repeat).
-  void awake(PanelWallPort& wall, DVRInfoViewPort* dvrView = nullptr,
-             TimerFactory& timers = mainThreadTimerFactory());
+  void awake(PanelWallPort& wall, DVRInfoViewPort* dvrView = nullptr, TimerFactory& timers = mainThreadTimerFactory());
 
   void setDelegate(SitePanelControllerDelegate* delegate) { delegate_ = delegate; }
   SitePanelControllerDelegate* delegate() const { return delegate_; }

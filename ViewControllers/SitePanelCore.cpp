@@ -18,7 +18,10 @@ int32_t count32(const std::optional<qint64>& count) { return count ? static_cast
 
 SitePanelCore::SitePanelCore(PanelWallPort& wall, DVRInfoViewPort& dvrView, ControlViewPort& controlView,
                              PresetLabelSheetPort& presetLabelWindow, TimerFactory& timers)
-    : wall_(wall), dvrView_(dvrView), controlView_(controlView), presetLabelWindow_(presetLabelWindow),
+    : wall_(wall),
+      dvrView_(dvrView),
+      controlView_(controlView),
+      presetLabelWindow_(presetLabelWindow),
       timers_(timers) {}
 
 SitePanelCore::~SitePanelCore() { *alive_ = false; }
@@ -136,7 +139,9 @@ void SitePanelCore::updatePanelViews(PanelClientPort& client) {
     disablePTZ();
 }
 
-void SitePanelCore::updateCameraInfo(PanelClientPort& client) { dvrView_.updateCameraInfoArray(client.cameraInfoArray()); }
+void SitePanelCore::updateCameraInfo(PanelClientPort& client) {
+  dvrView_.updateCameraInfoArray(client.cameraInfoArray());
+}
 
 void SitePanelCore::updateAlarmInfo(PanelClientPort& client) {
   dvrView_.enableAlarmButton(true);
@@ -152,7 +157,8 @@ void SitePanelCore::updatePresetLabels(PanelClientPort& client) {
   const int64_t camera = wall_.cameraForSelectedPlane();
   if (!isPTZCamera(cameraInfo(client, camera))) return;
   std::vector<QString> labels;
-  for (const std::string& label : client.PTZPresetLabelsForCamera(camera)) labels.push_back(QString::fromStdString(label));
+  for (const std::string& label : client.PTZPresetLabelsForCamera(camera))
+    labels.push_back(QString::fromStdString(label));
   controlView_.updatePresetLabelArray(labels);
 }
 

@@ -78,16 +78,16 @@ void ToolbarInfoViewController::awake(PanelWallPort& wall) {
   NotificationCenter& center = NotificationCenter::defaultCenter();
   observations_.emplace_back(center, VideoViewSelectedPlaneChangedNotification, wall.viewNotificationObject(),
                              [this](const Notification&) { selectedCameraChanged(); });
-  observations_.emplace_back(center, VideoViewControllerSelectedNetworkClientStateChangedNotification, wall.controllerNotificationObject(),
+  observations_.emplace_back(center, VideoViewControllerSelectedNetworkClientStateChangedNotification,
+                             wall.controllerNotificationObject(),
                              [this](const Notification& notification) { selectedCameraInfoUpdated(notification); });
-  observations_.emplace_back(center, LogViewUpdated, nullptr, [this](const Notification&) {
-    ui_->btnWarning->show();
-  });
+  observations_.emplace_back(center, LogViewUpdated, nullptr, [this](const Notification&) { ui_->btnWarning->show(); });
   observations_.emplace_back(center, LogViewCleared, nullptr, [this](const Notification&) { reset(); });
-  observations_.emplace_back(center, SitePanelControllerPanelSelectedNotification, nullptr, [this](const Notification& notification) {
-    const int* panel = notification.get<int>(SitePanelControllerPanelTypeKey);
-    if (panel && *panel == SitePanelController::EventLogPanel) ui_->btnWarning->hide();
-  });
+  observations_.emplace_back(center, SitePanelControllerPanelSelectedNotification, nullptr,
+                             [this](const Notification& notification) {
+                               const int* panel = notification.get<int>(SitePanelControllerPanelTypeKey);
+                               if (panel && *panel == SitePanelController::EventLogPanel) ui_->btnWarning->hide();
+                             });
 }
 
 bool ToolbarInfoViewController::eventFilter(QObject* watched, QEvent* event) {
@@ -149,8 +149,8 @@ ToolbarInfoViewController::SiteText ToolbarInfoViewController::siteText(
   return text;
 }
 
-ToolbarInfoViewController::SiteText ToolbarInfoViewController::elided(const SiteText& text,
-                                                                      const QFontMetrics& metrics, int width) {
+ToolbarInfoViewController::SiteText ToolbarInfoViewController::elided(const SiteText& text, const QFontMetrics& metrics,
+                                                                      int width) {
   const QString whole = text.sites + text.user;
   const QString shown = metrics.elidedText(whole, Qt::ElideMiddle, width);
   if (shown == whole) return text;

@@ -1,8 +1,8 @@
 // Where the control view draws its background for a size, in the view's design
 // coordinates (y up from the bottom edge), and the flip into widget coordinates.
-#include <gtest/gtest.h>
-
 #include "ViewControllers/ControlViewGeometry.h"
+
+#include <gtest/gtest.h>
 
 namespace zelvo {
 namespace {

@@ -1,6 +1,8 @@
 // The site panel's decisions against fake pages, a fake wall and a recording client: the
 // calls each state code makes of the pages, the PTZ press, hold and release with their
 // stops, presets across the sheet, alarm outputs.
+#include "ViewControllers/SitePanelCore.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,7 +10,6 @@
 
 #include "FakeTimerFactory.h"
 #include "SitePanelFakes.h"
-#include "ViewControllers/SitePanelCore.h"
 #include "support/Wait.h"
 
 namespace zelvo {
@@ -20,7 +21,6 @@ using Sent = FakePanelClient::Sent;
 using Calls = std::vector<std::string>;
 
 class SitePanelCoreTest : public testing::Test {
-
  public:
   SitePanelCoreTest() : control_(dvr_.calls), core_(wall_, dvr_, control_, sheet_, timers_) {
     client_->cameras = {camera(0, "Entrance"), camera(1, "Yard", 1, 1, false), camera(2, "Store")};
@@ -45,7 +45,8 @@ class SitePanelCoreTest : public testing::Test {
 TEST(SitePanelCoreTable, TagsMapToTheirCommandsAndNothingElse) {
   const int expected[] = {3, 4, 1, 6, 0, 5, 2, 7, 8, 9, 10, 11};
   for (int tag = 0; tag < 12; ++tag) EXPECT_EQ(SitePanelCore::PTZCommandForTag(tag), expected[tag]) << tag;
-  for (int64_t tag : {-1LL, 12LL, 255LL, 1LL << 40}) EXPECT_EQ(SitePanelCore::PTZCommandForTag(tag), std::nullopt) << tag;
+  for (int64_t tag : {-1LL, 12LL, 255LL, 1LL << 40})
+    EXPECT_EQ(SitePanelCore::PTZCommandForTag(tag), std::nullopt) << tag;
 }
 
 TEST(SitePanelCoreTable, CameraTitles) {
@@ -130,9 +131,9 @@ TEST_F(SitePanelCoreTest, WithoutAClientEveryStateClearsThePanel) {
     SCOPED_TRACE(state);
     takeCalls();
     core_.videoViewSelectedNetworkClientStateChanged(state);
-    EXPECT_EQ(takeCalls(), (Calls{"dvr.showSiteStatus(none)", "control.showSiteStatus(none,none)",
-                                  "dvr.updateCameraCount(0,0,0)", "dvr.updateCameraInfoArray(none)",
-                                  "dvr.enableAlarmButton(NO)", "control.enablePTZButton(NO)"}));
+    EXPECT_EQ(takeCalls(),
+              (Calls{"dvr.showSiteStatus(none)", "control.showSiteStatus(none,none)", "dvr.updateCameraCount(0,0,0)",
+                     "dvr.updateCameraInfoArray(none)", "dvr.enableAlarmButton(NO)", "control.enablePTZButton(NO)"}));
   }
 }
 
@@ -140,22 +141,23 @@ TEST_F(SitePanelCoreTest, PlaneChangeRefreshesByTheClientsState) {
   selectCamera(2);
   core_.videoViewSelectedPlaneChanged();
   EXPECT_EQ(takeCalls(),
-            (Calls{"control.setSelectedCamera(2)", "control.showSiteStatus(Depot,\"Store\")", "dvr.showSiteStatus(Depot)",
-                   "dvr.updateCameraCount(4,3,2)", "control.enablePTZButton(YES)", "control.updatePresetLabelArray(1)",
-                   "dvr.updateCameraInfoArray(3)", "dvr.updateMotionMask(5)", "dvr.updateSensorMask(2)",
-                   "dvr.enableAlarmButton(YES)", "dvr.updateAlarmInfo(2)"}));
+            (Calls{"control.setSelectedCamera(2)", "control.showSiteStatus(Depot,\"Store\")",
+                   "dvr.showSiteStatus(Depot)", "dvr.updateCameraCount(4,3,2)", "control.enablePTZButton(YES)",
+                   "control.updatePresetLabelArray(1)", "dvr.updateCameraInfoArray(3)", "dvr.updateMotionMask(5)",
+                   "dvr.updateSensorMask(2)", "dvr.enableAlarmButton(YES)", "dvr.updateAlarmInfo(2)"}));
   client_->connected = false;
   client_->disconnected = true;
   core_.videoViewSelectedPlaneChanged();
-  EXPECT_EQ(takeCalls(),
-            (Calls{"control.setSelectedCamera(2)", "control.showSiteStatus(Depot,\"Store\")", "dvr.showSiteStatus(Depot)",
-                   "dvr.updateCameraCount(4,3,2)", "control.enablePTZButton(YES)", "dvr.updateCameraCount(0,0,0)",
-                   "dvr.updateCameraInfoArray(none)", "dvr.enableAlarmButton(NO)", "control.enablePTZButton(NO)"}));
+  EXPECT_EQ(
+      takeCalls(),
+      (Calls{"control.setSelectedCamera(2)", "control.showSiteStatus(Depot,\"Store\")", "dvr.showSiteStatus(Depot)",
+             "dvr.updateCameraCount(4,3,2)", "control.enablePTZButton(YES)", "dvr.updateCameraCount(0,0,0)",
+             "dvr.updateCameraInfoArray(none)", "dvr.enableAlarmButton(NO)", "control.enablePTZButton(NO)"}));
   wall_.unbind();
   core_.videoViewSelectedPlaneChanged();
-  EXPECT_EQ(takeCalls(), (Calls{"dvr.showSiteStatus(none)", "control.showSiteStatus(none,none)",
-                                "dvr.updateCameraCount(0,0,0)", "dvr.updateCameraInfoArray(none)",
-                                "dvr.enableAlarmButton(NO)", "control.enablePTZButton(NO)"}));
+  EXPECT_EQ(takeCalls(),
+            (Calls{"dvr.showSiteStatus(none)", "control.showSiteStatus(none,none)", "dvr.updateCameraCount(0,0,0)",
+                   "dvr.updateCameraInfoArray(none)", "dvr.enableAlarmButton(NO)", "control.enablePTZButton(NO)"}));
 }
 
 TEST_F(SitePanelCoreTest, TitlesAndCountsOfTheSelectedCamera) {
@@ -167,8 +169,18 @@ TEST_F(SitePanelCoreTest, TitlesAndCountsOfTheSelectedCamera) {
     const char* title;
     const char* countsCall;
   } cases[] = {
-      {"status 0 gives no title", {camera(0, "Entrance", 0)}, 0, PanelClientPort::ChannelCounts{16, 4, 8}, "", "dvr.updateCameraCount(16,8,4)"},
-      {"no camera table yet: the camera's number", {}, 6, PanelClientPort::ChannelCounts{16, 4, 8}, "7", "dvr.updateCameraCount(16,8,4)"},
+      {"status 0 gives no title",
+       {camera(0, "Entrance", 0)},
+       0,
+       PanelClientPort::ChannelCounts{16, 4, 8},
+       "",
+       "dvr.updateCameraCount(16,8,4)"},
+      {"no camera table yet: the camera's number",
+       {},
+       6,
+       PanelClientPort::ChannelCounts{16, 4, 8},
+       "7",
+       "dvr.updateCameraCount(16,8,4)"},
       {"a camera past a shorter table", {camera(0, "Entrance")}, 3, std::nullopt, "4", "dvr.updateCameraCount(0,0,0)"},
   };
   for (const Case& c : cases) {
@@ -242,16 +254,20 @@ TEST_F(SitePanelCoreTest, AHoldCutShortStopsTheStartedCamera) {
     const char* name;
     std::function<void(SitePanelCoreTest&)> cut;
   } cases[] = {
-      {"plane change", [](SitePanelCoreTest& t) {
+      {"plane change",
+       [](SitePanelCoreTest& t) {
          t.wall_.select(std::make_shared<FakePanelClient>(), 5, {t.site_});
          t.core_.videoViewSelectedPlaneChanged();
        }},
-      {"buttons disabled by a disconnection", [](SitePanelCoreTest& t) { t.core_.videoViewSelectedNetworkClientStateChanged(4); }},
-      {"plane unbound", [](SitePanelCoreTest& t) {
+      {"buttons disabled by a disconnection",
+       [](SitePanelCoreTest& t) { t.core_.videoViewSelectedNetworkClientStateChanged(4); }},
+      {"plane unbound",
+       [](SitePanelCoreTest& t) {
          t.wall_.unbind();
          t.core_.videoViewSelectedNetworkClientStateChanged(1);
        }},
-      {"camera without PTZ selected on the same client", [](SitePanelCoreTest& t) {
+      {"camera without PTZ selected on the same client",
+       [](SitePanelCoreTest& t) {
          t.selectCamera(1);
          t.core_.videoViewSelectedNetworkClientStateChanged(5);
        }},
@@ -314,8 +330,10 @@ TEST_F(SitePanelCoreTest, APresetSavedAfterTheSelectionMovedIsDropped) {
     std::function<void(SitePanelCoreTest&)> change;
   } cases[] = {
       {"plane unbound", [](SitePanelCoreTest& t) { t.wall_.unbind(); }},
-      {"another client", [](SitePanelCoreTest& t) { t.wall_.select(std::make_shared<FakePanelClient>(), 2, {t.site_}); }},
-      {"another camera", [](SitePanelCoreTest& t) {
+      {"another client",
+       [](SitePanelCoreTest& t) { t.wall_.select(std::make_shared<FakePanelClient>(), 2, {t.site_}); }},
+      {"another camera",
+       [](SitePanelCoreTest& t) {
          t.selectCamera(0);
          t.control_.camera = 0;
        }},
@@ -349,7 +367,7 @@ TEST_F(SitePanelCoreTest, GoingToAPresetAndSwitchingAlarms) {
   core_.changeAlarmState(1, true);
   core_.changeAlarmState(0, false);
   EXPECT_EQ(client_->sent, (std::vector<Sent>{FakePanelClient::move(2, 7), FakePanelClient::alarm(1, true),
-                                               FakePanelClient::alarm(0, false)}));
+                                              FakePanelClient::alarm(0, false)}));
   EXPECT_TRUE(log.contains("Alarm ID 1, State YES"));
   EXPECT_TRUE(log.contains("Alarm ID 0, State NO"));
   wall_.unbind();

@@ -24,7 +24,9 @@ class FakePanelClient : public PanelClientPort {
   };
   static Sent ptz(int command, int64_t channel, int argument) { return {"ptz", command, channel, argument, {}}; }
   static Sent move(int64_t camera, int64_t preset) { return {"move", camera, preset, 0, {}}; }
-  static Sent save(int64_t camera, int64_t preset, std::string label) { return {"save", camera, preset, 0, std::move(label)}; }
+  static Sent save(int64_t camera, int64_t preset, std::string label) {
+    return {"save", camera, preset, 0, std::move(label)};
+  }
   static Sent alarm(int64_t channel, bool on) { return {"alarm", channel, on ? 1 : 0, 0, {}}; }
 
   const void* identity() const override { return this; }
@@ -41,10 +43,14 @@ class FakePanelClient : public PanelClientPort {
   }
   std::vector<std::string> PTZPresetLabelsForCamera(int64_t camera) const override {
     return camera >= 0 && camera < static_cast<int64_t>(labels.size()) ? labels[static_cast<size_t>(camera)]
-                                                                        : std::vector<std::string>();
+                                                                       : std::vector<std::string>();
   }
-  void sendPTZCommand(int command, int64_t channel, int argument) override { sent.push_back(ptz(command, channel, argument)); }
-  void sendPTZMovePresetCommandWithCamera(int64_t camera, int64_t presetID) override { sent.push_back(move(camera, presetID)); }
+  void sendPTZCommand(int command, int64_t channel, int argument) override {
+    sent.push_back(ptz(command, channel, argument));
+  }
+  void sendPTZMovePresetCommandWithCamera(int64_t camera, int64_t presetID) override {
+    sent.push_back(move(camera, presetID));
+  }
   void sendPTZSavePresetCommandWithCamera(int64_t camera, int64_t presetID, const std::string& label) override {
     sent.push_back(save(camera, presetID, label));
   }
@@ -72,7 +78,8 @@ inline CameraInfo camera(int64_t number, std::string title, int status = 1, int 
   return info;
 }
 
-inline std::shared_ptr<SiteInfo> site(const QString& name, const std::optional<QString>& user = QStringLiteral("admin")) {
+inline std::shared_ptr<SiteInfo> site(const QString& name,
+                                      const std::optional<QString>& user = QStringLiteral("admin")) {
   auto info = SiteInfo::create();
   info->setName(name);
   info->setAddress(QStringLiteral("192.0.2.7"));
@@ -110,21 +117,29 @@ class FakePanelWall : public PanelWallPort {
 class FakeDVRInfoView : public DVRInfoViewPort {
  public:
   void showSiteStatus(const std::shared_ptr<SiteInfo>& s) override {
-    calls.push_back("dvr.showSiteStatus(" + (s ? s->name().value_or(QString()).toStdString() : std::string("none")) + ")");
+    calls.push_back("dvr.showSiteStatus(" + (s ? s->name().value_or(QString()).toStdString() : std::string("none")) +
+                    ")");
   }
   void updateCameraCount(int32_t cameraCount, int32_t sensorCount, int32_t alarmCount) override {
     calls.push_back("dvr.updateCameraCount(" + std::to_string(cameraCount) + "," + std::to_string(sensorCount) + "," +
                     std::to_string(alarmCount) + ")");
   }
   void updateCameraInfoArray(const std::optional<std::vector<CameraInfo>>& cameras) override {
-    calls.push_back("dvr.updateCameraInfoArray(" + (cameras ? std::to_string(cameras->size()) : std::string("none")) + ")");
+    calls.push_back("dvr.updateCameraInfoArray(" + (cameras ? std::to_string(cameras->size()) : std::string("none")) +
+                    ")");
   }
-  void updateMotionMask(BitMask32 mask) override { calls.push_back("dvr.updateMotionMask(" + std::to_string(mask.asUint32()) + ")"); }
-  void updateSensorMask(BitMask32 mask) override { calls.push_back("dvr.updateSensorMask(" + std::to_string(mask.asUint32()) + ")"); }
+  void updateMotionMask(BitMask32 mask) override {
+    calls.push_back("dvr.updateMotionMask(" + std::to_string(mask.asUint32()) + ")");
+  }
+  void updateSensorMask(BitMask32 mask) override {
+    calls.push_back("dvr.updateSensorMask(" + std::to_string(mask.asUint32()) + ")");
+  }
   void updateAlarmInfo(const std::optional<std::vector<AlarmCommand>>& alarms) override {
     calls.push_back("dvr.updateAlarmInfo(" + (alarms ? std::to_string(alarms->size()) : std::string("none")) + ")");
   }
-  void enableAlarmButton(bool enable) override { calls.push_back(std::string("dvr.enableAlarmButton(") + (enable ? "YES" : "NO") + ")"); }
+  void enableAlarmButton(bool enable) override {
+    calls.push_back(std::string("dvr.enableAlarmButton(") + (enable ? "YES" : "NO") + ")");
+  }
   std::vector<std::string> calls;
 };
 
@@ -138,8 +153,9 @@ class FakeControlView : public ControlViewPort {
   }
   void showSiteStatus(const std::shared_ptr<SiteInfo>& s, const std::optional<QString>& t) override {
     title = t;
-    calls.push_back("control.showSiteStatus(" + (s ? s->name().value_or(QString()).toStdString() : std::string("none")) +
-                    "," + (t ? "\"" + t->toStdString() + "\"" : std::string("none")) + ")");
+    calls.push_back("control.showSiteStatus(" +
+                    (s ? s->name().value_or(QString()).toStdString() : std::string("none")) + "," +
+                    (t ? "\"" + t->toStdString() + "\"" : std::string("none")) + ")");
   }
   void enablePTZButton(bool enable) override {
     enabled = enable;

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "GuiInput.h"
 #include "Network/MessageType.h"
 #include "ViewControllers/ConnectionTargetArchive.h"
 #include "ViewControllers/ControlView.h"
@@ -29,7 +30,6 @@
 #include "ViewControllers/VideoViewController.h"
 #include "ViewControllers/VideoViewControllerPanelWall.h"
 #include "WallFakes.h"
-#include "GuiInput.h"
 #include "emulator/LiveRecorder.h"
 #include "emulator/RecorderEmulator.h"
 #include "support/Wait.h"
@@ -163,9 +163,8 @@ class SitePanelWallTest : public testing::Test {
   void connectSite(Recorder& recorder) {
     drop(recorder.archive());
     ASSERT_TRUE(recorder.emulator.waitForLogins(1));
-    ASSERT_TRUE(test::waitUntil([&] {
-      return control_->PTZButton(0)->isEnabled() && control_->setPresetMenu()->actions().size() == 16;
-    }));
+    ASSERT_TRUE(test::waitUntil(
+        [&] { return control_->PTZButton(0)->isEnabled() && control_->setPresetMenu()->actions().size() == 16; }));
   }
   void select(int64_t plane) { view_->setSelectedPlane(plane); }
 
@@ -193,7 +192,7 @@ TEST_F(SitePanelWallTest, HeldAndClickedPTZButtonsReachTheRecorderByteForByte) {
   EXPECT_EQ(recorder.nextPTZ(), (Bytes{0x01, 0x00, 0x01, 0x00, 0x00}));  // one step
   select(3);
   ASSERT_TRUE(control_->PTZButton(11)->isEnabled());
-  QTest::mouseClick(control_->PTZButton(11), Qt::LeftButton);            // focus out: command 11
+  QTest::mouseClick(control_->PTZButton(11), Qt::LeftButton);  // focus out: command 11
   EXPECT_EQ(recorder.nextPTZ(), (Bytes{0x01, 0x03, 0x0B, 0x00, 0x00}));
 }
 
@@ -216,7 +215,8 @@ TEST_F(SitePanelWallTest, PresetsSavedAndRecalled) {
   QTest::mouseClick(sheet->findChild<QPushButton*>(QStringLiteral("doneButton")), Qt::LeftButton);
   EXPECT_EQ(recorder.nextPTZ(), concat(Bytes{0x03, 0x03, 0x01, 0x02, 'D', 'o', 'c', 'k'}, Bytes(12, 0)));
   // The recorder's echo keeps the new label.
-  ASSERT_TRUE(test::waitUntil([&] { return control_->moveToPresetMenu()->actions()[2]->text() == QStringLiteral("3.Dock"); }));
+  ASSERT_TRUE(
+      test::waitUntil([&] { return control_->moveToPresetMenu()->actions()[2]->text() == QStringLiteral("3.Dock"); }));
   control_->moveToPresetMenu()->actions()[2]->trigger();
   EXPECT_EQ(recorder.nextPTZ(), (Bytes{0x03, 0x03, 0x02, 0x02}));
 }
@@ -300,10 +300,12 @@ TEST_F(SitePanelWallTest, StripAfterLoginThenFrameTimesThenDisconnectedAndReconn
   // What the strip shows when each state arrives (observed after the strip's own observer).
   std::vector<std::pair<int, QString>> seen;
   std::optional<DateTime> lastFrame;
-  Observation watch(NotificationCenter::defaultCenter(), VideoViewControllerSelectedNetworkClientStateChangedNotification,
-                    controller_.get(), [&](const Notification& n) {
+  Observation watch(NotificationCenter::defaultCenter(),
+                    VideoViewControllerSelectedNetworkClientStateChangedNotification, controller_.get(),
+                    [&](const Notification& n) {
                       const int state = *n.get<int>(VideoViewControllerNetworkClientStateKey);
-                      if (const DateTime* time = n.get<DateTime>(VideoViewControllerVideoFrameTimeKey)) lastFrame = *time;
+                      if (const DateTime* time = n.get<DateTime>(VideoViewControllerVideoFrameTimeKey))
+                        lastFrame = *time;
                       seen.emplace_back(state, strip_->textContent()->text());
                     });
   drop(recorder.archive());
@@ -316,7 +318,9 @@ TEST_F(SitePanelWallTest, StripAfterLoginThenFrameTimesThenDisconnectedAndReconn
   EXPECT_EQ(seen.back().second, utc.dateTimeString(*lastFrame));
   QString shown = strip_->textContent()->text();
   shown.replace(QChar(0x202F), QLatin1Char(' '));
-  EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4}, \\d{1,2}:\\d\\d:\\d\\d [AP]M$")).match(shown).hasMatch())
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4}, \\d{1,2}:\\d\\d:\\d\\d [AP]M$"))
+                  .match(shown)
+                  .hasMatch())
       << shown.toStdString();
   EXPECT_TRUE(strip_->textSite()->text().contains(QStringLiteral("Emulated&nbsp;recorder&nbsp;")));
 

@@ -82,8 +82,9 @@ class SitePanelTest : public testing::Test {
 
 TEST_F(SitePanelTest, OnlyTheUsersTabClickPostsThePanelSelection) {
   std::vector<int> posted;
-  Observation observation(NotificationCenter::defaultCenter(), SitePanelControllerPanelSelectedNotification, panel_,
-                          [&](const Notification& n) { posted.push_back(*n.get<int>(SitePanelControllerPanelTypeKey)); });
+  Observation observation(
+      NotificationCenter::defaultCenter(), SitePanelControllerPanelSelectedNotification, panel_,
+      [&](const Notification& n) { posted.push_back(*n.get<int>(SitePanelControllerPanelTypeKey)); });
   QTest::mouseClick(button("controlTabButton"), Qt::LeftButton);
   EXPECT_EQ(posted, std::vector<int>{1});
   EXPECT_EQ(panel_->tabView()->currentIndex(), 1);
@@ -137,7 +138,8 @@ TEST_F(SitePanelTest, HeldAndClickedButtonsWithTheMouse) {
   for (int tag = 0; tag < 12; ++tag) QTest::mouseClick(control_->PTZButton(tag), Qt::LeftButton);
   const int commands[] = {3, 4, 1, 6, 0, 5, 2, 7, 8, 9, 10, 11};
   ASSERT_EQ(client_->sent.size(), 12u);
-  for (int tag = 0; tag < 12; ++tag) EXPECT_EQ(client_->sent[static_cast<size_t>(tag)], FakePanelClient::ptz(commands[tag], 2, 0));
+  for (int tag = 0; tag < 12; ++tag)
+    EXPECT_EQ(client_->sent[static_cast<size_t>(tag)], FakePanelClient::ptz(commands[tag], 2, 0));
 }
 
 TEST_F(SitePanelTest, PlaneChangeAndDisconnectionMidHoldStopTheFirstCamera) {
@@ -199,7 +201,8 @@ TEST_F(SitePanelTest, PresetMenusCarryTheirIndexAndLabel) {
   EXPECT_EQ(control_->setPresetMenu()->actions()[0]->toolTip(), QStringLiteral("p0"));
   // The chosen item's label travels in the item, not through its tool tip.
   std::vector<std::pair<int, QString>> chosen;
-  QObject::connect(control_, &ControlView::setPresetChosen, [&](int tag, const QString& l) { chosen.emplace_back(tag, l); });
+  QObject::connect(control_, &ControlView::setPresetChosen,
+                   [&](int tag, const QString& l) { chosen.emplace_back(tag, l); });
   control_->setPresetMenu()->actions()[1]->trigger();
   ASSERT_EQ(chosen.size(), 1u);
   EXPECT_EQ(chosen[0], std::make_pair(1, QString()));
@@ -278,8 +281,10 @@ TEST(ControlViewTest, ShowsTheSitePlainlyAndAutoDetectedAddressesAsSuch) {
 void expectPainted(const QImage& page, int width, int height) {
   const int fields = width - 88;
   ASSERT_GT(fields, 4);
-  const QColor rowMiddle = QColor(imageResource(QStringLiteral("right_dvr_info_bg_2"), QStringLiteral("png")).pixel(1, 5));
-  const QColor bar = QColor(imageResource(QStringLiteral("color_control_title_bg"), QStringLiteral("png")).pixel(1, 10));
+  const QColor rowMiddle =
+      QColor(imageResource(QStringLiteral("right_dvr_info_bg_2"), QStringLiteral("png")).pixel(1, 5));
+  const QColor bar =
+      QColor(imageResource(QStringLiteral("color_control_title_bg"), QStringLiteral("png")).pixel(1, 10));
   for (int r = 0; r < 4; ++r) {
     // Above the row's text field, at both ends of the stretched middle.
     EXPECT_EQ(QColor(page.pixel(45, 8 + 21 * r + 1)), rowMiddle) << r;

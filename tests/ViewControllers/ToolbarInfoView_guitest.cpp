@@ -16,9 +16,9 @@
 
 #include "SitePanelFakes.h"
 #include "ViewControllers/ConnectingIndicator.h"
-#include "support/Wait.h"
 #include "ViewControllers/SitePanelController.h"
 #include "ViewControllers/ToolbarInfoViewController.h"
+#include "support/Wait.h"
 
 namespace zelvo {
 namespace {
@@ -75,7 +75,9 @@ class ToolbarInfoViewTest : public testing::Test, public ToolbarInfoViewDelegate
     wall_.select(std::move(client), cam, std::move(sites));
     NotificationCenter::defaultCenter().post(PlaneChanged, wall_.viewNotificationObject());
   }
-  bool stripShown() const { return strip_->textSite()->isVisible() && strip_->textContent()->isVisible() && strip_->btnClose()->isVisible(); }
+  bool stripShown() const {
+    return strip_->textSite()->isVisible() && strip_->textContent()->isVisible() && strip_->btnClose()->isVisible();
+  }
   QString status() const { return strip_->textContent()->text(); }
   void save(const char* name) {
     const QByteArray dir = qgetenv("ZELVO_SCREENSHOT_DIR");
@@ -175,7 +177,8 @@ TEST_F(ToolbarInfoViewTest, LongSiteLinesLoseTheirMiddle) {
     const QString joined = cut.sites + cut.user;
     EXPECT_EQ(joined, metrics.elidedText(text.sites + text.user, Qt::ElideMiddle, width));
     EXPECT_EQ(joined.count(ellipsis), 1);
-    EXPECT_TRUE(text.sites.startsWith(cut.sites.left(cut.sites.indexOf(ellipsis) < 0 ? cut.sites.size() : cut.sites.indexOf(ellipsis))));
+    EXPECT_TRUE(text.sites.startsWith(
+        cut.sites.left(cut.sites.indexOf(ellipsis) < 0 ? cut.sites.size() : cut.sites.indexOf(ellipsis))));
     EXPECT_TRUE(text.user.endsWith(cut.user.mid(cut.user.indexOf(ellipsis) + 1)));
   }
   EXPECT_EQ(ToolbarInfoViewController::elided(text, metrics, 2000), text);
