@@ -155,7 +155,11 @@ void SitePanelCore::updateEventInfo(PanelClientPort& client) {
 
 void SitePanelCore::updatePresetLabels(PanelClientPort& client) {
   const int64_t camera = wall_.cameraForSelectedPlane();
-  if (!isPTZCamera(cameraInfo(client, camera))) return;
+  // A camera without PTZ shows no labels, not those of the camera shown before it.
+  if (!isPTZCamera(cameraInfo(client, camera))) {
+    controlView_.updatePresetLabelArray({});
+    return;
+  }
   std::vector<QString> labels;
   for (const std::string& label : client.PTZPresetLabelsForCamera(camera))
     labels.push_back(QString::fromStdString(label));

@@ -209,6 +209,7 @@ TEST_F(SitePanelCoreTest, WithheldCamerasGetNoPTZAndNoLabels) {
     EXPECT_FALSE(control_.enabled);
     const Calls calls = takeCalls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "control.updatePresetLabelArray(3)"), 0);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "control.updatePresetLabelArray(0)"), 1);
   }
 }
 

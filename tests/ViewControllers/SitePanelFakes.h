@@ -94,7 +94,9 @@ class FakePanelWall : public PanelWallPort {
   std::shared_ptr<PanelClientPort> networkClientForSelectedPlane() const override { return client; }
   std::shared_ptr<SiteInfo> siteInfoForSelectedPlane() const override { return sites.empty() ? nullptr : sites.back(); }
   int64_t cameraForSelectedPlane() const override { return client ? cameraIndex : -1; }
-  std::vector<std::shared_ptr<SiteInfo>> allSiteInfosForSelectedPlane() const override { return sites; }
+  std::vector<std::shared_ptr<SiteInfo>> allSiteInfosForSelectedPlane() const override {
+    return attachmentsOverride ? *attachmentsOverride : sites;
+  }
   void closeSelectedPlane() override { ++closes; }
   void reconnectSelectedPlane() override { ++reconnects; }
 
@@ -110,6 +112,8 @@ class FakePanelWall : public PanelWallPort {
   std::shared_ptr<PanelClientPort> client;
   int64_t cameraIndex = -1;
   std::vector<std::shared_ptr<SiteInfo>> sites;
+  // When set, the attachment list disagrees with the last site (a client left with none).
+  std::optional<std::vector<std::shared_ptr<SiteInfo>>> attachmentsOverride;
   int closes = 0, reconnects = 0;
 };
 

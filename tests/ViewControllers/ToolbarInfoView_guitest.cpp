@@ -198,6 +198,14 @@ TEST_F(ToolbarInfoViewTest, AnEmptyPlaneHidesTheStripButNotTheWarning) {
   EXPECT_TRUE(strip_->btnWarning()->isVisible());
 }
 
+TEST_F(ToolbarInfoViewTest, AClientWithoutAttachmentsHidesTheStrip) {
+  selectPlane(client_, 0, {test::site("Depot")});
+  ASSERT_TRUE(stripShown());
+  wall_.attachmentsOverride.emplace();
+  postState(5);
+  EXPECT_FALSE(stripShown());
+}
+
 TEST_F(ToolbarInfoViewTest, WarningShownPerRowHiddenByClearLogTabClickAndReset) {
   auto row = [] { NotificationCenter::defaultCenter().post("LogViewUpdatedNotification", nullptr); };
   auto panel = [](int page) {
