@@ -58,7 +58,9 @@ void RemoteSetupWindowController::showWindow(QObject* sender, const std::shared_
   Q_UNUSED(sender);
   ui_->disconnectLabel->hide();
   ui_->remoteSetupView->clearView();
-  setWindowTitle(site ? site->name().value_or(QString()) : QStringLiteral("Setup"));
+  // The site's name is the operator's text: "[*]" in it is no modified-mark placeholder.
+  QString title = site ? site->name().value_or(QString()) : QStringLiteral("Setup");
+  setWindowTitle(title.replace(QLatin1String("[*]"), QLatin1String("[*][*]")));
   show();
   raise();
   activateWindow();

@@ -213,7 +213,7 @@ class RemoteSetupWindow : public testing::Test {
 TEST_F(RemoteSetupWindow, HiddenUntilOpenedThenConnectingOnThePortTwoAbove) {
   EXPECT_FALSE(window_.isVisible());
   open();
-  EXPECT_EQ(window_.windowTitle(), QStringLiteral("Shop"));
+  EXPECT_EQ(window_.windowHandle()->title(), QStringLiteral("Shop"));
   EXPECT_TRUE(window_.connectingIndicator()->isVisible());
   EXPECT_FALSE(window_.disconnectLabel()->isVisible());
   EXPECT_EQ(emulator_.connectionCount(), 1);
@@ -222,10 +222,16 @@ TEST_F(RemoteSetupWindow, HiddenUntilOpenedThenConnectingOnThePortTwoAbove) {
   save(framed(window_), "remote-setup-connecting.png");
 }
 
+TEST_F(RemoteSetupWindow, TheSitesNameIsTheTitleAsItIs) {
+  site_->setName(QStringLiteral("Shop [*] & <b>North</b>"));
+  open();
+  EXPECT_EQ(window_.windowHandle()->title(), QStringLiteral("Shop [*] & <b>North</b>"));
+}
+
 TEST_F(RemoteSetupWindow, WithoutASiteItOpensAsSetupAndConnectsNothing) {
   window_.showWindow(nullptr, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
-  EXPECT_EQ(window_.windowTitle(), QStringLiteral("Setup"));
+  EXPECT_EQ(window_.windowHandle()->title(), QStringLiteral("Setup"));
   EXPECT_TRUE(window_.connectingIndicator()->isVisible());
   EXPECT_EQ(emulator_.connectionCount(), 0);
   EXPECT_TRUE(client_->isDisconnected());
@@ -396,7 +402,7 @@ TEST_F(RemoteSetupWindow, AnUnknownUserIsShownOverATransparentCanvasWithoutTheSp
   EXPECT_TRUE(window_.isVisible());  // the window stays open with the reason
   const QImage shot = grab();
   const QRect label = window_.disconnectLabel()->geometry();
-  for (QPoint p : {QPoint(5, 5), QPoint(shot.width() - 5, shot.height() - 5), QPoint(label.left() - 5, label.top())}) {
+  for (QPoint p : {QPoint(5, 5), QPoint(shot.width() - 5, shot.height() - 5), QPoint(label.center().x(), label.top() - 5)}) {
     EXPECT_EQ(shot.pixel(p), background()) << p.x() << ", " << p.y();
   }
 }
