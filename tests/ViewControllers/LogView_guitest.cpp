@@ -19,7 +19,9 @@
 #include "Network/Live/EventInfo.h"
 #include "Network/Live/LiveEnumerations.h"
 #include "Network/Live/SystemEventInfo.h"
+#include "Network/Live/LiveClient.h"
 #include "Network/Live/NotificationLog.h"
+#include "Network/MessageType.h"
 #include "QtPrinters.h"
 #include "Resources/Resources.h"
 #include "ViewControllers/ImageAndSubTitleCell.h"
@@ -27,6 +29,10 @@
 #include "ViewControllers/LogView.h"
 #include "ViewControllers/LogViewController.h"
 #include "ViewControllers/LogViewCore.h"
+#include "ViewControllers/SiteInfo.h"
+#include "emulator/LiveMessages.h"
+#include "emulator/RecorderEmulator.h"
+#include "support/Wait.h"
 
 namespace zelvo {
 namespace {
@@ -200,6 +206,47 @@ TEST_F(LogPage, ALogWithEachIcon) {
   if (const QByteArray folder = qgetenv("ZELVO_SCREENSHOT_DIR"); !folder.isEmpty()) {
     EXPECT_TRUE(shot.save(QDir(QString::fromLocal8Bit(folder)).filePath(QStringLiteral("log-icons.png")), "PNG"));
   }
+}
+
+// The page on screen, fed by a live client logged in to the emulator over loopback.
+TEST_F(LogPage, ARecordersEventsAndItsCloseAppearOnThePage) {
+  namespace live = emulator::live;
+  auto thread = std::make_shared<NetworkThread>();
+  emulator::RecorderEmulator recorder;
+  ASSERT_TRUE(recorder.start());
+  auto client = LiveClient::create(thread);
+  test::NotificationLog seen(client.get(), {LivePTZPresetLabelsReceivedNotification, NetworkDisconnectedNotification});
+  auto site = SiteInfo::create();
+  site->setName(QStringLiteral("Shop"));
+  client->setAttachments({std::any(site)});
+  client->connectToHost("127.0.0.1", recorder.port(), "admin", "admin");
+  ASSERT_TRUE(test::waitUntil([&] { return client->isConnected(); }));
+  ASSERT_TRUE(recorder.waitForLogins(1));
+
+  ASSERT_TRUE(recorder.send(MessageTypeEventInfo, live::event(2, 4, 0x5)));
+  ASSERT_TRUE(recorder.send(MessageTypeEventInfo, live::event(2, 40, 0x1)));  // no camera 33
+  ASSERT_TRUE(recorder.send(MessageTypeEventInfo, live::systemEvent({true, true, true, true, true, true, true, true})));
+  ASSERT_TRUE(recorder.send(MessageTypePTZ, live::presetLabels(0, {"fence"})));
+  ASSERT_TRUE(seen.waitForCount(LivePTZPresetLabelsReceivedNotification, 1));
+  recorder.lastSession()->close();
+  ASSERT_TRUE(seen.waitForCount(NetworkDisconnectedNotification, 1));
+
+  const QStringList expected = {
+      QStringLiteral("Network Disconnected : Disconnected by remote site. (Shop)"),
+      QStringLiteral("Record Disk Full (Shop)"),
+      QStringLiteral("Disk Bad (Shop)"),
+      QStringLiteral("S.M.A.R.T. Temperature (Shop)"),
+      QStringLiteral("S.M.A.R.T. Bad (Shop)"),
+      QStringLiteral("Motion 1 (Shop)"),
+      QStringLiteral("Motion 3 (Shop)"),
+      QStringLiteral("Motion 1 (Shop)"),
+  };
+  QStringList shown;
+  for (int row = 0; row < table_->model()->rowCount(); ++row) shown << table_->model()->index(row, 0).data().toString();
+  EXPECT_EQ(shown, expected);
+  EXPECT_TRUE(clear_->isEnabled());
+  // The newest row is on top of the page.
+  EXPECT_EQ(table_->rowAt(1), 0);
 }
 
 }  // namespace
