@@ -20,8 +20,7 @@ class Favorite : public ManagedObject {
   void setName(std::optional<QString> value);
   void setFavoriteInfo(std::optional<QString> value);
 
- protected:
-  friend class ManagedObjectContext;
+ public:
   using ManagedObject::ManagedObject;
 };
 

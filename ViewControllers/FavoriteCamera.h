@@ -25,8 +25,7 @@ class FavoriteCamera : public ManagedObject {
   // Also adds the camera to the favourite's cameras.
   void setFavorite(const std::shared_ptr<Favorite>& favorite);
 
- protected:
-  friend class ManagedObjectContext;
+ public:
   using ManagedObject::ManagedObject;
 };
 

@@ -34,7 +34,7 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
 
   // "zelvo-store://<store UUID>/<Entity>/p<number>": fixed at insert, the same after
   // every later start, never given to another object (also not after a delete).
-  QUrl objectURI() const;
+  QUrl objectURI() const { return uri_; }
   // The number in the URI, unique per entity of one store.
   qint64 primaryKey() const { return primaryKey_; }
 
@@ -47,21 +47,26 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   QVariant value(QStringView attribute) const;
   void setValue(QStringView attribute, const QVariant& value);
 
-  // To-one relationship: the destination, or null.
+  // To-one relationship: the destination, or null (also while it is not inserted, or deleted).
   std::shared_ptr<ManagedObject> object(QStringView relationship) const;
   // Sets a to-one relationship (null clears it); the inverse side follows.
   void setObject(QStringView relationship, const std::shared_ptr<ManagedObject>& destination);
-  // To-many relationship: the destinations that are not deleted, in order of insertion.
+  // To-many relationship: the destinations that are inserted and not deleted, in order of
+  // insertion.
   std::vector<std::shared_ptr<ManagedObject>> objects(QStringView relationship) const;
 
- protected:
-  ManagedObject(std::shared_ptr<const ManagedObjectModel> model, const EntityDescription& entity);
+ public:
+  // Only a context makes objects (it inserts them or hands them out to be inserted).
+  class ConstructionKey {
+    friend class ManagedObjectContext;
+    ConstructionKey() = default;
+  };
+  ManagedObject(ConstructionKey, std::shared_ptr<const ManagedObjectModel> model, const EntityDescription& entity);
 
  private:
   friend class ManagedObjectContext;
   friend struct ManagedObjectContextState;
 
-  struct Link;
   int attributeIndex(QStringView attribute) const;
   int relationshipIndex(QStringView relationship) const;
   bool hasUnsavedChanges() const;
@@ -71,6 +76,7 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   const EntityDescription* entity_;
   std::weak_ptr<ManagedObjectContextState> context_;
   qint64 primaryKey_ = 0;
+  QUrl uri_;
   bool deleted_ = false;
   bool registered_ = false;  // inserted into the context (saved or not)
   bool persisted_ = false;   // its row exists in the file

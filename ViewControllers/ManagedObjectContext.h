@@ -19,7 +19,8 @@
 namespace zelvo {
 
 // Objects of one entity, all of them or those whose attribute equals a value ("%K == %@":
-// exact, case-sensitive for text; an empty attribute equals nothing).
+// exact, case-sensitive for text; a null value matches the empty attributes, and an empty
+// attribute equals no other value).
 struct FetchRequest {
   QString entityName;
   QString key;  // empty: no predicate
@@ -98,6 +99,10 @@ class ManagedObjectContext {
   bool save(StoreError* error = nullptr);
 
  private:
+  // The entity's own class ("Site" is a Site), or a plain ManagedObject.
+  static std::shared_ptr<ManagedObject> makeObject(const std::shared_ptr<const ManagedObjectModel>& model,
+                                                   const EntityDescription& entity);
+
   std::shared_ptr<PersistentStoreCoordinator> coordinator_;
   std::shared_ptr<ManagedObjectContextState> state_;
 };

@@ -47,8 +47,7 @@ class Site : public ManagedObject, public SiteRow {
   void setAutoDetect(std::optional<bool> value);
   void setDeleted(std::optional<bool> value);
 
- protected:
-  friend class ManagedObjectContext;
+ public:
   using ManagedObject::ManagedObject;
 };
 

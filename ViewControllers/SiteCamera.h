@@ -21,8 +21,7 @@ class SiteCamera : public ManagedObject, public SiteCameraRow {
   // Also adds the camera to the site's cameras (and takes it off its former site's).
   void setSite(const std::shared_ptr<Site>& site);
 
- protected:
-  friend class ManagedObjectContext;
+ public:
   using ManagedObject::ManagedObject;
 };
 
