@@ -37,7 +37,8 @@ QVariant normalised(AttributeType type, const QVariant& value) {
       if (id == QMetaType::Bool) return value;
       break;
     case AttributeType::String:
-      if (id == QMetaType::QString) return value;
+      // An empty text stays a value: SQLite would store a null QString as an empty attribute.
+      if (id == QMetaType::QString) return value.toString().isNull() ? QVariant(QStringLiteral("")) : value;
       break;
   }
   const bool valueHasAttributeType = false;

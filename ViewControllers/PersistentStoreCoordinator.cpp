@@ -364,7 +364,7 @@ class StoreOpener {
         if (storage == QLatin1String("text") && !raw.isNull()) {
           QString text = raw.toString();
           *textBytes += text.size() * 2;
-          return text;
+          return text.isNull() ? QStringLiteral("") : text;
         }
         break;
     }
@@ -472,7 +472,7 @@ std::optional<ManagedObjectID> PersistentStoreCoordinator::managedObjectIDForURI
       uri.hasQuery() || uri.hasFragment())
     return std::nullopt;
   if (QUuid::fromString(uri.host()) != uuid_) return std::nullopt;
-  const QStringList parts = uri.path(QUrl::FullyDecoded).split(QLatin1Char('/'));
+  const QStringList parts = uri.path(QUrl::FullyEncoded).split(QLatin1Char('/'));
   if (parts.size() != 3 || !parts[0].isEmpty()) return std::nullopt;
   if (!model_->entity(parts[1])) return std::nullopt;
   const QString& key = parts[2];
@@ -483,7 +483,10 @@ std::optional<ManagedObjectID> PersistentStoreCoordinator::managedObjectIDForURI
   bool ok = false;
   const qint64 number = key.mid(1).toLongLong(&ok);
   if (!ok || number < 1 || number > kMaximumPrimaryKey) return std::nullopt;
-  return ManagedObjectID{parts[1], number};
+  ManagedObjectID id{parts[1], number};
+  // One identity, one URI: anything but the canonical spelling names nothing.
+  if (uriRepresentation(id) != uri) return std::nullopt;
+  return id;
 }
 
 QUrl PersistentStoreCoordinator::uriRepresentation(const ManagedObjectID& id) const {
