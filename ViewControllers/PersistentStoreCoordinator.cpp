@@ -396,7 +396,19 @@ bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreEr
   // The lock is never stale by age, only when its process is gone.
   d->lock = std::make_unique<QLockFile>(folder + QLatin1Char('/') + kLockFileName);
   d->lock->setStaleLockTime(0);
-  if (!d->lock->tryLock(0)) {
+  bool locked = d->lock->tryLock(0);
+  if (!locked && d->lock->error() == QLockFile::LockFailedError) {
+    // A process killed while it made the lock leaves it without an owner, and such a lock
+    // is never stale by itself. Removing it succeeds only when no live process holds the
+    // file's own lock, which its maker takes before writing who it is.
+    qint64 pid = 0;
+    QString host, application;
+    if (!d->lock->getLockInfo(&pid, &host, &application) && d->lock->removeStaleLockFile()) {
+      zelvoLog("Store: removed a lock without an owner beside %s", qPrintable(path));
+      locked = d->lock->tryLock(0);
+    }
+  }
+  if (!locked) {
     if (d->lock->error() == QLockFile::LockFailedError) {
       qint64 pid = 0;
       QString host, application;

@@ -334,5 +334,22 @@ TEST_F(PersistentStackTest, ALockLeftByAProcessThatIsGoneIsTakenOver) {
   EXPECT_TRUE(presented_.empty());
 }
 
+TEST_F(PersistentStackTest, ALockWithoutAnOwnerIsTakenOverOnlyWhenNoProcessHoldsIt) {
+  // A kill between making the lock file and writing its owner leaves it empty.
+  QDir().mkpath(folder());
+  const QString lockPath = folder() + QStringLiteral("/Zelvo.storedata.lock");
+  ASSERT_TRUE(test::writeFile(lockPath, {}));
+  auto context = open();
+  EXPECT_NE(context, nullptr);
+  EXPECT_TRUE(presented_.empty());
+  // The same empty file while a live instance holds it is still that instance's lock.
+  ASSERT_TRUE(test::writeFile(lockPath, {}));
+  std::vector<StoreError> second;
+  PersistentStack other([&](const StoreError& e) { second.push_back(e); }, folder());
+  EXPECT_EQ(other.managedObjectContext(), nullptr);
+  ASSERT_EQ(second.size(), 1u);
+  EXPECT_TRUE(second[0].isAlreadyInUse()) << second[0];
+}
+
 }  // namespace
 }  // namespace zelvo
