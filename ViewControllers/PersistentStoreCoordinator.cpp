@@ -450,8 +450,12 @@ bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreEr
   if (st.st_size > 0 && !QFileInfo::exists(path + QStringLiteral("-journal"))) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return report(error, openFailed(path, file.errorString()));
-    if (!sameText(file.read(16), "SQLite format 3\0", 16))
+    const QByteArray header = file.read(20);
+    if (!sameText(header, "SQLite format 3\0", 16))
       return report(error, notAStore(path, QStringLiteral("It is not an SQLite database.")));
+    // The store never uses a write-ahead log; closing such a file could fold its log in.
+    if (header.size() < 20 || header[18] != 1 || header[19] != 1)
+      return report(error, notAStore(path, QStringLiteral("It is an SQLite database of another program.")));
   }
 
   static QAtomicInteger<quint64> connections;

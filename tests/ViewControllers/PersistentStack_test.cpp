@@ -166,6 +166,13 @@ const ForeignFile kForeignFiles[] = {
      [](const QString& p) { test::writeFile(p, QByteArray("SQLite format 3\0", 16) + randomBytes(8176, 2)); }},
     {"another program's database", StoreError::NotAStore,
      [](const QString& p) { sql(p, QStringLiteral("CREATE TABLE contacts (name TEXT)")); }},
+    {"another program's database with a write-ahead log", StoreError::NotAStore,
+     [](const QString& p) {
+       RawDatabase raw(p);
+       raw.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+       raw.exec(QStringLiteral("CREATE TABLE contacts (name TEXT)"));
+       raw.exec(QStringLiteral("INSERT INTO contacts VALUES ('Ann')"));
+     }},
     {"a damaged page", StoreError::NotAStore,
      [](const QString& p) {
        QByteArray bytes = test::readFile(p);
