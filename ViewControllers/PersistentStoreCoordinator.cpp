@@ -413,11 +413,11 @@ bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreEr
       qint64 pid = 0;
       QString host, application;
       d->lock->getLockInfo(&pid, &host, &application);
+      const QString who = pid > 0 ? QStringLiteral("Another Zelvo (process %1)").arg(pid) : QStringLiteral("Another Zelvo");
       return report(error, StoreError::store(StoreError::AlreadyInUse, QStringLiteral("Zelvo is already running."),
-                                             QStringLiteral("Another Zelvo (process %1) is using the address book \u201c%2\u201d. "
+                                             QStringLiteral("%1 is using the address book \u201c%2\u201d. "
                                                             "Only one can run at a time.")
-                                                 .arg(pid)
-                                                 .arg(path)));
+                                                 .arg(who, path)));
     }
     return report(error, StoreError::store(StoreError::LockFailed,
                                            QStringLiteral("The address book \u201c%1\u201d could not be locked for this instance.").arg(path),
@@ -429,7 +429,7 @@ bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreEr
   // The file holds passwords: it is made private before SQLite ever opens it.
   const QByteArray native = QFile::encodeName(path);
   struct stat st {};
-  if (::lstat(native.constData(), &st) != 0) {
+  if (::stat(native.constData(), &st) != 0) {
     if (errno != ENOENT) return report(error, openFailed(path, posixError(errno)));
     const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
@@ -437,7 +437,7 @@ bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreEr
                                              QStringLiteral("The address book \u201c%1\u201d could not be created.").arg(path),
                                              posixError(errno)));
     ::close(fd);
-    if (::lstat(native.constData(), &st) != 0) return report(error, openFailed(path, posixError(errno)));
+    if (::stat(native.constData(), &st) != 0) return report(error, openFailed(path, posixError(errno)));
   }
   if (!S_ISREG(st.st_mode)) return report(error, notAStore(path, QStringLiteral("It is not a plain file.")));
   if (st.st_size > kMaximumFileSize)

@@ -81,6 +81,8 @@ std::shared_ptr<Site> addSite(ManagedObjectContext& context, const QString& name
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  // Named as the application names itself, whose program file is called otherwise.
+  QCoreApplication::setApplicationName(QStringLiteral("Zelvo"));
   if (argc != 3) fail(QStringLiteral("usage: zelvo-store-crash-child FOLDER WORKLOAD"));
   const QString folder = QString::fromLocal8Bit(argv[1]);
   const std::string workload = argv[2];
