@@ -2,7 +2,6 @@
 // 36 high that are never selected, the clear button, and each row drawn by the
 // image-and-subtitle cell. With ZELVO_SCREENSHOT_DIR set to a folder, the log with one
 // row of each icon is saved there as log-icons.png.
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events as the window system delivers them
 #include <gtest/gtest.h>
 
 #include <QDir>

@@ -4,7 +4,6 @@
 // With ZELVO_SCREENSHOT_DIR set to a folder, the pictures an operator sees are saved
 // there (remote-setup-connecting.png, remote-setup-picture.png,
 // remote-setup-disconnected.png).
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events as the window system delivers them
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -20,9 +19,6 @@
 #include <QWindow>
 #include <memory>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include "Network/Live/NotificationLog.h"
 #include "Network/MessageType.h"
@@ -34,6 +30,7 @@
 #include "ViewControllers/SiteInfo.h"
 #include "emulator/LiveMessages.h"
 #include "emulator/RecorderEmulator.h"
+#include "support/SharedDeviceLock.h"
 #include "support/Wait.h"
 
 namespace zelvo {
@@ -131,26 +128,6 @@ void save(const QImage& image, const char* name) {
     EXPECT_TRUE(image.save(path, "PNG")) << path.toStdString();
   }
 }
-
-// The X server's keyboard focus and Caps Lock are shared by every test process on the
-// display: whoever types through the server holds this lock until done.
-class KeyboardLock {
- public:
-  KeyboardLock() {
-    const QByteArray path = QDir::tempPath().toLocal8Bit() + "/zelvo-keyboard-" +
-                            qgetenv("DISPLAY").replace('/', '_').replace(':', '_') + ".lock";
-    fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
-  }
-  ~KeyboardLock() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  KeyboardLock(const KeyboardLock&) = delete;
-  KeyboardLock& operator=(const KeyboardLock&) = delete;
-
- private:
-  int fd_ = -1;
-};
 
 class RemoteSetupWindow : public testing::Test {
  protected:
@@ -368,7 +345,9 @@ TEST_F(RemoteSetupWindow, KeysAsInputMessages) {
 
 TEST_F(RemoteSetupWindow, CapsLockBlocksNeitherReturnNorBackspaceFromTheKeyboard) {
   // Real key events through the X server, Caps Lock on: as an operator types them.
-  KeyboardLock lock;
+  // The X server's keyboard focus and Caps Lock are shared by every test on the display.
+  test::SharedDeviceLock input("input");
+  window_.move(test::PointerArea);
   open();
   window_.activateWindow();
   ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == &window_; }));

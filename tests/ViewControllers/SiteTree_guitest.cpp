@@ -226,7 +226,7 @@ TEST_F(SiteTreeWidgetTest, ARealDragDropsTheTargetOnAnotherWidget) {
   core().addSite(*makeSite("Shop", 4, "1"));
   tree->expandNodeParents();
   outline()->expand(indexOf(site(0)));
-  test::SharedDeviceLock pointerLock("pointer");
+  test::SharedDeviceLock input("input");
   DropTarget wall;
   wall.setWindowTitle("wall");
   wall.resize(200, 200);

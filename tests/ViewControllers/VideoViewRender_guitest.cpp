@@ -277,7 +277,7 @@ class VideoViewDragTest : public VideoViewRenderTest {
 
   QTemporaryDir folder;
   // Held from before the windows appear until they are gone.
-  test::SharedDeviceLock pointer{"pointer"};
+  test::SharedDeviceLock input{"input"};
 };
 
 TEST_F(VideoViewDragTest, PlaneDraggedOntoAnotherWithTheXServersPointer) {
