@@ -6,6 +6,7 @@
 
 #include "Foundation/Assert.h"
 #include "ViewControllers/ControlView.h"
+#include "ViewControllers/LogView.h"
 #include "ViewControllers/PTZPresetLabelWindow.h"
 #include "ViewControllers/VideoViewController.h"
 #include "ViewControllers/VideoViewPort.h"
@@ -119,6 +120,6 @@ QStackedWidget* SitePanelController::tabView() const { return ui_->tabView; }
 QButtonGroup* SitePanelController::panelMatrix() const { return ui_->panelMatrix; }
 ControlView* SitePanelController::controlView() const { return ui_->controlView; }
 QWidget* SitePanelController::dvrView() const { return ui_->dvrView; }
-QWidget* SitePanelController::logView() const { return ui_->logView; }
+LogView* SitePanelController::logView() const { return ui_->logView; }
 
 }  // namespace zelvo

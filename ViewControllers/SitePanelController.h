@@ -29,6 +29,7 @@ class SitePanelController;
 namespace zelvo {
 
 class ControlView;
+class LogView;
 class PTZPresetLabelWindow;
 
 // Posted on the default centre with the controller as object when the user picks a page
@@ -70,7 +71,8 @@ class SitePanelController : public QWidget {
   QButtonGroup* panelMatrix() const;
   ControlView* controlView() const;
   QWidget* dvrView() const;
-  QWidget* logView() const;
+  // The event log's page, for the log's controller (loadView).
+  LogView* logView() const;
   PTZPresetLabelWindow* presetLabelWindow() const { return presetLabelWindow_; }
   // Null before awake().
   SitePanelCore* core() const { return core_.get(); }

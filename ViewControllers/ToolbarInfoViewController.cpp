@@ -9,6 +9,7 @@
 
 #include "Foundation/Assert.h"
 #include "Resources/Resources.h"
+#include "ViewControllers/LogViewController.h"
 #include "ViewControllers/SitePanelController.h"
 #include "ViewControllers/VideoViewController.h"
 #include "ViewControllers/VideoViewPort.h"
@@ -17,10 +18,6 @@
 namespace zelvo {
 
 namespace {
-
-// The event log's notifications, posted with the log's controller as object.
-const std::string LogViewUpdated = "LogViewUpdatedNotification";
-const std::string LogViewCleared = "LogViewClearedNotification";
 
 const QString NoStatus = QStringLiteral("--");
 const QChar Ellipsis(0x2026);
@@ -81,8 +78,9 @@ void ToolbarInfoViewController::awake(PanelWallPort& wall) {
   observations_.emplace_back(center, VideoViewControllerSelectedNetworkClientStateChangedNotification,
                              wall.controllerNotificationObject(),
                              [this](const Notification& notification) { selectedCameraInfoUpdated(notification); });
-  observations_.emplace_back(center, LogViewUpdated, nullptr, [this](const Notification&) { ui_->btnWarning->show(); });
-  observations_.emplace_back(center, LogViewCleared, nullptr, [this](const Notification&) { reset(); });
+  observations_.emplace_back(center, LogViewUpdatedNotification, nullptr,
+                             [this](const Notification&) { ui_->btnWarning->show(); });
+  observations_.emplace_back(center, LogViewClearedNotification, nullptr, [this](const Notification&) { reset(); });
   observations_.emplace_back(center, SitePanelControllerPanelSelectedNotification, nullptr,
                              [this](const Notification& notification) {
                                const int* panel = notification.get<int>(SitePanelControllerPanelTypeKey);

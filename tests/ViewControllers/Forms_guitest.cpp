@@ -330,7 +330,8 @@ TEST_F(SitePanelForm, HoldsTheSitePanelsPagesAndTabs) {
   ASSERT_EQ(ui_.tabView->count(), 3);
   EXPECT_EQ(ui_.tabView->widget(0), ui_.dvrView);
   EXPECT_EQ(ui_.tabView->widget(1), ui_.controlView);
-  EXPECT_TRUE(ui_.controlView->inherits("zelvo::ControlView"));  // the form makes the view itself
+  EXPECT_TRUE(ui_.controlView->inherits("zelvo::ControlView"));  // the form makes the views itself
+  EXPECT_TRUE(ui_.logView->inherits("zelvo::LogView"));
   EXPECT_EQ(ui_.tabView->widget(2), ui_.logView);
   EXPECT_EQ(ui_.tabView->currentIndex(), 0);
   const QList<QAbstractButton*> tabs = ui_.panelMatrix->buttons();
