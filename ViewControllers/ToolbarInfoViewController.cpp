@@ -41,9 +41,15 @@ QString buttonPicture(const QToolButton* button) {
 }  // namespace
 
 ToolbarInfoViewController::ToolbarInfoViewController(QObject* parent)
-    : QObject(parent), view_(std::make_unique<QWidget>()), ui_(std::make_unique<Ui::ToolbarInfoViewController>()) {
+    : QObject(parent),
+      ownedView_(std::make_unique<QWidget>()),
+      view_(ownedView_.get()),
+      ui_(std::make_unique<Ui::ToolbarInfoViewController>()) {
   registerResources();
-  ui_->setupUi(view_.get());
+  ui_->setupUi(view_);
+  // Nothing may reach the strip's widgets once they are gone.
+  connect(view_, &QObject::destroyed, this, [this] { observations_.clear(); });
+  view_->installEventFilter(this);
   // The three buttons show their other picture while pressed.
   for (QToolButton* button : {ui_->btnReconnect, ui_->btnClose, ui_->btnWarning}) {
     const QIcon normal = button->icon();
@@ -89,11 +95,14 @@ void ToolbarInfoViewController::awake(PanelWallPort& wall) {
 }
 
 bool ToolbarInfoViewController::eventFilter(QObject* watched, QEvent* event) {
+  // Placed in the toolbar, the strip belongs to it.
+  if (watched == view_ && event->type() == QEvent::ParentChange && view_->parent()) (void)ownedView_.release();
   if (watched == ui_->textSite && event->type() == QEvent::Resize) showSiteText();
   return QObject::eventFilter(watched, event);
 }
 
 void ToolbarInfoViewController::setHidden(bool hidden) {
+  if (!view_) return;
   ui_->textSite->setHidden(hidden);
   ui_->textContent->setHidden(hidden);
   ui_->btnClose->setHidden(hidden);
@@ -103,7 +112,9 @@ void ToolbarInfoViewController::setHidden(bool hidden) {
   }
 }
 
-void ToolbarInfoViewController::reset() { ui_->btnWarning->hide(); }
+void ToolbarInfoViewController::reset() {
+  if (view_) ui_->btnWarning->hide();
+}
 
 void ToolbarInfoViewController::close() {
   if (wall_) wall_->closeSelectedPlane();

@@ -10,6 +10,7 @@
 // exists.
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -54,8 +55,9 @@ class ToolbarInfoViewController : public QObject {
   explicit ToolbarInfoViewController(QObject* parent = nullptr);
   ~ToolbarInfoViewController() override;
 
-  // The strip; it has no parent until the main window places it.
-  QWidget* view() const { return view_.get(); }
+  // The strip; it has no parent until the main window places it, and then goes with its
+  // new parent (the controller stops following the wall when it does).
+  QWidget* view() const { return view_; }
 
   // Starts following the wall, which must outlive the controller.
   void awake(PanelWallPort& wall);
@@ -104,7 +106,9 @@ class ToolbarInfoViewController : public QObject {
   void showSiteText();
   void setStatus(const QString& text);
 
-  std::unique_ptr<QWidget> view_;
+  // Owned until the main window gives the strip a parent.
+  std::unique_ptr<QWidget> ownedView_;
+  QPointer<QWidget> view_;
   std::unique_ptr<Ui::ToolbarInfoViewController> ui_;
   std::unique_ptr<FrameTimeFormatter> dateFormatter_;
   PanelWallPort* wall_ = nullptr;

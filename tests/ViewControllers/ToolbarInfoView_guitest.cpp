@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPainter>
+#include <QPointer>
 #include <QProgressBar>
 #include <QTest>
 #include <QToolButton>
@@ -16,8 +17,10 @@
 
 #include "SitePanelFakes.h"
 #include "ViewControllers/ConnectingIndicator.h"
+#include "ViewControllers/LogViewController.h"
 #include "ViewControllers/SitePanelController.h"
 #include "ViewControllers/ToolbarInfoViewController.h"
+#include "ViewControllers/VideoViewPort.h"
 #include "support/Wait.h"
 
 namespace zelvo {
@@ -196,6 +199,32 @@ TEST_F(ToolbarInfoViewTest, AnEmptyPlaneHidesTheStripButNotTheWarning) {
   postState(1);  // the unbinding of the selected plane
   EXPECT_FALSE(stripShown());
   EXPECT_TRUE(strip_->btnWarning()->isVisible());
+}
+
+TEST(ToolbarInfoViewOwnership, TheStripGoesWithTheToolbarItIsPlacedIn) {
+  test::FakePanelWall wall;
+  ToolbarInfoViewController strip;
+  strip.awake(wall);
+  QPointer<QWidget> view = strip.view();
+  {
+    QWidget toolbar;
+    view->setParent(&toolbar);
+  }
+  EXPECT_TRUE(view.isNull());
+  // The wall's notifications no longer reach it, and the main window's calls do nothing.
+  NotificationCenter::defaultCenter().post(VideoViewSelectedPlaneChangedNotification, wall.viewNotificationObject());
+  NotificationCenter::defaultCenter().post(LogViewUpdatedNotification, nullptr);
+  strip.setHidden(true);
+  strip.reset();
+}
+
+TEST(ToolbarInfoViewOwnership, AnUnplacedStripGoesWithItsController) {
+  QPointer<QWidget> view;
+  {
+    ToolbarInfoViewController strip;
+    view = strip.view();
+  }
+  EXPECT_TRUE(view.isNull());
 }
 
 TEST_F(ToolbarInfoViewTest, AClientWithoutAttachmentsHidesTheStrip) {
