@@ -73,7 +73,16 @@ ToolbarInfoViewController::ToolbarInfoViewController(QObject* parent)
   connect(ui_->btnWarning, &QToolButton::clicked, this, &ToolbarInfoViewController::warningClicked);
 }
 
-ToolbarInfoViewController::~ToolbarInfoViewController() { observations_.clear(); }
+ToolbarInfoViewController::~ToolbarInfoViewController() {
+  observations_.clear();
+  // A view still owned goes now, while this controller is whole, and without telling it.
+  if (view_) {
+    view_->removeEventFilter(this);
+    ui_->textSite->removeEventFilter(this);
+    QObject::disconnect(view_, nullptr, this, nullptr);
+  }
+  ownedView_.reset();
+}
 
 void ToolbarInfoViewController::awake(PanelWallPort& wall) {
   ZELVO_PRECONDITION(!wall_);
