@@ -11,6 +11,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -26,7 +27,6 @@ class QFontMetrics;
 class QLabel;
 class QProgressBar;
 class QToolButton;
-class QWidget;
 
 namespace Ui {
 class ToolbarInfoViewController;
