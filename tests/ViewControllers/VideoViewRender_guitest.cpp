@@ -348,7 +348,7 @@ TEST_F(VideoViewDragTest, PlaneDraggedOutCarriesItsSnapshotFile) {
   auto view = makeDragView();
   FileDropTarget target;
   target.resize(200, 200);
-  target.move(600, 0);
+  target.move(test::PointerArea + QPoint(600, 0));
   target.show();
   ASSERT_TRUE(test::waitUntil([&] { return target.isVisible() && target.windowHandle() && target.windowHandle()->isExposed(); }));
   bool finished = false;
@@ -375,6 +375,7 @@ TEST_F(VideoViewDragTest, VideoLossPlaneMovesWithoutAFile) {
 }
 
 TEST_F(VideoViewDragTest, CopyThenDragAnotherPlaneThenPasteGivesTheCopiedPlane) {
+  test::SharedDeviceLock clipboard("clipboard");
   auto view = makeDragView();
   view->setSelectedPlane(2);
   ASSERT_TRUE(view->canCopy());

@@ -17,6 +17,7 @@
 #include "ViewControllers/ConnectionTargetArchive.h"
 #include "ViewControllers/PlaneSnapshotFile.h"
 #include "ViewControllers/SnapshotMimeData.h"
+#include "support/SharedDeviceLock.h"
 #include "support/Wait.h"
 #include "VideoViewFakes.h"
 
@@ -461,6 +462,8 @@ TEST_F(VideoViewTest, DropOutsideThePlanesIsRefused) {
 
 class VideoViewSnapshotTest : public VideoViewTest {
  protected:
+  // The X clipboard is shared with every test on the display.
+  test::SharedDeviceLock clipboard{"clipboard"};
   void SetUp() override {
     VideoViewTest::SetUp();
     if (IsSkipped()) return;
