@@ -3,12 +3,31 @@
 #include "Network/MessageType.h"
 #include "emulator/EmulatorExtension.h"
 #include "emulator/RecorderEmulator.h"
+#include "emulator/WallMedia.h"
+
+#include <ctime>
 
 namespace zelvo::emulator {
 
 namespace {
 
-constexpr uint64_t MicrosecondsPerFrame = 40000;
+// The local date and time now, as the recorder stamps its frames.
+void stampNow(live::Frame& frame) {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  frame.year = static_cast<int16_t>(local.tm_year + 1900);
+  frame.month = static_cast<int8_t>(local.tm_mon + 1);
+  frame.day = static_cast<int8_t>(local.tm_mday);
+  frame.hour = static_cast<int8_t>(local.tm_hour);
+  frame.minute = static_cast<int8_t>(local.tm_min);
+  frame.second = static_cast<int8_t>(local.tm_sec);
+}
+
+const std::vector<Bytes>& noFrames() {
+  static const std::vector<Bytes> none;
+  return none;
+}
 
 uint32_t be32(const Bytes& bytes, size_t at) {
   return uint32_t{bytes[at]} << 24 | uint32_t{bytes[at + 1]} << 16 | uint32_t{bytes[at + 2]} << 8 | bytes[at + 3];
@@ -17,11 +36,16 @@ uint32_t be32(const Bytes& bytes, size_t at) {
 }  // namespace
 
 LiveRecorder::LiveRecorder(LiveRecorderConfig config)
-    : config_(std::move(config)),
-      video_(h264Frames(config_.videoFixture)),
-      audio_(lengthPrefixedFrames(config_.audioFixture)),
-      labels_(config_.cameras.size(), std::vector<std::string>(16)),
-      alarms_(config_.alarms) {
+    : config_(std::move(config)), labels_(config_.cameras.size(), std::vector<std::string>(16)), alarms_(config_.alarms) {
+  size_t cameras = std::min<size_t>(config_.cameras.size(), WallCameraCount);
+  std::vector<Bytes> sharedVideo, sharedAudio;
+  if (!config_.videoFixture.empty()) sharedVideo = h264Frames(config_.videoFixture);
+  if (!config_.audioFixture.empty()) sharedAudio = lengthPrefixedFrames(config_.audioFixture);
+  for (size_t camera = 0; camera < cameras; ++camera) {
+    int n = static_cast<int>(camera);
+    video_.push_back(config_.videoFixture.empty() ? wallPictureFrames(n) : sharedVideo);
+    audio_.push_back(config_.audioFixture.empty() ? wallToneFrames(n) : sharedAudio);
+  }
   for (size_t camera = 0; camera < labels_.size(); ++camera)
     for (size_t preset = 0; preset < 4; ++preset) labels_[camera][preset] = "Preset " + std::to_string(preset + 1);
 }
@@ -35,6 +59,41 @@ LiveRecorder::~LiveRecorder() {
   }
   for (auto& [index, stream] : streams)
     if (stream->thread.joinable()) stream->thread.join();
+}
+
+const std::vector<Bytes>& LiveRecorder::videoFrames(int camera) const {
+  return camera >= 0 && static_cast<size_t>(camera) < video_.size() ? video_[static_cast<size_t>(camera)] : noFrames();
+}
+
+const std::vector<Bytes>& LiveRecorder::audioFrames(int camera) const {
+  return camera >= 0 && static_cast<size_t>(camera) < audio_.size() ? audio_[static_cast<size_t>(camera)] : noFrames();
+}
+
+uint64_t LiveRecorder::videoFramesSent(int camera) const {
+  return camera >= 0 && camera < WallCameraCount ? videoSent_[static_cast<size_t>(camera)].load() : 0;
+}
+
+uint64_t LiveRecorder::audioFramesSent(int camera) const {
+  return camera >= 0 && camera < WallCameraCount ? audioSent_[static_cast<size_t>(camera)].load() : 0;
+}
+
+int LiveRecorder::dropConnections(bool reset) {
+  std::vector<int> indices;
+  {
+    std::lock_guard lock(mutex_);
+    for (const auto& [index, stream] : streams_) indices.push_back(index);
+  }
+  int dropped = 0;
+  for (int index : indices) {
+    std::shared_ptr<Session> session = emulator_ ? emulator_->session(index) : nullptr;
+    if (!session || session->isClosed()) continue;
+    if (reset)
+      session->reset();
+    else
+      session->close();
+    ++dropped;
+  }
+  return dropped;
 }
 
 void LiveRecorder::install(RecorderEmulator& emulator) {
@@ -99,24 +158,42 @@ void LiveRecorder::masksChanged(Session& session) {
 }
 
 void LiveRecorder::stream(Session& session, Stream& state) {
+  // Rounds on a fixed beat, and stamps from the same clock, so the stamps follow real
+  // time however long a round took. A round late by more than a beat (the client
+  // stopped reading for a while) moves the beat instead of sending a burst.
+  const auto start = std::chrono::steady_clock::now();
+  auto next = start;
   uint64_t index = 0;
   while (!stopping_.load() && !session.isClosed()) {
     uint32_t video = state.videoMask.load();
     uint32_t audio = state.audioMask.load();
-    for (size_t camera = 0; camera < config_.cameras.size() && camera < 32; ++camera) {
-      if ((video >> camera) & 1u && !video_.empty())
-        session.send(MessageTypeLiveMediaFrame, videoFrame(video_[index % video_.size()], static_cast<int>(camera),
-                                                           index, config_.width, config_.height));
-      if ((audio >> camera) & 1u && !audio_.empty())
-        session.send(MessageTypeLiveMediaFrame,
-                     audioFrame(audio_[index % audio_.size()], static_cast<int>(camera), index, config_.audioChip));
+    auto stamp = static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
+    uint16_t width = config_.videoFixture.empty() ? WallPictureWidth : config_.width;
+    uint16_t height = config_.videoFixture.empty() ? WallPictureHeight : config_.height;
+    for (size_t camera = 0; camera < video_.size(); ++camera) {
+      int n = static_cast<int>(camera);
+      const auto& pictures = video_[camera];
+      const auto& sounds = audio_[camera];
+      if ((video >> camera) & 1u && !pictures.empty() &&
+          session.send(MessageTypeLiveMediaFrame,
+                       videoFrame(pictures[index % pictures.size()], n, index, width, height, stamp)))
+        videoSent_[camera].fetch_add(1);
+      if ((audio >> camera) & 1u && !sounds.empty() &&
+          session.send(MessageTypeLiveMediaFrame,
+                       audioFrame(sounds[index % sounds.size()], n, index, config_.audioChip, stamp)))
+        audioSent_[camera].fetch_add(1);
     }
     ++index;
-    std::this_thread::sleep_for(config_.framePause);
+    next += config_.framePause;
+    auto now = std::chrono::steady_clock::now();
+    if (now > next + config_.framePause) next = now;
+    std::this_thread::sleep_until(next);
   }
 }
 
-Bytes LiveRecorder::videoFrame(const Bytes& picture, int camera, uint64_t index, uint16_t width, uint16_t height) {
+Bytes LiveRecorder::videoFrame(const Bytes& picture, int camera, uint64_t index, uint16_t width, uint16_t height,
+                               uint64_t timeStamp) {
   live::Frame frame;
   frame.type = 0;
   frame.syncIndex = static_cast<uint16_t>(index);
@@ -125,7 +202,8 @@ Bytes LiveRecorder::videoFrame(const Bytes& picture, int camera, uint64_t index,
   frame.mediaID = index;
   frame.width = width;
   frame.height = height;
-  frame.timeStamp = index * MicrosecondsPerFrame;
+  frame.timeStamp = timeStamp;
+  stampNow(frame);
   frame.data = picture;
   frame.title = "CAM" + std::to_string(camera + 1);
   // A recorder of this chip sends its H.264 pictures without a prefix.
@@ -133,7 +211,8 @@ Bytes LiveRecorder::videoFrame(const Bytes& picture, int camera, uint64_t index,
   return live::mediaFrame(frame);
 }
 
-Bytes LiveRecorder::audioFrame(const Bytes& sound, int camera, uint64_t index, const std::string& chip) {
+Bytes LiveRecorder::audioFrame(const Bytes& sound, int camera, uint64_t index, const std::string& chip,
+                               uint64_t timeStamp) {
   live::Frame frame;
   frame.type = 1;
   frame.syncIndex = static_cast<uint16_t>(index);
@@ -141,7 +220,8 @@ Bytes LiveRecorder::audioFrame(const Bytes& sound, int camera, uint64_t index, c
   frame.channelMask = 1u << camera;
   frame.relatedChannelMask = 1u << camera;
   frame.mediaID = index;
-  frame.timeStamp = index * MicrosecondsPerFrame;
+  frame.timeStamp = timeStamp;
+  stampNow(frame);
   frame.data = sound;
   frame.codec = "HiSi" + chip.substr(0, 4) + "apcmima 1.00";
   return live::mediaFrame(frame);

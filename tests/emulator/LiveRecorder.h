@@ -1,13 +1,18 @@
 #pragma once
 // The live side of a whole recorder, for the emulator program and for tests that
 // want one: after login it sends its camera table, alarm list, preset labels and
-// events; it answers video and audio masks by streaming fixture frames of the
-// cameras asked for, in a loop; it echoes a saved preset as the camera's new labels
-// and an alarm-output command as the output's new state.
+// events; it answers video and audio masks by streaming, on each connection,
+// exactly the cameras of the last masks that connection sent, 25 rounds a second
+// with time stamps and dates of the real clock; it echoes a saved preset as the
+// camera's new labels and an alarm-output command as the output's new state.
+// Each camera has a picture and a tone of its own (WallMedia.h) unless a fixture
+// is named for all of them. It counts the frames it sent per camera and drops
+// its connections on command.
 //
 // Tests that check one message at a time send it themselves (LiveMessages) and
 // leave this out.
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -32,9 +37,13 @@ struct LiveRecorderConfig {
                                          {"Store", 3, 1, 0, 0, {0, 0, 0, 0}},
                                          {"", 1, 2, 1, 0, {0, 0, 0, 0}}};
   std::vector<EmulatedAlarm> alarms = {{0, 1, 0, "Siren"}, {1, 1, 0, "Gate"}, {2, 1, 0, ""}, {3, 1, 0, "Light"}};
-  std::string videoFixture = "d1_baseline.264";
+  // Empty: camera n streams its own pictures (352 x 240). Otherwise this fixture for
+  // every camera, announced at width x height.
+  std::string videoFixture;
   uint16_t width = 704, height = 480;
-  std::string audioFixture = "tone_3511_8k.adpcm";
+  // Empty: camera n sounds its own tone (chip "3511", 8000 Hz). Otherwise this
+  // fixture for every camera, in the layout of audioChip.
+  std::string audioFixture;
   std::string audioChip = "3511";
   // One picture (and one audio frame) per camera every this long.
   std::chrono::milliseconds framePause{40};
@@ -52,11 +61,20 @@ class LiveRecorder {
   // recorder must outlive the emulator (declare it first).
   void install(RecorderEmulator& emulator);
 
-  // The frames streamed, as the emulator sends them (tests compare what arrives).
-  const std::vector<Bytes>& videoFrames() const { return video_; }
-  const std::vector<Bytes>& audioFrames() const { return audio_; }
-  static Bytes videoFrame(const Bytes& picture, int camera, uint64_t index, uint16_t width, uint16_t height);
-  static Bytes audioFrame(const Bytes& sound, int camera, uint64_t index, const std::string& chip);
+  // The media data streamed for a camera, frame by frame (tests compare what arrives).
+  const std::vector<Bytes>& videoFrames(int camera = 0) const;
+  const std::vector<Bytes>& audioFrames(int camera = 0) const;
+  // Frames sent for the camera so far, over every connection.
+  uint64_t videoFramesSent(int camera) const;
+  uint64_t audioFramesSent(int camera) const;
+  // Ends every connection that logged in, as a recorder that goes away: an orderly
+  // close, or a reset. The number of connections ended.
+  int dropConnections(bool reset = false);
+  // A frame of the camera with the given time stamp (microseconds) and the current date.
+  static Bytes videoFrame(const Bytes& picture, int camera, uint64_t index, uint16_t width, uint16_t height,
+                          uint64_t timeStamp);
+  static Bytes audioFrame(const Bytes& sound, int camera, uint64_t index, const std::string& chip,
+                          uint64_t timeStamp);
 
  private:
   struct Stream {
@@ -73,8 +91,11 @@ class LiveRecorder {
 
   const LiveRecorderConfig config_;
   RecorderEmulator* emulator_ = nullptr;
-  std::vector<Bytes> video_;
-  std::vector<Bytes> audio_;
+  // Per camera (at most 32); each camera's media loops.
+  std::vector<std::vector<Bytes>> video_;
+  std::vector<std::vector<Bytes>> audio_;
+  std::array<std::atomic<uint64_t>, 32> videoSent_{};
+  std::array<std::atomic<uint64_t>, 32> audioSent_{};
   std::atomic<bool> stopping_{false};
   std::mutex mutex_;
   std::map<int, std::shared_ptr<Stream>> streams_;  // by connection

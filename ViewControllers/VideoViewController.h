@@ -1,0 +1,219 @@
+#pragma once
+// The hub of the video wall: turns drops of sites, cameras and favourites into
+// recorder connections and plane bindings, reacts to every change of the mapping
+// table, listens to each live client it makes, asks each recorder for exactly the
+// cameras the shown page needs (and the selected camera's sound), and routes the
+// frames: pictures through the camera's decoding queue to every plane showing it,
+// sound of the selected camera to the player behind that camera's pictures.
+//
+// Main thread only, apart from the decoding queues' completion handlers, whose only
+// way back is a waiting hop to the main thread. Those hops are given up once the
+// controller goes away (or the application quits), so no decoding queue waits for
+// ever on a main thread that has stopped serving them.
+//
+// Each client is observed from its making until it has left the wall and its last
+// disconnection notice has been handled; the observations hold the client, so an
+// observation never outlives its client and never meets a new client made at the
+// same address.
+
+#include <QObject>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Network/DateTime.h"
+#include "ViewControllers/AutoReconnecter.h"
+#include "ViewControllers/CameraMappingTable.h"
+#include "ViewControllers/FavoriteTarget.h"
+#include "ViewControllers/LiveClientPort.h"
+#include "ViewControllers/SiteInfo.h"
+#include "ViewControllers/VideoViewControllerQueries.h"
+#include "ViewControllers/VideoViewPort.h"
+#include "ViewControllers/WallControllerPorts.h"
+#include "ViewControllers/WallMediaPorts.h"
+
+namespace zelvo {
+
+class HopCancellation;
+
+// Posted with the controller as object: VideoViewControllerNetworkClientStateKey (int,
+// a VideoViewControllerNetworkClientState), and for state 9 VideoViewControllerVideoFrameTimeKey
+// (DateTime, the shown frame's time).
+inline const std::string VideoViewControllerSelectedNetworkClientStateChangedNotification =
+    "VideoViewControllerSelectedNetworkClientStateChangedNotification";
+// VideoViewControllerPlaneKey (int64_t).
+inline const std::string VideoViewControllerPlaneBoundNotification = "VideoViewControllerPlaneBoundNotification";
+inline const std::string VideoViewControllerPlaneUnboundNotification = "VideoViewControllerPlaneUnboundNotification";
+inline const std::string VideoViewControllerNetworkClientStateKey = "VideoViewControllerNetworkClientStateKey";
+inline const std::string VideoViewControllerVideoFrameTimeKey = "VideoViewControllerVideoFrameTimeKey";
+inline const std::string VideoViewControllerPlaneKey = "VideoViewControllerPlaneKey";
+
+enum VideoViewControllerNetworkClientState : int {
+  VideoViewControllerNetworkClientStateBound = 0,
+  VideoViewControllerNetworkClientStateUnbound = 1,
+  VideoViewControllerNetworkClientStateWillConnect = 2,
+  VideoViewControllerNetworkClientStateLoginSucceed = 3,
+  VideoViewControllerNetworkClientStateDisconnected = 4,
+  VideoViewControllerNetworkClientStateCameraInfoUpdated = 5,
+  VideoViewControllerNetworkClientStateAlarmStatusUpdated = 6,
+  VideoViewControllerNetworkClientStateEventReceived = 7,
+  VideoViewControllerNetworkClientStateSystemEventReceived = 8,
+  VideoViewControllerNetworkClientStateVideoFrameShown = 9,
+  VideoViewControllerNetworkClientStatePTZPresetLabelsReceived = 10,
+};
+
+class VideoViewController : public QObject,
+                            public VideoViewControllerQueries,
+                            private CameraMappingTableDelegate {
+  Q_OBJECT
+
+ public:
+  static constexpr int64_t MaxPlaneCount = 64;
+  // Vertical scale 2.0 for pictures at least this wide and under MaxFieldHeight high.
+  static constexpr int MinFieldWidth = 501;
+  static constexpr int MaxFieldHeight = 300;
+
+  struct Collaborators {
+    LiveClientFactory* clients = nullptr;
+    WallDecoderPort* decoders = nullptr;
+    WallAudioPort* audio = nullptr;
+    TimerFactory* timers = nullptr;
+    // The process's: real clients, the shared decoder group and player, Qt timers.
+    static Collaborators shared();
+  };
+
+  // The view must outlive the controller.
+  explicit VideoViewController(VideoViewPort& view, Collaborators collaborators = Collaborators::shared(),
+                               QObject* parent = nullptr);
+  ~VideoViewController() override;
+
+  // The instance that awoke last (null before, and after it went away).
+  static VideoViewController* sharedController();
+
+  // Wired by the main window; without them a connect is not asked about and the
+  // stored sites are not updated, and the preferences read as missing.
+  void setMainWindow(WallMainWindowPort* mainWindow) { mainWindow_ = mainWindow; }
+  void setPreferences(WallPreferencesPort* preferences) { preferences_ = preferences; }
+
+  // Once, after the view exists and before it is first shown: observes the view,
+  // makes the mapping table and the reconnecter, reads the preferences.
+  void awake();
+  void initWithPreference();
+
+  VideoViewPort& videoView() const { return view_; }
+  // The table's slots (read-only); empty before awake().
+  const CameraMappingTable::Slots& cameraMappingTable() const;
+  AutoReconnecter* autoReconnecter() const { return autoReconnecter_.get(); }
+
+  bool autoReconnect() const { return autoReconnect_; }
+  void setAutoReconnect(bool on);
+  double reconnectInterval() const { return reconnectInterval_; }
+  // A period that is not a positive number is refused (a zero period would retry
+  // every recorder without pause).
+  void setReconnectInterval(double seconds);
+  bool keepAspectRatio() const { return keepAspectRatio_; }
+  void setKeepAspectRatio(bool keep);
+
+  // Connecting.
+  void connectToSite(const std::shared_ptr<SiteInfo>& site, int64_t plane);
+  void connectToFavorite(const FavoriteTarget& favorite);
+  void reconnectSelectedPlane();
+  void closeSelectedPlane();
+  void unbindAllPlanes();
+  void disconnectAllNetworkClients();
+  void disconnectAllNetworkClientsExcept(const LiveClientPort* client);
+
+  // Queries (the table at the moment of the call).
+  std::shared_ptr<LiveClientPort> networkClientForPlane(int64_t plane) const;
+  std::shared_ptr<LiveClientPort> networkClientForSelectedPlane() const;
+  bool hasNetworkClientForPlane(int64_t plane) const override;
+  int64_t cameraForPlane(int64_t plane) const override;
+  int64_t cameraForSelectedPlane() const;
+  std::shared_ptr<SiteInfo> siteInfoForPlane(int64_t plane) const override;
+  std::optional<CameraInfo> cameraInfoForPlane(int64_t plane) const override;
+  std::shared_ptr<SiteInfo> siteInfoForSelectedPlane() const;
+  std::vector<std::shared_ptr<SiteInfo>> allSiteInfosForPlane(int64_t plane) const;
+  std::vector<std::shared_ptr<SiteInfo>> allSiteInfosForSelectedPlane() const;
+  int64_t boundNetworkClientCount() const;
+  // A client on the wall that serves the site (same address and port, and same user
+  // and password unless the site was found by discovery), connected or not.
+  std::shared_ptr<LiveClientPort> alreadyConnectedNetworkClientBySite(const SiteInfo& site) const;
+
+  // Masks and media.
+  // Cameras 32 and above have no bit: they are left out.
+  static BitMask32 convertNumbersToBitMask32(const std::vector<int64_t>& cameras);
+  void sendVideoChannelMaskToLiveClient(const std::shared_ptr<LiveClientPort>& client);
+  void sendVideoChannelMaskToAllLiveClients();
+  void handleVideoFrame(const std::shared_ptr<const MediaFrame>& frame, const std::shared_ptr<LiveClientPort>& client);
+  void handleAudioFrame(const std::shared_ptr<const MediaFrame>& frame, const std::shared_ptr<LiveClientPort>& client);
+  bool isVideoFrame(const MediaFrame& frame, const LiveClientPort* client, int64_t plane) const;
+  bool isAudioFrame(const MediaFrame& frame, const LiveClientPort* client, int64_t plane) const;
+  bool shouldPlayAudioFrame(const MediaFrame& frame, const LiveClientPort* client) const;
+  static float verticalScaleForPicture(int width, int height);
+
+  // Clients observed now (on the wall, or leaving it and not yet disconnected).
+  size_t observedClientCount() const { return records_.size(); }
+
+ private:
+  struct ClientRecord;
+
+  // Table delegate.
+  void cameraMappingTableBoundPlane(CameraMappingTable& table, int64_t plane, int64_t camera,
+                                    const std::shared_ptr<LiveClientPort>& client) override;
+  void cameraMappingTableUnboundPlane(CameraMappingTable& table, int64_t plane, int64_t camera,
+                                      const std::shared_ptr<LiveClientPort>& client) override;
+  void cameraMappingTableUnboundNetworkClient(CameraMappingTable& table,
+                                              const std::shared_ptr<LiveClientPort>& client) override;
+
+  // View notifications.
+  void videoViewConnectionTargetDropped(const Notification& notification);
+  void videoViewSelectedPlaneChanged();
+  void videoViewLayoutChanged();
+  void videoViewPlaneDragged(const Notification& notification);
+  void videoViewDeleteRequested();
+
+  // Client notifications; each handler holds its client.
+  void liveClientWillConnect(const std::shared_ptr<LiveClientPort>& client);
+  void liveClientLoginSucceed(const std::shared_ptr<LiveClientPort>& client);
+  void liveClientDisconnected(const std::shared_ptr<LiveClientPort>& client);
+  void liveClientCameraInfoUpdated(const std::shared_ptr<LiveClientPort>& client, const Notification& notification);
+  void liveClientMediaFrameReceived(const std::shared_ptr<LiveClientPort>& client, const Notification& notification);
+  void liveClientPTZPresetLabelsReceived(const std::shared_ptr<LiveClientPort>& client,
+                                         const Notification& notification);
+
+  std::shared_ptr<LiveClientPort> liveClientForSite(const std::shared_ptr<SiteInfo>& site);
+  void attach(const std::shared_ptr<SiteInfo>& site, LiveClientPort& client);
+  void updateSiteInfo(SiteInfo& site, const LiveClientPort& client);
+  void registerObserverToLiveClient(const std::shared_ptr<LiveClientPort>& client);
+  // Ends the observation of a client that has left the wall and is disconnected.
+  void releaseClientIfGone(const std::shared_ptr<LiveClientPort>& client);
+  void registerClientToAutoReconnect(const std::shared_ptr<LiveClientPort>& client);
+  void unregisterClientToAutoReconnect(const std::shared_ptr<LiveClientPort>& client);
+  void connect(LiveClientPort& client, const SiteInfo& site);
+  void showVideoFrame(const DecodedVideoFrame& picture, const MediaFrame& frame,
+                      const std::shared_ptr<LiveClientPort>& client);
+  ClientRecord* recordOf(const LiveClientPort* client) const;
+  bool isPlane(int64_t plane) const;
+
+  void notifySelectedNetworkClient(const LiveClientPort* client, int64_t camera, int state,
+                                   const std::string& key = {}, std::any object = {});
+  void postState(int state, const std::string& key = {}, std::any object = {});
+  void postPlane(const std::string& name, int64_t plane);
+
+  VideoViewPort& view_;
+  Collaborators collaborators_;
+  WallMainWindowPort* mainWindow_ = nullptr;
+  WallPreferencesPort* preferences_ = nullptr;
+  std::unique_ptr<CameraMappingTable> table_;
+  std::unique_ptr<AutoReconnecter> autoReconnecter_;
+  bool autoReconnect_ = false;
+  double reconnectInterval_ = AutoReconnecter::DefaultInterval;
+  bool keepAspectRatio_ = false;
+  std::vector<Observation> viewObservations_;
+  std::vector<std::unique_ptr<ClientRecord>> records_;
+  // Given up in the destructor, before anything else goes.
+  const std::shared_ptr<HopCancellation> hops_;
+};
+
+}  // namespace zelvo

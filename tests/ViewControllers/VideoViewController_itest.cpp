@@ -1,0 +1,200 @@
+// The wall's controller with real live clients and decoders against the recorder
+// emulator on loopback; only the view and the sound output are recording fakes.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include "Network/MessageType.h"
+#include "ViewControllers/ConnectionTargetArchive.h"
+#include "ViewControllers/VideoViewController.h"
+#include "WallFakes.h"
+#include "emulator/LiveRecorder.h"
+#include "emulator/RecorderEmulator.h"
+#include "support/Wait.h"
+
+namespace zelvo {
+namespace {
+
+using test::EventLog;
+
+uint32_t maskOf(const emulator::ReceivedPacket& packet) {
+  const auto& p = packet.payload;
+  return p.size() < 4 ? 0 : uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+
+emulator::LiveRecorderConfig recorderOf(int cameras) {
+  emulator::LiveRecorderConfig config;
+  config.cameras.clear();
+  for (int n = 0; n < cameras; ++n) config.cameras.push_back({"Camera " + std::to_string(n + 1), 1, 1, 1, 1, {0, 0, 0, 0}});
+  return config;
+}
+
+emulator::RecorderConfig emulatorOf(int cameras) {
+  emulator::RecorderConfig config;
+  config.videoInCount = static_cast<uint8_t>(cameras);
+  return config;
+}
+
+// One emulated recorder with its live side.
+struct Recorder {
+  explicit Recorder(int cameras) : live(recorderOf(cameras)), emulator(emulatorOf(cameras)) {
+    live.install(emulator);
+    EXPECT_TRUE(emulator.start());
+  }
+  std::shared_ptr<SiteInfo> site(qint64 cameras) const {
+    auto s = SiteInfo::create();
+    s->setAddress(QStringLiteral("127.0.0.1"));
+    s->setPort(emulator.port());
+    s->setUser(QStringLiteral("admin"));
+    s->setPassword(QStringLiteral("admin"));
+    s->setCameraCount(cameras);
+    s->setIndex(0);
+    return s;
+  }
+  // The video masks the recorder has received so far on the connection.
+  std::vector<uint32_t> videoMasks(int connection = -1) const {
+    std::vector<uint32_t> masks;
+    for (const auto& packet : emulator.received())
+      if (packet.type == MessageTypeVideoChannelMask && (connection < 0 || packet.connection == connection))
+        masks.push_back(maskOf(packet));
+    return masks;
+  }
+
+  emulator::LiveRecorder live;  // outlives its emulator
+  emulator::RecorderEmulator emulator;
+};
+
+class WallLoopback : public ::testing::Test {
+ protected:
+  WallLoopback() { start(timers); }
+  // The controller, awake, with real clients and decoders and the given timers.
+  void start(TimerFactory& timerFactory) {
+    observations.clear();
+    controller.reset();
+    controller = std::make_unique<VideoViewController>(
+        view, VideoViewController::Collaborators{&sharedLiveClientFactory(), &sharedWallDecoders(), &audio,
+                                                 &timerFactory});
+    controller->awake();
+    observations.emplace_back(NotificationCenter::defaultCenter(),
+                              VideoViewControllerSelectedNetworkClientStateChangedNotification, controller.get(),
+                              [this](const Notification& n) {
+                                // The connection's states; the recorder's alarms, events and
+                                // presets (6, 7, 8, 10) come between them in any order.
+                                int state = *n.get<int>(VideoViewControllerNetworkClientStateKey);
+                                if (state >= 6 && state <= 8) return;
+                                if (state == 10) return;
+                                if (states.empty() || states.back() != state) states.push_back(state);
+                              });
+  }
+  ~WallLoopback() override {
+    observations.clear();
+    controller.reset();
+  }
+
+  void drop(const std::shared_ptr<SiteInfo>& site, int64_t plane) {
+    view.post(VideoViewConnectionTargetDroppedNotification,
+              {{VideoViewPlaneKey, plane}, {VideoViewConnectionTargetDataKey, archivedDataWithRootObject(*site)}});
+  }
+  int count(const std::string& fragment) const {
+    return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const std::string& line) {
+      return line.find(fragment) != std::string::npos;
+    }));
+  }
+  bool picturesOnPlanes(std::initializer_list<int> planes, int atLeast = 1) const {
+    for (int plane : planes)
+      if (count("picture(" + std::to_string(plane) + ",352x240") < atLeast) return false;
+    return true;
+  }
+
+  EventLog log;
+  std::vector<int> states;  // 0 to 5 and 9, repeats collapsed
+  test::FakeView view{log};
+  test::FakeAudio audio{log};
+  test::FakeTimers timers;
+  std::unique_ptr<VideoViewController> controller;
+  std::vector<Observation> observations;
+};
+
+TEST_F(WallLoopback, ASiteDroppedOnPlane0LogsInAsksForItsFourCamerasAndShowsThem) {
+  Recorder recorder(4);
+  drop(recorder.site(4), 0);
+  ASSERT_TRUE(recorder.emulator.waitForLogins(1));
+  auto mask = recorder.emulator.waitForPacket(MessageTypeVideoChannelMask);
+  ASSERT_TRUE(mask);
+  EXPECT_EQ(maskOf(*mask), 0x0Fu);
+  auto audioMask = recorder.emulator.waitForPacket(MessageTypeAudioChannelMask);
+  ASSERT_TRUE(audioMask);
+  EXPECT_EQ(maskOf(*audioMask), 0x01u);
+  ASSERT_TRUE(test::waitUntil([&] { return picturesOnPlanes({0, 1, 2, 3}, 3) && count("audio.play") > 0; }));
+  EXPECT_EQ(states, (std::vector<int>{0, 2, 3, 5, 9}));
+  // The camera table painted the planes with the recorder's titles.
+  EXPECT_EQ(count("paint(2,Camera 3)"), 1);
+  for (int camera = 0; camera < 4; ++camera) EXPECT_GT(recorder.live.videoFramesSent(camera), 0u);
+  EXPECT_EQ(recorder.live.audioFramesSent(1), 0u);
+}
+
+TEST_F(WallLoopback, PagesNotShownAreNotStreamed) {
+  Recorder first(32);
+  Recorder second(32);
+  controller->connectToSite(first.site(32), 0);    // planes 0..31
+  controller->connectToSite(second.site(32), 32);  // planes 32..63
+  ASSERT_TRUE(first.emulator.waitForLogins(1));
+  ASSERT_TRUE(second.emulator.waitForLogins(1));
+  // Layout 3, page 0: planes 0..15, the first recorder's cameras 0..15 only.
+  ASSERT_TRUE(test::waitUntil([&] { return first.live.videoFramesSent(15) >= 10; }));
+  EXPECT_EQ(first.videoMasks().back(), 0x0000FFFFu);
+  EXPECT_EQ(second.videoMasks().back(), 0u);
+  for (int camera = 16; camera < 32; ++camera) EXPECT_EQ(first.live.videoFramesSent(camera), 0u) << camera;
+  for (int camera = 0; camera < 32; ++camera) EXPECT_EQ(second.live.videoFramesSent(camera), 0u) << camera;
+
+  // Page 2 (planes 32..47): the second recorder's cameras 0..15, nothing of the first.
+  view.setSelectedPlane(32);
+  ASSERT_TRUE(test::waitUntil([&] { return first.videoMasks().back() == 0u && second.videoMasks().back() == 0xFFFFu; }));
+  uint64_t before = first.live.videoFramesSent(0);
+  ASSERT_TRUE(test::waitUntil([&] { return second.live.videoFramesSent(15) >= 10; }));
+  // At most the round that was on its way when the mask arrived.
+  EXPECT_LE(first.live.videoFramesSent(0), before + 1);
+  for (int camera = 16; camera < 32; ++camera) EXPECT_EQ(second.live.videoFramesSent(camera), 0u) << camera;
+}
+
+TEST_F(WallLoopback, ADroppedConnectionPaintsThePlanesDisconnectedAndIsReconnected) {
+  Recorder recorder(4);
+  start(mainThreadTimerFactory());  // the reconnecter on real timers, a short period
+  controller->setReconnectInterval(0.2);
+  controller->setAutoReconnect(true);
+  drop(recorder.site(4), 0);
+  ASSERT_TRUE(test::waitUntil([&] { return picturesOnPlanes({0, 1, 2, 3}); }));
+  log.clear();
+  states.clear();
+  EXPECT_EQ(recorder.live.dropConnections(), 1);
+  ASSERT_TRUE(test::waitUntil([&] { return count("clear([0 1 2 3],gradient,-)") == 1; }));
+  ASSERT_TRUE(recorder.emulator.waitForLogins(2));
+  ASSERT_TRUE(test::waitUntil([&] { return count("picture(0,352x240") > 0 && states.back() == 9; }));
+  EXPECT_EQ(states, (std::vector<int>{4, 2, 3, 5, 9}));
+  EXPECT_EQ(recorder.videoMasks(1).back(), 0x0Fu);
+
+  // Unbinding every plane ends the connection for good: the client leaves the wall
+  // and the reconnecter, and nothing holds it any more.
+  controller->unbindAllPlanes();
+  ASSERT_TRUE(recorder.emulator.waitForClosed(1));
+  ASSERT_TRUE(test::waitUntil([&] { return controller->observedClientCount() == 0; }));
+  EXPECT_EQ(recorder.emulator.connectionCount(), 2);
+}
+
+TEST_F(WallLoopback, AControllerGoingAwayWhileVideoFlowsDoesNotHang) {
+  Recorder recorder(4);
+  drop(recorder.site(4), 0);
+  ASSERT_TRUE(test::waitUntil([&] { return picturesOnPlanes({0, 1, 2, 3}, 5); }));
+  // Decoding queues are in or near their hops to this thread, which is not serving
+  // events while the controller goes.
+  observations.clear();
+  controller.reset();
+  int pictures = count("picture(");
+  recorder.live.dropConnections();
+  ASSERT_TRUE(recorder.emulator.waitForClosed(0));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(count("picture("), pictures);
+}
+
+}  // namespace
+}  // namespace zelvo
