@@ -340,7 +340,7 @@ void VideoViewController::registerObserverToLiveClient(const std::shared_ptr<Liv
   auto observe = [&](const std::string& name, auto handler) {
     // The handler holds its client: the client lives at least as long as it is observed.
     record->observations.push_back(
-        client->addObserver(name, [this, client, handler](const Notification& n) { handler(client, n); }));
+        client->addObserver(name, [client, handler](const Notification& n) { handler(client, n); }));
   };
   observe(NetworkWillConnectNotification,
           [this](const std::shared_ptr<LiveClientPort>& c, const Notification&) { liveClientWillConnect(c); });

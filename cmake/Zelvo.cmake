@@ -56,6 +56,10 @@ function(zelvo_tests folder)
       add_executable(${target} ${sources})
       target_compile_options(${target} PRIVATE ${ZELVO_WARNINGS})
       target_link_libraries(${target} PRIVATE ${ARG_LIBS} ${main} zelvo_test_support GTest::gtest GTest::gmock)
+      # QTest's mouse functions are inline and change with this macro: one setting for
+      # every file of an executable, or the linker keeps whichever copy it meets first.
+      # Mouse events then take the window system's path, so modal blocking applies.
+      target_compile_definitions(${target} PRIVATE QTEST_QPA_MOUSE_HANDLING)
       # Tests compile the interface forms themselves to check their outlets and tags.
       set_target_properties(${target} PROPERTIES AUTOMOC ON AUTORCC ON AUTOUIC ON
                             AUTOUIC_SEARCH_PATHS ${CMAKE_SOURCE_DIR}/Resources/forms)

@@ -6,7 +6,6 @@
 //     build/default/tests/viewcontrollers_gui_tests --gtest_filter='DialogScreenshot*'
 // Xvfb runs no window manager, so each picture gets a plain frame with the window title
 // drawn around the dialog's own rendering.
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events as the window system delivers them
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>

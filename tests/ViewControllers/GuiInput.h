@@ -1,11 +1,11 @@
 #pragma once
 // Real input for the widget tests under X: key presses, and pastes through the X
 // clipboard, delivered to the widgets as the operator's would be. Mouse events go
-// through the window system's path (QTEST_QPA_MOUSE_HANDLING, defined by each test file
-// before it includes QTest), so a window that a modal dialog blocks gets none of them.
+// through the window system's path (QTEST_QPA_MOUSE_HANDLING, defined for every test
+// executable by the build), so a window that a modal dialog blocks gets none of them.
 
 #ifndef QTEST_QPA_MOUSE_HANDLING
-#error "define QTEST_QPA_MOUSE_HANDLING before the first include"
+#error "the tests are built with QTEST_QPA_MOUSE_HANDLING"
 #endif
 
 #include <QAbstractItemView>

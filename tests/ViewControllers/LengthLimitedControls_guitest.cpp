@@ -1,6 +1,5 @@
 // The length-limited fields and the combo box with real key presses and clipboard pastes:
 // an edit past the limit, counted in UTF-16 units, is refused whole and signals nothing.
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events as the window system delivers them
 #include <gtest/gtest.h>
 
 #include <QClipboard>

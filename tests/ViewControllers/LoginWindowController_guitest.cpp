@@ -1,6 +1,5 @@
 // The login sheet as the operator uses it: real key presses and clicks on the sheet
 // shown window-modal over a main window.
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events as the window system delivers them
 #include <gtest/gtest.h>
 
 #include <QLabel>

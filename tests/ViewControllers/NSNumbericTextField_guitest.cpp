@@ -1,6 +1,5 @@
 // The integer field with real key presses and clipboard pastes: on every edit and at the
 // end of editing its text becomes the leading integer, or the last accepted value.
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events as the window system delivers them
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>

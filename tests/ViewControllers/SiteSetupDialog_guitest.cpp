@@ -1,6 +1,5 @@
 // The site dialog as the operator uses it: real key presses, clicks and pastes on the
 // dialog shown window-modal over a main window.
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events as the window system delivers them
 #include <gtest/gtest.h>
 
 #include <QCheckBox>

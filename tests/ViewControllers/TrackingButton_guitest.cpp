@@ -1,7 +1,6 @@
 // The tracking button with real mouse presses, moves and releases. Qt's own buttons
 // report a release as soon as the pressed pointer leaves them (measured first, below);
 // the tracking button stays pressed and reports the release where the mouse is let go.
-#define QTEST_QPA_MOUSE_HANDLING  // mouse events as the window system delivers them
 #include <gtest/gtest.h>
 
 #include <QPushButton>
