@@ -36,6 +36,7 @@
 #include "ViewControllers/FavoriteTarget.h"
 #include "ViewControllers/LoginWindowController.h"
 #include "ViewControllers/MainWindowPanes.h"
+#include "ViewControllers/PreferenceController.h"
 #include "ViewControllers/ManagedObjectContext.h"
 #include "ViewControllers/Site.h"
 #include "ViewControllers/SiteCamera.h"
@@ -50,12 +51,6 @@
 namespace zelvo {
 
 namespace {
-
-// The preference controller's notices and keys.
-const char kPreferenceSequenceNotification[] = "PreferenceSequenceNotification";
-const char kPreferenceAutoReconnectNotification[] = "PreferenceAutoReconnectNotification";
-const char kPreferenceAspectRatioNotification[] = "PreferenceAspectRatioNotification";
-const QString kPreferenceSequenceIntervalKey = QStringLiteral("Preference Sequence Interval");
 
 // Sequence intervals a tour may use (a missing or broken preference reads as 0).
 constexpr int kMinimumSequenceInterval = 5;
@@ -265,11 +260,11 @@ void MainWindowController::registerObserver() {
   observations_.emplace_back(center, LiveCameraInfoUpdatedNotification, nullptr,
                              [this](const Notification& n) { liveClientCameraInfoUpdated(n); });
   if (const void* preferences = components_.preferenceNotificationObject) {
-    observations_.emplace_back(center, kPreferenceSequenceNotification, preferences,
+    observations_.emplace_back(center, PreferenceSequenceNotification, preferences,
                                [this](const Notification& n) { sequenceDurationChanged(n); });
-    observations_.emplace_back(center, kPreferenceAutoReconnectNotification, preferences,
+    observations_.emplace_back(center, PreferenceAutoReconnectNotification, preferences,
                                [this](const Notification&) { autoReconnectPreferenceChanged(); });
-    observations_.emplace_back(center, kPreferenceAspectRatioNotification, preferences,
+    observations_.emplace_back(center, PreferenceAspectRatioNotification, preferences,
                                [this](const Notification&) { keepAspectRatioPreferenceChanged(); });
   }
   connect(siteTreeViewController_, &SiteTreeViewController::selectionChanged, this,
@@ -562,7 +557,7 @@ void MainWindowController::applyCurrentVolume() {
 void MainWindowController::sequenceAction() {
   if (ui_->sequenceButton->isChecked()) {
     const QVariant stored =
-        components_.preferences ? components_.preferences->preferenceValueForKey(kPreferenceSequenceIntervalKey)
+        components_.preferences ? components_.preferences->preferenceValueForKey(PreferenceSequenceIntervalKey)
                                 : QVariant();
     startTimerWithTimeInterval(stored.toInt());
     setButtonImage(ui_->sequenceButton, "toolbar_sequence_clicked");
@@ -593,7 +588,7 @@ void MainWindowController::stopTimer() {
 }
 
 void MainWindowController::sequenceDurationChanged(const Notification& notification) {
-  const QVariant* value = notification.get<QVariant>(kPreferenceSequenceIntervalKey.toStdString());
+  const QVariant* value = notification.get<QVariant>(PreferenceSequenceIntervalKey.toStdString());
   if (!value || !ui_->sequenceButton->isChecked()) return;
   stopTimer();
   startTimerWithTimeInterval(value->toInt());

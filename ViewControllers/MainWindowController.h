@@ -235,10 +235,10 @@ class MainWindowController : public QMainWindow, public WallMainWindowPort {
   std::shared_ptr<const ManagedObjectModel> model_;
   std::unique_ptr<Ui::MainWindowController> ui_;
 
-  // Child controllers, made with the window controller.
-  QPointer<SiteTreeViewController> siteTreeViewController_;
-  QPointer<LoginWindowController> loginWindow_;
-  QPointer<SiteSetupDialog> siteSetupDialog_;
+  // Child controllers, made with the window controller (Qt children of it).
+  SiteTreeViewController* siteTreeViewController_ = nullptr;
+  LoginWindowController* loginWindow_ = nullptr;
+  SiteSetupDialog* siteSetupDialog_ = nullptr;
 
   VideoView* videoView_ = nullptr;
   std::unique_ptr<VideoViewController> videoViewController_;
