@@ -70,16 +70,19 @@ DVRInfoView* DVRInfoView::replacePlaceholder(QWidget* placeholder) {
       widget->setVisible(!hidden);
     }
   }
+  const bool hidden = placeholder->isHidden();
   if (auto* stack = qobject_cast<QStackedWidget*>(parent)) {
+    // The page stack shows and hides its pages itself.
     const int page = stack->indexOf(placeholder);
     const bool current = stack->currentWidget() == placeholder;
     stack->insertWidget(page, view);
     stack->removeWidget(placeholder);
     if (current) stack->setCurrentWidget(view);
-  } else if (parent && parent->layout() && parent->layout()->indexOf(placeholder) >= 0) {
-    delete parent->layout()->replaceWidget(placeholder, view);
+  } else {
+    if (parent && parent->layout() && parent->layout()->indexOf(placeholder) >= 0)
+      delete parent->layout()->replaceWidget(placeholder, view);
+    view->setVisible(!hidden);
   }
-  view->setVisible(!placeholder->isHidden());
   delete placeholder;
   view->awakeFromNib();
   return view;

@@ -84,13 +84,14 @@ QIcon namedIcon(const QString& name) {
 // parent's layout; the placeholder's children move over.
 void replaceWidget(QWidget* placeholder, QWidget* widget) {
   QWidget* parent = placeholder->parentWidget();
+  const bool hidden = placeholder->isHidden();
   widget->setObjectName(placeholder->objectName());
   widget->setParent(parent);
   widget->setGeometry(placeholder->geometry());
   widget->setSizePolicy(placeholder->sizePolicy());
   if (parent && parent->layout() && parent->layout()->indexOf(placeholder) >= 0)
     delete parent->layout()->replaceWidget(placeholder, widget);
-  widget->setVisible(!placeholder->isHidden());
+  widget->setVisible(!hidden);
   delete placeholder;
 }
 
