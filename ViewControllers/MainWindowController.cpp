@@ -376,6 +376,14 @@ QAbstractButton* MainWindowController::resetColorControlsButton() const {
 
 QWidget* MainWindowController::ptzCustomView() const { return findChild<QWidget*>(QStringLiteral("ptzCustomView")); }
 
+bool MainWindowController::hasConnectionTarget(const ChildNode& node) const {
+  if (!node.data().isEmpty()) return true;
+  // A camera row borrows its site's target; a section row has none.
+  if (node.index() <= 0 || siteTreeViewController_->core().nodeType(&node) == 0) return false;
+  const std::shared_ptr<BaseNode> parent = node.parent();
+  return parent && !parent->data().isEmpty();
+}
+
 std::shared_ptr<ChildNode> MainWindowController::selectedNode() const {
   return siteTreeViewController_ ? siteTreeViewController_->selectedNode() : nullptr;
 }
@@ -400,8 +408,8 @@ bool MainWindowController::validateAction(const QAction* action) const {
   if (!node) return false;
   const SiteTreeCore& tree = siteTreeViewController_->core();
   if (name == QLatin1String("connectSetupFromMenu:"))
-    return tree.nodeType(node.get()) != 0 && !node->data().isEmpty();
-  if (name == QLatin1String("connect:")) return !node->data().isEmpty();
+    return tree.nodeType(node.get()) != 0 && hasConnectionTarget(*node);
+  if (name == QLatin1String("connect:")) return hasConnectionTarget(*node);
   if (name == QLatin1String("removeSite:") || name == QLatin1String("editSite:") ||
       name == QLatin1String("performDelete:"))
     return node->index() == 0 && hasStore() && node->nodeID().has_value();
@@ -423,7 +431,7 @@ void MainWindowController::siteSelectionChanged() {
   if (node && !tree.isParentExpanded(node.get())) siteTreeViewController_->outlineView()->clearSelection();
   // A section row has nothing to connect to.
   const std::shared_ptr<ChildNode> selected = selectedNode();
-  ui_->connectButton->setEnabled(selected && !selected->data().isEmpty());
+  ui_->connectButton->setEnabled(selected && hasConnectionTarget(*selected));
   validateActions();
 }
 
@@ -469,7 +477,7 @@ void MainWindowController::videoViewControllerPlaneUnbound() {
 void MainWindowController::connectSelected() {
   const std::shared_ptr<ChildNode> node = selectedNode();
   // Section rows carry no target.
-  if (!node || node->data().isEmpty()) return;
+  if (!node || !hasConnectionTarget(*node)) return;
   disconnect();
   SiteTreeCore& tree = siteTreeViewController_->core();
   if (tree.nodeType(node.get()) != 0 && node->index() > 0) {
@@ -684,7 +692,7 @@ void MainWindowController::connectSetup() {
 
 void MainWindowController::connectSetupFromMenu() {
   const std::shared_ptr<ChildNode> node = selectedNode();
-  if (!node || node->data().isEmpty()) return;
+  if (!node || !hasConnectionTarget(*node)) return;
   SiteTreeCore& tree = siteTreeViewController_->core();
   if (tree.nodeType(node.get()) == 0) return;
   const std::shared_ptr<BaseNode> site = node->index() == 0 ? std::static_pointer_cast<BaseNode>(node) : node->parent();

@@ -228,6 +228,8 @@ class MainWindowController : public QMainWindow, public WallMainWindowPort {
   void presentError(const StoreError& error) const;
 
   std::shared_ptr<ChildNode> selectedNode() const;
+  // The row stands for a recorder or a camera (a section row does not).
+  bool hasConnectionTarget(const ChildNode& node) const;
   void setButtonImage(QAbstractButton* button, const char* image);
 
   MainWindowComponents components_;
