@@ -167,8 +167,8 @@ void MainWindowController::showWindow() {
     rightViewFrame_ = QRectF(ui_->rightSideView->geometry());
     setMinimumWidth(std::max(minimumWidth(), kMinimumWindowWidth));
     promoteCustomViews();
-    awakeFromNib();
     loaded_ = true;
+    awakeFromNib();
   }
   show();
   raise();
