@@ -396,16 +396,28 @@ bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreEr
   // The lock is never stale by age, only when its process is gone.
   d->lock = std::make_unique<QLockFile>(folder + QLatin1Char('/') + kLockFileName);
   d->lock->setStaleLockTime(0);
-  if (!d->lock->tryLock(0)) {
+  bool locked = d->lock->tryLock(0);
+  if (!locked && d->lock->error() == QLockFile::LockFailedError) {
+    // A process killed while it made the lock leaves it without an owner, and such a lock
+    // is never stale by itself. Removing it succeeds only when no live process holds the
+    // file's own lock, which its maker takes before writing who it is.
+    qint64 pid = 0;
+    QString host, application;
+    if (!d->lock->getLockInfo(&pid, &host, &application) && d->lock->removeStaleLockFile()) {
+      zelvoLog("Store: removed a lock without an owner beside %s", qPrintable(path));
+      locked = d->lock->tryLock(0);
+    }
+  }
+  if (!locked) {
     if (d->lock->error() == QLockFile::LockFailedError) {
       qint64 pid = 0;
       QString host, application;
       d->lock->getLockInfo(&pid, &host, &application);
+      const QString who = pid > 0 ? QStringLiteral("Another Zelvo (process %1)").arg(pid) : QStringLiteral("Another Zelvo");
       return report(error, StoreError::store(StoreError::AlreadyInUse, QStringLiteral("Zelvo is already running."),
-                                             QStringLiteral("Another Zelvo (process %1) is using the address book \u201c%2\u201d. "
+                                             QStringLiteral("%1 is using the address book \u201c%2\u201d. "
                                                             "Only one can run at a time.")
-                                                 .arg(pid)
-                                                 .arg(path)));
+                                                 .arg(who, path)));
     }
     return report(error, StoreError::store(StoreError::LockFailed,
                                            QStringLiteral("The address book \u201c%1\u201d could not be locked for this instance.").arg(path),
@@ -417,7 +429,7 @@ bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreEr
   // The file holds passwords: it is made private before SQLite ever opens it.
   const QByteArray native = QFile::encodeName(path);
   struct stat st {};
-  if (::lstat(native.constData(), &st) != 0) {
+  if (::stat(native.constData(), &st) != 0) {
     if (errno != ENOENT) return report(error, openFailed(path, posixError(errno)));
     const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
@@ -425,7 +437,7 @@ bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreEr
                                              QStringLiteral("The address book \u201c%1\u201d could not be created.").arg(path),
                                              posixError(errno)));
     ::close(fd);
-    if (::lstat(native.constData(), &st) != 0) return report(error, openFailed(path, posixError(errno)));
+    if (::stat(native.constData(), &st) != 0) return report(error, openFailed(path, posixError(errno)));
   }
   if (!S_ISREG(st.st_mode)) return report(error, notAStore(path, QStringLiteral("It is not a plain file.")));
   if (st.st_size > kMaximumFileSize)
@@ -438,8 +450,12 @@ bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreEr
   if (st.st_size > 0 && !QFileInfo::exists(path + QStringLiteral("-journal"))) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return report(error, openFailed(path, file.errorString()));
-    if (!sameText(file.read(16), "SQLite format 3\0", 16))
+    const QByteArray header = file.read(20);
+    if (!sameText(header, "SQLite format 3\0", 16))
       return report(error, notAStore(path, QStringLiteral("It is not an SQLite database.")));
+    // The store never uses a write-ahead log; closing such a file could fold its log in.
+    if (header.size() < 20 || header[18] != 1 || header[19] != 1)
+      return report(error, notAStore(path, QStringLiteral("It is an SQLite database of another program.")));
   }
 
   static QAtomicInteger<quint64> connections;

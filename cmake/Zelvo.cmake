@@ -30,12 +30,12 @@ function(zelvo_library name)
                         AUTOUIC_SEARCH_PATHS ${CMAKE_SOURCE_DIR}/Resources/forms)
 endfunction()
 
-# zelvo_tests(<folder> LIBS targets... [INTEGRATION_LOCK name])
+# zelvo_tests(<folder> LIBS targets... [INTEGRATION_LOCK name] [RUN_ALONE regex...])
 # tests/<folder>/*_test.cpp      -> <folder>_tests             (label unit)
 # tests/<folder>/*_itest.cpp     -> <folder>_integration_tests (label integration)
 # tests/<folder>/*_guitest.cpp   -> <folder>_gui_tests         (label gui, needs DISPLAY)
 function(zelvo_tests folder)
-  cmake_parse_arguments(ARG "" "INTEGRATION_LOCK" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "INTEGRATION_LOCK" "LIBS;RUN_ALONE" ${ARGN})
   string(TOLOWER ${folder} lower)
   foreach(kind unit integration gui)
     if(kind STREQUAL "unit")
@@ -74,6 +74,21 @@ function(zelvo_tests folder)
         NO_PRETTY_VALUES
         PROPERTIES ${properties}
         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+      # Tests whose names match RUN_ALONE run with no other test beside them: they
+      # measure what a loaded machine cannot give them (sound recorded from the sound
+      # server, keys typed through the X server). The names are known only once CTest
+      # has listed the executable, so this runs after the listing's own script.
+      if(ARG_RUN_ALONE)
+        list(JOIN ARG_RUN_ALONE "|" alone)
+        set(script "${CMAKE_CURRENT_BINARY_DIR}/${target}_alone.cmake")
+        file(WRITE "${script}" "foreach(name IN LISTS ${target}_TESTS)
+  if(name MATCHES \"${alone}\")
+    set_tests_properties(\"\${name}\" PROPERTIES RUN_SERIAL ON)
+  endif()
+endforeach()
+")
+        set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
+      endif()
     endif()
   endforeach()
 endfunction()

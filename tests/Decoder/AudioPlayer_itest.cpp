@@ -15,6 +15,7 @@
 #include "Decoder/AudioDecoder.h"
 #include "Decoder/AudioPlayer.h"
 #include "Decoder/QtAudioOutput.h"
+#include "support/SharedDeviceLock.h"
 #include "support/Wait.h"
 
 namespace zelvo {
@@ -89,7 +90,11 @@ struct GainCase {
   float gain;
 };
 
-class AudioPlayerEndToEnd : public ::testing::TestWithParam<GainCase> {};
+class AudioPlayerEndToEnd : public ::testing::TestWithParam<GainCase> {
+ protected:
+  // The null sink is shared with every other test that plays sound.
+  test::SharedDeviceLock sink{"audio-sink"};
+};
 
 TEST_P(AudioPlayerEndToEnd, PlaysTheToneThenSilence) {
   if (!std::getenv("PULSE_SERVER") || QStandardPaths::findExecutable("parec").isEmpty())

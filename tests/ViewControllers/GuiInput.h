@@ -21,32 +21,16 @@
 #include <QTest>
 #include <QWidget>
 
+#include "support/SharedDeviceLock.h"
 #include "support/Wait.h"
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace zelvo::test {
 
-// The X clipboard is shared by every test process on the display, and CTest runs them
-// side by side: whoever puts something on it holds this lock until done with it.
-class ClipboardLock {
+// The X clipboard is shared by every test process on the display: whoever puts
+// something on it holds this lock until done with it.
+class ClipboardLock : public SharedDeviceLock {
  public:
-  ClipboardLock() {
-    const QByteArray path = QDir::tempPath().toLocal8Bit() + "/zelvo-clipboard-" +
-                            qgetenv("DISPLAY").replace('/', '_').replace(':', '_') + ".lock";
-    fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
-  }
-  ~ClipboardLock() {
-    if (fd_ >= 0) ::close(fd_);  // releases the lock
-  }
-  ClipboardLock(const ClipboardLock&) = delete;
-  ClipboardLock& operator=(const ClipboardLock&) = delete;
-
- private:
-  int fd_ = -1;
+  ClipboardLock() : SharedDeviceLock("clipboard") {}
 };
 
 // Puts text on the clipboard and pastes it with the paste shortcut. The text goes as

@@ -166,6 +166,13 @@ const ForeignFile kForeignFiles[] = {
      [](const QString& p) { test::writeFile(p, QByteArray("SQLite format 3\0", 16) + randomBytes(8176, 2)); }},
     {"another program's database", StoreError::NotAStore,
      [](const QString& p) { sql(p, QStringLiteral("CREATE TABLE contacts (name TEXT)")); }},
+    {"another program's database with a write-ahead log", StoreError::NotAStore,
+     [](const QString& p) {
+       RawDatabase raw(p);
+       raw.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+       raw.exec(QStringLiteral("CREATE TABLE contacts (name TEXT)"));
+       raw.exec(QStringLiteral("INSERT INTO contacts VALUES ('Ann')"));
+     }},
     {"a damaged page", StoreError::NotAStore,
      [](const QString& p) {
        QByteArray bytes = test::readFile(p);
@@ -332,6 +339,23 @@ TEST_F(PersistentStackTest, ALockLeftByAProcessThatIsGoneIsTakenOver) {
                               QByteArray("2147483646\nzelvo\n") + QSysInfo::machineHostName().toUtf8() + "\n"));
   EXPECT_NE(open(), nullptr);
   EXPECT_TRUE(presented_.empty());
+}
+
+TEST_F(PersistentStackTest, ALockWithoutAnOwnerIsTakenOverOnlyWhenNoProcessHoldsIt) {
+  // A kill between making the lock file and writing its owner leaves it empty.
+  QDir().mkpath(folder());
+  const QString lockPath = folder() + QStringLiteral("/Zelvo.storedata.lock");
+  ASSERT_TRUE(test::writeFile(lockPath, {}));
+  auto context = open();
+  EXPECT_NE(context, nullptr);
+  EXPECT_TRUE(presented_.empty());
+  // The same empty file while a live instance holds it is still that instance's lock.
+  ASSERT_TRUE(test::writeFile(lockPath, {}));
+  std::vector<StoreError> second;
+  PersistentStack other([&](const StoreError& e) { second.push_back(e); }, folder());
+  EXPECT_EQ(other.managedObjectContext(), nullptr);
+  ASSERT_EQ(second.size(), 1u);
+  EXPECT_TRUE(second[0].isAlreadyInUse()) << second[0];
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "ViewControllers/ConnectionTargetArchive.h"
 #include "ViewControllers/SiteTreeFakes.h"
 #include "ViewControllers/SiteTreeViewController.h"
+#include "support/SharedDeviceLock.h"
 #include "support/Wait.h"
 
 namespace zelvo {
@@ -225,9 +226,11 @@ TEST_F(SiteTreeWidgetTest, ARealDragDropsTheTargetOnAnotherWidget) {
   core().addSite(*makeSite("Shop", 4, "1"));
   tree->expandNodeParents();
   outline()->expand(indexOf(site(0)));
+  test::SharedDeviceLock input("input");
   DropTarget wall;
   wall.setWindowTitle("wall");
   wall.resize(200, 200);
+  window.move(test::PointerArea);
   show();
   wall.move(window.frameGeometry().right() + 40, window.y());
   wall.show();

@@ -5,6 +5,7 @@
 // (docs/wall-drop-highlight.png and docs/wall-states.png are made this way).
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QDragMoveEvent>
@@ -24,6 +25,7 @@
 #include "Foundation/NotificationCenter.h"
 #include "ViewControllers/ConnectionTargetArchive.h"
 #include "openglkit/ShaderModel.h"
+#include "support/SharedDeviceLock.h"
 #include "support/Wait.h"
 #include "VideoViewFakes.h"
 #include "WallPictures.h"
@@ -99,7 +101,7 @@ TEST_F(VideoViewRenderTest, RingMarksTheSelectedPlaneInTheFocusColours) {
   // Plane 0 selected, the view without focus: the unfocused ring at the cell's top edge.
   EXPECT_TRUE(test::near(rgbAt(shot, 50, 1), bytes(0.73f, 0.78f, 0.85f), 6)) << rgbAt(shot, 50, 1);
   EXPECT_FALSE(test::near(rgbAt(shot, 150, 1), bytes(0.73f, 0.78f, 0.85f), 30)) << "only plane 0";
-  view->activateWindow();
+  QApplication::setActiveWindow(view.get());  // in this process only: tests beside it cannot take it
   view->setFocus();
   ASSERT_TRUE(test::waitUntil([&] { return view->hasFocus(); }));
   shot = shotOf(*view);
@@ -109,7 +111,7 @@ TEST_F(VideoViewRenderTest, RingMarksTheSelectedPlaneInTheFocusColours) {
 TEST_F(VideoViewRenderTest, KeysAndClicksMoveTheRing) {
   auto view = makeView();
   const test::Rgb8 ring = bytes(0.73f, 0.78f, 0.85f);
-  view->activateWindow();
+  QApplication::setActiveWindow(view.get());  // in this process only: tests beside it cannot take it
   view->setFocus();
   ASSERT_TRUE(test::waitUntil([&] { return view->hasFocus(); }));
   const test::Rgb8 focused = bytes(0.98f, 0.87f, 0.47f);
@@ -265,6 +267,7 @@ class VideoViewDragTest : public VideoViewRenderTest {
 
   std::unique_ptr<VideoView> makeDragView() {
     auto view = makeView();
+    view->move(test::PointerArea);
     view->setSnapshotFolder(folder.path());
     view->setClock([] { return QDateTime(QDate(2026, 12, 9), QTime(9, 15, 9)); });
     show(*view, 2, Red);
@@ -273,6 +276,8 @@ class VideoViewDragTest : public VideoViewRenderTest {
   }
 
   QTemporaryDir folder;
+  // Held from before the windows appear until they are gone.
+  test::SharedDeviceLock input{"input"};
 };
 
 TEST_F(VideoViewDragTest, PlaneDraggedOntoAnotherWithTheXServersPointer) {
@@ -465,7 +470,8 @@ TEST_F(VideoViewScreenshotTest, PlaneStates) {
   // Planes 12 and 13 are empty and show their numbers.
   view->clearPlanes({12, 13}, false, true);
   view->setSelectedPlane(5);
-  view->activateWindow();
+  // Activated inside this process only: tests beside it on the display cannot take it away.
+  QApplication::setActiveWindow(view.get());
   view->setFocus();
   ASSERT_TRUE(test::waitUntil([&] { return view->hasFocus(); }));
   const QImage shot = shotOf(*view);

@@ -19,9 +19,11 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -36,6 +38,7 @@
 #include "emulator/LiveRecorder.h"
 #include "emulator/RecorderEmulator.h"
 #include "emulator/WallMedia.h"
+#include "support/SharedDeviceLock.h"
 #include "support/Wait.h"
 
 namespace zelvo {
@@ -186,9 +189,18 @@ double power(const std::vector<double>& samples, double frequency, double rate) 
   return s1 * s1 + s2 * s2 - coefficient * s1 * s2;
 }
 
+// The wall under test decodes and draws four live cameras in software while CTest runs
+// other tests beside it: on a loaded machine its waits get a generous limit. They
+// still end as soon as their condition holds.
+bool waitForTheWall(const std::function<bool()>& condition) {
+  return test::waitUntil(condition, std::chrono::seconds(90));
+}
+
 class WallEndToEnd : public ::testing::Test {
  protected:
   static constexpr int Width = 1280, Height = 720;
+  // The wall plays the selected camera's sound into the null sink other tests record.
+  test::SharedDeviceLock sink{"audio-sink"};
 
   void SetUp() override {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "needs an X server (Xvfb)";
@@ -215,7 +227,7 @@ class WallEndToEnd : public ::testing::Test {
     view->resize(Width, Height);
     view->move(0, 0);
     view->show();
-    ASSERT_TRUE(test::waitUntil([&] { return view->isValid() && view->renderCount() > 0; }));
+    ASSERT_TRUE(waitForTheWall([&] { return view->isValid() && view->renderCount() > 0; }));
     ASSERT_TRUE(view->hasScreen());
   }
 
@@ -245,7 +257,7 @@ class WallEndToEnd : public ::testing::Test {
 
   QImage shot() {
     const int seen = view->renderCount();
-    EXPECT_TRUE(test::waitUntil([&] { return view->renderCount() > seen + 1; }));
+    EXPECT_TRUE(waitForTheWall([&] { return view->renderCount() > seen + 1; }));
     return view->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
   }
 
@@ -275,19 +287,19 @@ TEST_F(WallEndToEnd, ASiteDroppedOnTheWallIsShownLosesItsRecorderAndComesBack) {
   controller->setAutoReconnect(true);
   dropSite(recorder.siteArchive(), 0);
   ASSERT_TRUE(recorder.emulator.waitForLogins(1));
-  ASSERT_TRUE(test::waitUntil([&] { return recorder.lastVideoMask(0) == 0x0Fu && seesStates({9}); }));
+  ASSERT_TRUE(waitForTheWall([&] { return recorder.lastVideoMask(0) == 0x0Fu && seesStates({9}); }));
   EXPECT_EQ(states, (std::vector<int>{0, 2, 3, 5, 9}));
   EXPECT_EQ(std::count(log.begin(), log.end(), "login?"), 1);
 
   // Each plane shows its camera, and the picture moves.
   QImage live;
-  ASSERT_TRUE(test::waitUntil([&] {
+  ASSERT_TRUE(waitForTheWall([&] {
     live = shot();
     return showsTheCameras(live);
   })) << "plane 0 shows " << text(dominantColour(live, cell(0))) << ", camera 0 is "
       << text(emulator::wallCameraColour(0));
   const QImage first = live.copy(cell(2));
-  ASSERT_TRUE(test::waitUntil([&] { return shot().copy(cell(2)) != first; }));
+  ASSERT_TRUE(waitForTheWall([&] { return shot().copy(cell(2)) != first; }));
   // The other planes stay black.
   EXPECT_TRUE(near(dominantColour(live, cell(5)), Rgb{0, 0, 0}, 2)) << text(dominantColour(live, cell(5)));
   saveShot(live, "wall-live.png");
@@ -295,7 +307,7 @@ TEST_F(WallEndToEnd, ASiteDroppedOnTheWallIsShownLosesItsRecorderAndComesBack) {
   // The recorder goes away: the planes turn to the disconnected gradient, titles kept.
   states.clear();
   ASSERT_EQ(recorder.live.dropConnections(), 1);
-  ASSERT_TRUE(test::waitUntil([&] { return seesStates({4}); }));
+  ASSERT_TRUE(waitForTheWall([&] { return seesStates({4}); }));
   const QImage down = shot();
   for (int camera = 0; camera < 4; ++camera) {
     Rgb c = dominantColour(down, cell(camera));
@@ -306,16 +318,16 @@ TEST_F(WallEndToEnd, ASiteDroppedOnTheWallIsShownLosesItsRecorderAndComesBack) {
   // A short period: the reconnecter brings the pictures back.
   controller->setReconnectInterval(0.2);
   ASSERT_TRUE(recorder.emulator.waitForLogins(2));
-  ASSERT_TRUE(test::waitUntil([&] { return recorder.lastVideoMask(1) == 0x0Fu && seesStates({9}); }));
+  ASSERT_TRUE(waitForTheWall([&] { return recorder.lastVideoMask(1) == 0x0Fu && seesStates({9}); }));
   // (Pictures already on their way when the connection went may come first.)
   states.erase(states.begin(), std::find(states.begin(), states.end(), 4));
   EXPECT_EQ(states, (std::vector<int>{4, 2, 3, 5, 9}));
-  ASSERT_TRUE(test::waitUntil([&] { return showsTheCameras(shot()); }));
+  ASSERT_TRUE(waitForTheWall([&] { return showsTheCameras(shot()); }));
 
   // Unbinding every plane ends the connection for good: nothing holds the client.
   controller->unbindAllPlanes();
   ASSERT_TRUE(recorder.emulator.waitForClosed(1));
-  ASSERT_TRUE(test::waitUntil([&] { return controller->observedClientCount() == 0; }));
+  ASSERT_TRUE(waitForTheWall([&] { return controller->observedClientCount() == 0; }));
   EXPECT_EQ(recorder.emulator.connectionCount(), 2);
   EXPECT_TRUE(near(dominantColour(shot(), cell(0)), Rgb{0, 0, 0}, 2));
 }
@@ -335,29 +347,41 @@ TEST_F(WallEndToEnd, SelectingAPlanePlaysItsCamerasToneAndNoOther) {
   ASSERT_TRUE(recording.started());
   Recorder recorder;
   dropSite(recorder.siteArchive(), 0);  // plane 0 selected: camera 0's sound
-  ASSERT_TRUE(test::waitUntil([&] { return player.isPlaying() && showsTheCameras(shot()); }));
+  ASSERT_TRUE(waitForTheWall([&] { return player.isPlaying() && showsTheCameras(shot()); }));
   view->setSelectedPlane(1);
-  ASSERT_TRUE(test::waitUntil([&] { return recorder.lastAudioMask(0) == 0x2u; }));
+  const qint64 switched = sinceStart.elapsed() * emulator::WallToneRate / 1000;
+  ASSERT_TRUE(waitForTheWall([&] { return recorder.lastAudioMask(0) == 0x2u; }));
   const uint64_t until = recorder.live.audioFramesSent(1) + 60;  // 2.4 s of camera 1
-  ASSERT_TRUE(test::waitUntil([&] { return recorder.live.audioFramesSent(1) >= until; }));
+  ASSERT_TRUE(waitForTheWall([&] { return recorder.live.audioFramesSent(1) >= until; }));
   // Until the recording has caught up with what was played.
   const qint64 played = sinceStart.elapsed() * emulator::WallToneRate / 1000;
-  ASSERT_TRUE(test::waitUntil([&] { return recording.recorded() >= played - emulator::WallToneRate / 5; }));
+  ASSERT_TRUE(waitForTheWall([&] { return recording.recorded() >= played - emulator::WallToneRate / 5; }));
   recording.stop();
   std::vector<double> samples = recording.samples();
   ASSERT_GT(samples.size(), 16000u) << recording.errors();
-  // The last second: camera 1's tone, not camera 0's (nor its other neighbour's).
-  std::vector<double> last(samples.end() - 8000, samples.end());
-  const double own = power(last, emulator::wallToneFrequency(1), emulator::WallToneRate);
-  EXPECT_GT(own, 50.0 * power(last, emulator::wallToneFrequency(0), emulator::WallToneRate));
-  EXPECT_GT(own, 50.0 * power(last, emulator::wallToneFrequency(2), emulator::WallToneRate));
+  // From half a second after the switch on: camera 1's tone, not camera 0's (nor its
+  // other neighbour's). Measured in tenths of a second and summed, so that the gaps a
+  // loaded machine may leave in the sound count for no camera.
+  const size_t from = std::min(samples.size(), static_cast<size_t>(switched + emulator::WallToneRate / 2));
+  const size_t block = emulator::WallToneRate / 10;
+  double own = 0, previous = 0, next = 0;
+  for (size_t at = from; at + block <= samples.size(); at += block) {
+    std::vector<double> tenth(samples.begin() + static_cast<std::ptrdiff_t>(at),
+                              samples.begin() + static_cast<std::ptrdiff_t>(at + block));
+    own += power(tenth, emulator::wallToneFrequency(1), emulator::WallToneRate);
+    previous += power(tenth, emulator::wallToneFrequency(0), emulator::WallToneRate);
+    next += power(tenth, emulator::wallToneFrequency(2), emulator::WallToneRate);
+  }
+  EXPECT_GT(own, 0.0) << "camera 1 is heard";
+  EXPECT_GT(own, 50.0 * previous);
+  EXPECT_GT(own, 50.0 * next);
   TearDown();
 }
 
 TEST_F(WallEndToEnd, QuittingWhileVideoFlowsDoesNotHang) {
   Recorder recorder;
   dropSite(recorder.siteArchive(), 0);
-  ASSERT_TRUE(test::waitUntil([&] { return showsTheCameras(shot()); }));
+  ASSERT_TRUE(waitForTheWall([&] { return showsTheCameras(shot()); }));
   // What the application's quit does: the hops to the main thread close first, then
   // the window's objects go while the decoding queues are still busy.
   closeMainThreadHops();

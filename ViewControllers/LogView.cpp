@@ -1,0 +1,7 @@
+#include "ViewControllers/LogView.h"
+
+namespace zelvo {
+
+LogView::LogView(QWidget* parent) : QWidget(parent) {}
+
+}  // namespace zelvo
