@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -139,6 +140,8 @@ TEST(DVRInfoViewPlaceholderTest, TakesThePlaceholdersPageInItsStack) {
   EXPECT_EQ(stack.count(), 3);
   EXPECT_EQ(stack.widget(1), view);
   EXPECT_EQ(stack.currentWidget(), view);
+  stack.show();
+  EXPECT_TRUE(view->isVisible()) << "the current page shows";
   EXPECT_EQ(view->objectName(), "dvrView");
   EXPECT_EQ(view->findChild<QLabel*>("cameraText16")->geometry(), QRect(5, 109 + 26 * 15, 81, 16));
 }
@@ -404,6 +407,59 @@ TEST_F(DVRInfoViewTest, EveryPictureNameLoadsFromTheResources) {
     QString base = name;
     base.chop(4);
     EXPECT_FALSE(imageResource(base, "png").isNull()) << name.toStdString();
+  }
+}
+
+// The page with the application's own pictures and a recorder's worth of data: four
+// cameras (one with motion, one with video loss, one inactive), two sensors (one active) and
+// two alarm outputs (one on). With ZELVO_SCREENSHOT_DIR set to a folder the pictures are
+// saved there as status-panel-213.png and status-panel-narrow.png:
+//   ZELVO_SCREENSHOT_DIR=$PWD/docs xvfb-run -a -s "-screen 0 1280x1024x24"
+//     build/default/tests/viewcontrollers_gui_tests --gtest_filter='DVRInfoViewScreenshot*'
+TEST(DVRInfoViewScreenshot, ALiveRecorderAtTheDesignWidthAndNarrowed) {
+  QWidget host;
+  host.resize(400, 600);
+  QWidget* placeholder = makeForm().release();
+  placeholder->setParent(&host);
+  DVRInfoView* view = DVRInfoView::replacePlaceholder(placeholder);
+  host.show();
+  QCoreApplication::processEvents();
+  SiteInfo site;
+  site.setName(QString("Front office"));
+  site.setAddress(QString("192.168.1.20"));
+  site.setDvrInfo(QString("Ground floor"));
+  site.setUser(QString("admin"));
+  site.setCameraCount(4);
+  site.setSensorCount(2);
+  site.setAlarmCount(2);
+  view->showSiteStatus(&site);
+  std::vector<CameraInfo> list(4);
+  const char* titles[] = {"Entrance", "Yard", "Store", "Office"};
+  const int32_t states[] = {1, 1, 3, 2};
+  for (int i = 0; i < 4; ++i) {
+    list[i].setNumber(i);
+    list[i].setTitle(titles[i]);
+    list[i].setStatus(states[i]);
+    list[i].setCovertLevel(1);
+  }
+  view->updateCameraInfoArray(list);
+  view->updateMotionMask(BitMask32(0b01));
+  view->updateSensorMask(BitMask32(0b10));
+  view->enableAlarmButton(true);
+  view->updateAlarmInfo(std::vector<AlarmCommand>{AlarmCommand(0, true, true, ""), AlarmCommand(1, true, false, "")});
+  for (const auto& [width, name] : {std::pair{213, "status-panel-213.png"}, std::pair{160, "status-panel-narrow.png"}}) {
+    view->resize(width, 300);
+    QCoreApplication::processEvents();
+    QImage image(view->size(), QImage::Format_RGB32);
+    view->render(&image);
+    EXPECT_EQ(image.pixelColor(5 + 1, 28 - 10), imageResource("right_info_bg_3", "png").pixelColor(1, 10));
+    EXPECT_EQ(view->siteNameField()->width(), width - 88);
+    EXPECT_FALSE(view->alarmButtonForTag(1)->isHidden());
+    EXPECT_TRUE(view->alarmButtonForTag(2)->isHidden());
+    if (const QByteArray folder = qgetenv("ZELVO_SCREENSHOT_DIR"); !folder.isEmpty()) {
+      const QString path = QDir(QString::fromLocal8Bit(folder)).filePath(QString::fromLatin1(name));
+      EXPECT_TRUE(image.save(path, "PNG")) << path.toStdString();
+    }
   }
 }
 
