@@ -174,8 +174,8 @@ void DVRInfoView::updateSensorMask(BitMask32 mask) {
   update();
 }
 
-void DVRInfoView::updateAlarmInfo(std::optional<std::vector<AlarmCommand>> alarmInfo) {
-  alarmInfo_ = std::move(alarmInfo);
+void DVRInfoView::updateAlarmInfo(const std::optional<std::vector<AlarmCommand>>& alarmInfo) {
+  alarmInfo_ = alarmInfo;
   updateAlarmButton();
 }
 

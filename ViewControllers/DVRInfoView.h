@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -54,13 +55,18 @@ class DVRInfoView : public QWidget {
 
   // nil: every field empty and all counts 0.
   void showSiteStatus(const SiteInfo* site);
+  void showSiteStatus(const std::shared_ptr<SiteInfo>& site) { showSiteStatus(site.get()); }
   void updateCameraCount(int32_t cameraCount, int32_t sensorCount, int32_t alarmCount);
   void updateCameraInfoArray(std::vector<CameraInfo> cameraInfo);
+  // No table yet reads as no cameras.
+  void updateCameraInfoArray(const std::optional<std::vector<CameraInfo>>& cameraInfo) {
+    updateCameraInfoArray(cameraInfo.value_or(std::vector<CameraInfo>{}));
+  }
   void updateMotionMask(BitMask32 mask);
   void updateSensorMask(BitMask32 mask);
   // No list (nil) switches the existing outputs' buttons off and disables them; an empty
   // list changes nothing.
-  void updateAlarmInfo(std::optional<std::vector<AlarmCommand>> alarmInfo);
+  void updateAlarmInfo(const std::optional<std::vector<AlarmCommand>>& alarmInfo);
   void enableAlarmButton(bool flag);
 
   // The camera's title for a normal, inactive or video-loss camera, else "" (also with no record).
