@@ -50,11 +50,16 @@ NetworkClient::NetworkClient(std::shared_ptr<NetworkThread> thread)
 NetworkClient::~NetworkClient() {
   if (!stream_) return;
   // The stream belongs to the network thread; it sends nothing more to a client
-  // that is gone (its handler holds only a weak reference).
-  if (thread_->isCurrent())
+  // that is gone (its handler holds only a weak reference). On the network thread
+  // the last owner may be letting go from inside one of the stream's own events:
+  // the stream is then closed at once but let go of by a task, once that event
+  // has returned to it.
+  if (thread_->isCurrent()) {
     stream_->close();
-  else
+    thread_->post([stream = stream_] {});
+  } else {
     thread_->post([stream = stream_] { stream->close(); });
+  }
 }
 
 // ---- Calls from any thread

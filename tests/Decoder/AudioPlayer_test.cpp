@@ -128,6 +128,30 @@ TEST(AudioPlayer, StopWhenPlayingStopsAtOnceEmptiesAndPrimesAgain) {
     EXPECT_EQ(p.output->pull(1280), std::vector<uint8_t>(1280, 0));
 }
 
+// As after a change of the selected plane: the new camera's frames come with its
+// pictures' trims in between, and the output starts again at the start level.
+TEST(AudioPlayer, AfterAStopTheNextStartLevelOfSoundStartsTheOutputAgain) {
+  Player p;
+  for (int i = 0; i < 4; ++i) p.player->play(hi3511Frame(240), k3511);
+  ASSERT_EQ(p.output->starts, 1);
+  p.player->stop();
+  ASSERT_FALSE(p.player->isPlaying());
+  for (int i = 1; i <= 5; ++i) {
+    p.player->play(hi3511Frame(160, 0x07), k3511);  // 640 bytes
+    p.player->discardDelayedData();
+    EXPECT_EQ(p.output->starts, 1) << i;
+  }
+  p.player->play(hi3511Frame(160, 0x07), k3511);  // 3840 bytes stored
+  EXPECT_EQ(p.output->starts, 2);
+  EXPECT_TRUE(p.player->isPlaying());
+  p.player->discardDelayedData();  // keeps exactly the start level
+  EXPECT_EQ(p.player->storedBytes(), 3840u);
+  // The primed silence, then the new sound.
+  p.playPrimed();
+  EXPECT_NE(p.output->pull(1280), std::vector<uint8_t>(1280, 0));
+  EXPECT_EQ(p.player->storedBytes(), 2560u);
+}
+
 TEST(AudioPlayer, PullsTheStoreInOrderThenSilence) {
   Player p;
   p.playPrimed();

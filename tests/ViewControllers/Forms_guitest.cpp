@@ -1,4 +1,4 @@
-// The compiled interface forms of the main window, the toolbar information strip and the
+// The compiled interface forms of the main window, the site panel, the toolbar information strip and the
 // remote-setup window: every outlet is there under its name, in the view that owns it,
 // with its tag and the handler it is wired to, and the pieces the views draw around them
 // line up with the drawing offsets fixed for a 213 x 519 panel.
@@ -28,6 +28,7 @@
 #include "Resources/Resources.h"
 #include "ui_MainWindowController.h"
 #include "ui_RemoteSetupWindowController.h"
+#include "ui_SitePanelController.h"
 #include "ui_ToolbarInfoViewController.h"
 
 namespace zelvo {
@@ -151,7 +152,7 @@ TEST_F(MainWindowForm, HoldsTheMainWindowsOutlets) {
                              {"rightSideView", "QWidget", "splitView"},
                              {"treeSearchField", "QLineEdit", "leftSideView", -1, "updateFilter:"},
                              {"siteTreeView", "QWidget", "leftSideView"},
-                             {"rightPanelSelector", "QWidget", "rightSideView"},
+                             {"sitePanel", "QWidget", "rightSideView"},
                              {"toolbar", "QToolBar", "MainWindowController"},
                              {"toolbarConnectionView", "QWidget", "toolbar"},
                              {"toolbarLayoutView", "QWidget", "toolbar"},
@@ -172,14 +173,9 @@ TEST_F(MainWindowForm, HoldsTheMainWindowsOutlets) {
                              {"volumeMute", "QToolButton", "toolbarVolumeView", -1, "muteVolume:"},
                              {"volumeSlider", "QSlider", "toolbarVolumeView", -1, "volumeChanged:"},
                              {"volumeMaximize", "QToolButton", "toolbarVolumeView", -1, "maximizeVolume:"},
-                             // The colour controls are the window's, placed in the control view's colour section.
-                             {"hueControlSlider", "QSlider", "controlView", -1, "colorControlChanged:"},
-                             {"saturationControlSlider", "QSlider", "controlView", -1, "colorControlChanged:"},
-                             {"brightnessControlSlider", "QSlider", "controlView", -1, "colorControlChanged:"},
-                             {"contrastControlSlider", "QSlider", "controlView", -1, "colorControlChanged:"},
-                             {"resetColorControlsButton", "QPushButton", "controlView", -1, "resetColorControl:"},
-                             {"ptzCustomView", "QWidget", "controlView"},
                          });
+  // The site panel is a form of its own, placed on its placeholder.
+  EXPECT_TRUE(ui_.sitePanel->children().isEmpty());
 }
 
 TEST_F(MainWindowForm, MenusSendTheWindowsCommands) {
@@ -276,15 +272,52 @@ TEST_F(MainWindowForm, PanesSitSideBySideWithThePanelAtItsReferenceWidth) {
   EXPECT_GE(tree.width(), 40);
   EXPECT_LE(tree.width(), 333);
   EXPECT_EQ(panel.width(), 213);
-  EXPECT_EQ(ui_.rightPanelSelector->x(), 54);
-  EXPECT_LE(ui_.rightPanelSelector->geometry().right(), panel.width() - 1);
+  EXPECT_EQ(ui_.sitePanel->geometry(), QRect(QPoint(0, 0), panel.size()));
   // The window can never be so narrow that the wall's divider could cross the tree's.
   EXPECT_GE(window_.minimumWidth(), 333 + 566);
 }
 
-TEST_F(MainWindowForm, HoldsTheSitePanelsPagesAndTabs) {
-  expectOutlets(window_, {
-                             {"tabView", "QStackedWidget", "rightSideView"},
+class SitePanelForm : public testing::Test {
+ protected:
+  void SetUp() override {
+    registerResources();
+    ui_.setupUi(&panel_);
+  }
+
+  QWidget panel_;
+  Ui::SitePanelController ui_;
+};
+
+TEST_F(SitePanelForm, TabsSitCentredAboveThePages) {
+  panel_.resize(213, 551);
+  panel_.layout()->activate();
+  // At the panel's reference width the tabs are at x 54 and the pages get the views'
+  // design size.
+  EXPECT_EQ(ui_.rightPanelSelector->geometry(), QRect(54, 4, 105, 24));
+  EXPECT_EQ(ui_.tabView->geometry(), QRect(0, 32, 213, 519));
+  // The page fills the rest of a taller pane.
+  panel_.resize(250, 640);
+  panel_.show();
+  panel_.layout()->activate();
+  EXPECT_EQ(ui_.tabView->geometry(), QRect(0, 32, 250, 608));
+}
+
+TEST_F(SitePanelForm, HoldsTheMainWindowsControlsOnTheControlPage) {
+  expectOutlets(panel_, {
+                            // The colour controls are the window's, placed in the control view's colour section.
+                            {"hueControlSlider", "QSlider", "controlView", -1, "colorControlChanged:"},
+                            {"saturationControlSlider", "QSlider", "controlView", -1, "colorControlChanged:"},
+                            {"brightnessControlSlider", "QSlider", "controlView", -1, "colorControlChanged:"},
+                            {"contrastControlSlider", "QSlider", "controlView", -1, "colorControlChanged:"},
+                            {"resetColorControlsButton", "QPushButton", "controlView", -1, "resetColorControl:"},
+                            {"ptzCustomView", "QWidget", "controlView"},
+                            {"rightPanelSelector", "QWidget", "SitePanelController"},
+                        });
+}
+
+TEST_F(SitePanelForm, HoldsTheSitePanelsPagesAndTabs) {
+  expectOutlets(panel_, {
+                             {"tabView", "QStackedWidget", "SitePanelController"},
                              {"dvrView", "QWidget", "tabView"},
                              {"controlView", "QWidget", "tabView"},
                              {"logView", "QWidget", "tabView"},
@@ -297,6 +330,8 @@ TEST_F(MainWindowForm, HoldsTheSitePanelsPagesAndTabs) {
   ASSERT_EQ(ui_.tabView->count(), 3);
   EXPECT_EQ(ui_.tabView->widget(0), ui_.dvrView);
   EXPECT_EQ(ui_.tabView->widget(1), ui_.controlView);
+  EXPECT_TRUE(ui_.controlView->inherits("zelvo::ControlView"));  // the form makes the views itself
+  EXPECT_TRUE(ui_.logView->inherits("zelvo::LogView"));
   EXPECT_EQ(ui_.tabView->widget(2), ui_.logView);
   EXPECT_EQ(ui_.tabView->currentIndex(), 0);
   const QList<QAbstractButton*> tabs = ui_.panelMatrix->buttons();
@@ -306,7 +341,7 @@ TEST_F(MainWindowForm, HoldsTheSitePanelsPagesAndTabs) {
   EXPECT_TRUE(ui_.statusTabButton->isChecked());
 }
 
-TEST_F(MainWindowForm, HoldsTheSiteStatusViewsOutlets) {
+TEST_F(SitePanelForm, HoldsTheSiteStatusViewsOutlets) {
   std::vector<Outlet> outlets = {
       {"siteName", "QLabel", "dvrView"},
       {"address", "QLabel", "dvrView"},
@@ -318,17 +353,17 @@ TEST_F(MainWindowForm, HoldsTheSiteStatusViewsOutlets) {
     outlets.push_back({"cameraText" + n, "QLabel", "dvrView", i});
     outlets.push_back({"alarm" + n, "QPushButton", "dvrView", i, "changeAlarmState:"});
   }
-  expectOutlets(window_, outlets);
+  expectOutlets(panel_, outlets);
   for (int i = 1; i <= 16; ++i) {
     SCOPED_TRACE(i);
-    const QAbstractButton* alarm = child<QAbstractButton>(window_, ("alarm" + std::to_string(i)).c_str());
+    const QAbstractButton* alarm = child<QAbstractButton>(panel_, ("alarm" + std::to_string(i)).c_str());
     ASSERT_NE(alarm, nullptr);
     EXPECT_TRUE(alarm->isCheckable());
   }
 }
 
-TEST_F(MainWindowForm, HoldsTheControlViewsOutlets) {
-  expectOutlets(window_, {
+TEST_F(SitePanelForm, HoldsTheControlViewsOutlets) {
+  expectOutlets(panel_, {
                              // The first three share their names with the status view's fields.
                              {"controlSiteName", "QLabel", "controlView", -1, nullptr, -1, "siteName"},
                              {"controlAddress", "QLabel", "controlView", -1, nullptr, -1, "address"},
@@ -353,8 +388,8 @@ TEST_F(MainWindowForm, HoldsTheControlViewsOutlets) {
   EXPECT_EQ(ui_.movePresetButton->popupMode(), QToolButton::InstantPopup);
 }
 
-TEST_F(MainWindowForm, HoldsTheEventLogsOutlets) {
-  expectOutlets(window_, {
+TEST_F(SitePanelForm, HoldsTheEventLogsOutlets) {
+  expectOutlets(panel_, {
                              {"logTableView", "QTableView", "logView"},
                              {"clearButton", "QPushButton", "logView", -1, "clearAllItem:"},
                          });
@@ -363,11 +398,22 @@ TEST_F(MainWindowForm, HoldsTheEventLogsOutlets) {
 }
 
 TEST_F(MainWindowForm, StartsAsWithNothingSelectedAndNothingBound) {
-  for (const char* name : {"connectButton", "disconnectButton", "favoriteButton", "remoteSetupButton", "hueControlSlider",
-                           "saturationControlSlider", "brightnessControlSlider", "contrastControlSlider",
-                           "resetColorControlsButton", "setPresetButton", "movePresetButton", "clearButton"}) {
+  for (const char* name : {"connectButton", "disconnectButton", "favoriteButton", "remoteSetupButton"}) {
     SCOPED_TRACE(name);
     const QWidget* control = child(window_, name);
+    ASSERT_NE(control, nullptr);
+    EXPECT_FALSE(control->isEnabled());
+  }
+  EXPECT_EQ(ui_.volumeSlider->minimum(), 0);
+  EXPECT_EQ(ui_.volumeSlider->maximum(), 100);
+}
+
+TEST_F(SitePanelForm, StartsAsWithNothingSelectedAndNothingBound) {
+  for (const char* name : {"hueControlSlider", "saturationControlSlider", "brightnessControlSlider",
+                           "contrastControlSlider", "resetColorControlsButton", "setPresetButton", "movePresetButton",
+                           "clearButton"}) {
+    SCOPED_TRACE(name);
+    const QWidget* control = child(panel_, name);
     ASSERT_NE(control, nullptr);
     EXPECT_FALSE(control->isEnabled());
   }
@@ -380,17 +426,15 @@ TEST_F(MainWindowForm, StartsAsWithNothingSelectedAndNothingBound) {
     EXPECT_EQ(slider->value(), 0);
     EXPECT_EQ(slider->minimum(), -slider->maximum());  // centred on no change
   }
-  EXPECT_EQ(ui_.volumeSlider->minimum(), 0);
-  EXPECT_EQ(ui_.volumeSlider->maximum(), 100);
 }
 
-TEST_F(MainWindowForm, RecorderTextIsShownAsPlainText) {
+TEST_F(SitePanelForm, RecorderTextIsShownAsPlainText) {
   QStringList fields = {"siteName",        "address",         "siteInfo",        "userInfo",
                         "controlSiteName", "controlAddress", "controlSiteInfo", "cameraTitle"};
   for (int i = 1; i <= 16; ++i) fields << QStringLiteral("cameraText%1").arg(i);
   for (const QString& name : fields) {
     SCOPED_TRACE(name.toStdString());
-    const QLabel* label = child<QLabel>(window_, name.toUtf8().constData());
+    const QLabel* label = child<QLabel>(panel_, name.toUtf8().constData());
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
   }
@@ -405,7 +449,7 @@ QSize imageSize(const char* name) {
   return imageResource(file.left(file.lastIndexOf(QLatin1Char('.'))), QStringLiteral("png")).size();
 }
 
-TEST_F(MainWindowForm, StatusViewFieldsLieOnTheRowsTheViewDraws) {
+TEST_F(SitePanelForm, StatusViewFieldsLieOnTheRowsTheViewDraws) {
   const int capWidth = imageSize("right_info_bg_3.png").width();
   const int boxRow = imageSize("right_dvr_info_bg_2.png").height();
   const char* info[] = {"siteName", "address", "siteInfo", "userInfo"};
@@ -413,7 +457,7 @@ TEST_F(MainWindowForm, StatusViewFieldsLieOnTheRowsTheViewDraws) {
     SCOPED_TRACE(info[i]);
     // Row i of the site box: the middle from 5 + the cap, 125 wide, its bottom at 491 - 21 i.
     const QRect middle(5 + capWidth, topOf(491 - 21 * i, boxRow), 125, boxRow);
-    const QRect field = frameOf(window_, info[i]);
+    const QRect field = frameOf(panel_, info[i]);
     EXPECT_EQ(field.width(), 125);
     EXPECT_TRUE(middle.contains(field)) << field.x() << "," << field.y();
   }
@@ -424,24 +468,24 @@ TEST_F(MainWindowForm, StatusViewFieldsLieOnTheRowsTheViewDraws) {
     SCOPED_TRACE(i);
     const int top = topOf(392 - 26 * i, cameraRow);
     // The title over the row's left and middle pieces (1 to 87), 81 wide.
-    const QRect title = frameOf(window_, "cameraText" + std::to_string(i + 1));
+    const QRect title = frameOf(panel_, "cameraText" + std::to_string(i + 1));
     EXPECT_EQ(title.width(), 81);
     EXPECT_TRUE(QRect(1, top, 86, cameraRow).contains(title));
     // The alarm toggle on the row's right piece, past the sensor column.
-    const QRect alarm = frameOf(window_, "alarm" + std::to_string(i + 1));
+    const QRect alarm = frameOf(panel_, "alarm" + std::to_string(i + 1));
     EXPECT_TRUE(QRect(139 + indicator, top, 87 + rightPiece - (139 + indicator), cameraRow).contains(alarm));
   }
   // Sixteen rows fit the view's height.
-  EXPECT_LE(frameOf(window_, "alarm16").bottom(), 518);
+  EXPECT_LE(frameOf(panel_, "alarm16").bottom(), 518);
 }
 
-TEST_F(MainWindowForm, ControlViewSectionsLieBetweenTheBarsTheViewDraws) {
+TEST_F(SitePanelForm, ControlViewSectionsLieBetweenTheBarsTheViewDraws) {
   const int capWidth = imageSize("right_info_bg_3.png").width();
   const int boxRow = imageSize("right_dvr_info_bg_2.png").height();
   const char* info[] = {"controlSiteName", "controlAddress", "controlSiteInfo", "cameraTitle"};
   for (int i = 0; i < 4; ++i) {
     SCOPED_TRACE(info[i]);
-    const QRect field = frameOf(window_, info[i]);
+    const QRect field = frameOf(panel_, info[i]);
     EXPECT_EQ(field.width(), 125);
     EXPECT_TRUE(QRect(5 + capWidth, topOf(491 - 21 * i, boxRow), 125, boxRow).contains(field));
     // Inside the white box, 100 high from y 418.
@@ -461,7 +505,7 @@ TEST_F(MainWindowForm, ControlViewSectionsLieBetweenTheBarsTheViewDraws) {
   for (const char* name : {"hueControlSlider", "saturationControlSlider", "brightnessControlSlider",
                            "contrastControlSlider", "resetColorControlsButton"}) {
     SCOPED_TRACE(name);
-    const QRect control = frameOf(window_, name);
+    const QRect control = frameOf(panel_, name);
     EXPECT_GE(control.top(), colorBarTop + bar);
     EXPECT_LE(control.bottom(), 518);
     EXPECT_LE(control.right(), 212);
