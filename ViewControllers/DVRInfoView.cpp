@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLayout>
+#include <QVBoxLayout>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QStackedWidget>
@@ -84,6 +85,28 @@ DVRInfoView* DVRInfoView::replacePlaceholder(QWidget* placeholder) {
     view->setVisible(!hidden);
   }
   delete placeholder;
+  view->awakeFromNib();
+  return view;
+}
+
+DVRInfoView* DVRInfoView::fillPlaceholder(QWidget* page) {
+  ZELVO_PRECONDITION(page != nullptr);
+  auto* view = new DVRInfoView(page);
+  view->setObjectName(page->objectName() + QStringLiteral("Status"));
+  const QObjectList children = page->children();
+  for (QObject* child : children) {
+    auto* widget = qobject_cast<QWidget*>(child);
+    if (!widget || widget == view) continue;
+    const QRect frame = widget->geometry();
+    const bool hidden = widget->isHidden();
+    widget->setParent(view);
+    widget->setGeometry(frame);
+    widget->setVisible(!hidden);
+  }
+  delete page->layout();
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(view);
   view->awakeFromNib();
   return view;
 }

@@ -19,6 +19,7 @@
 #include "Network/BitMask32.h"
 #include "Network/Live/AlarmCommand.h"
 #include "Network/Live/CameraInfo.h"
+#include "ViewControllers/SitePanelPorts.h"
 
 class QAbstractButton;
 class QLabel;
@@ -27,7 +28,7 @@ namespace zelvo {
 
 class SiteInfo;
 
-class DVRInfoView : public QWidget {
+class DVRInfoView : public QWidget, public DVRInfoViewPort {
   Q_OBJECT
 
  public:
@@ -45,6 +46,9 @@ class DVRInfoView : public QWidget {
   // in its layout or page stack), moves the placeholder's children into it, deletes the
   // placeholder and awakes the view.
   static DVRInfoView* replacePlaceholder(QWidget* placeholder);
+  // Puts a status view inside a form's page (it fills the page, which stays), moves the
+  // page's children into it and awakes it.
+  static DVRInfoView* fillPlaceholder(QWidget* page);
 
   // Takes the outlets from the view's children (siteName, address, siteInfo, userInfo,
   // cameraText1..16, alarm1..16, found by name) and hides the alarm buttons. Once.
@@ -55,19 +59,19 @@ class DVRInfoView : public QWidget {
 
   // nil: every field empty and all counts 0.
   void showSiteStatus(const SiteInfo* site);
-  void showSiteStatus(const std::shared_ptr<SiteInfo>& site) { showSiteStatus(site.get()); }
-  void updateCameraCount(int32_t cameraCount, int32_t sensorCount, int32_t alarmCount);
+  void showSiteStatus(const std::shared_ptr<SiteInfo>& site) override { showSiteStatus(site.get()); }
+  void updateCameraCount(int32_t cameraCount, int32_t sensorCount, int32_t alarmCount) override;
   void updateCameraInfoArray(std::vector<CameraInfo> cameraInfo);
   // No table yet reads as no cameras.
-  void updateCameraInfoArray(const std::optional<std::vector<CameraInfo>>& cameraInfo) {
+  void updateCameraInfoArray(const std::optional<std::vector<CameraInfo>>& cameraInfo) override {
     updateCameraInfoArray(cameraInfo.value_or(std::vector<CameraInfo>{}));
   }
-  void updateMotionMask(BitMask32 mask);
-  void updateSensorMask(BitMask32 mask);
+  void updateMotionMask(BitMask32 mask) override;
+  void updateSensorMask(BitMask32 mask) override;
   // No list (nil) switches the existing outputs' buttons off and disables them; an empty
   // list changes nothing.
-  void updateAlarmInfo(const std::optional<std::vector<AlarmCommand>>& alarmInfo);
-  void enableAlarmButton(bool flag);
+  void updateAlarmInfo(const std::optional<std::vector<AlarmCommand>>& alarmInfo) override;
+  void enableAlarmButton(bool flag) override;
 
   // The camera's title for a normal, inactive or video-loss camera, else "" (also with no record).
   static QString stringByCameraInfo(const CameraInfo* info, int selectedCamera);

@@ -34,9 +34,12 @@
 #include "ViewControllers/FavoriteCamera.h"
 #include "ViewControllers/FavoriteCameraTarget.h"
 #include "ViewControllers/FavoriteTarget.h"
+#include "ViewControllers/LogViewController.h"
 #include "ViewControllers/LoginWindowController.h"
 #include "ViewControllers/MainWindowPanes.h"
 #include "ViewControllers/PreferenceController.h"
+#include "ViewControllers/RemoteSetupWindowController.h"
+#include "ViewControllers/VideoViewControllerPanelWall.h"
 #include "ViewControllers/ManagedObjectContext.h"
 #include "ViewControllers/Site.h"
 #include "ViewControllers/SiteCamera.h"
@@ -139,11 +142,25 @@ MainWindowController::MainWindowController(MainWindowComponents components, QWid
   loginWindow_ = new LoginWindowController(this);
   siteSetupDialog_ = new SiteSetupDialog(
       [this](const QString& name, const QUrl& objectID) { return hasSameSiteName(name, objectID); }, this);
+  if (!components_.showRemoteSetup) {
+    remoteSetupWindow_ = std::make_unique<RemoteSetupWindowController>();
+    connect(remoteSetupWindow_.get(), &RemoteSetupWindowController::windowWillClose, this,
+            &MainWindowController::remoteSetupWindowWillClose);
+    components_.showRemoteSetup = [this](QObject* sender, const std::shared_ptr<SiteInfo>& site) {
+      remoteSetupWindow_->showWindow(sender, site);
+      return true;
+    };
+    components_.closeRemoteSetup = [this] { remoteSetupWindow_->close(); };
+  }
+  toolbarInfoViewController_ = new ToolbarInfoViewController(this);
+  toolbarInfoViewController_->setDelegate(this);
+  logViewController_ = new LogViewController(this);
 }
 
 MainWindowController::~MainWindowController() {
   observations_.clear();
   stopTimer();
+  if (remoteSetupWindow_) remoteSetupWindow_->disconnect(this);
   // The panes' animations and the wall's controller go before the widgets they use.
   panes_.reset();
   if (splitView_) splitView_->setDelegate(nullptr);
@@ -195,11 +212,13 @@ void MainWindowController::promoteCustomViews() {
   replaceWidget(ui_->siteTreeView, siteTreeViewController_);
   ui_->siteTreeView = siteTreeViewController_;
 
-  // The site status page, unless the site panel builds its own.
-  if (!components_.buildSitePanel) {
-    if (auto* page = findChild<QWidget*>(QStringLiteral("dvrView"))) {
-      if (!qobject_cast<DVRInfoView*>(page)) DVRInfoView::replacePlaceholder(page);
-    }
+  // The site panel with its status page.
+  sitePanelController_ = new SitePanelController;
+  replaceWidget(ui_->sitePanel, sitePanelController_);
+  ui_->sitePanel = sitePanelController_;
+  if (QWidget* page = sitePanelController_->dvrView()) {
+    dvrInfoView_ = DVRInfoView::fillPlaceholder(page);
+    connect(dvrInfoView_, &DVRInfoView::changeAlarmState, sitePanelController_, &SitePanelController::changeAlarmState);
   }
 
   // The wall's controller: it observes the view, which it needs awake before the
@@ -212,6 +231,7 @@ void MainWindowController::promoteCustomViews() {
   videoViewController_->setMainWindow(this);
   videoViewController_->setPreferences(components_.preferences);
   videoViewController_->awake();
+  panelWall_ = std::make_unique<VideoViewControllerPanelWall>(*videoViewController_);
 
   MainWindowPanes::Outlets outlets;
   outlets.splitView = splitView_;
@@ -220,8 +240,8 @@ void MainWindowController::promoteCustomViews() {
   outlets.rightSideView = ui_->rightSideView;
   outlets.treeSegment = ui_->treePaneSegment;
   outlets.panelSegment = ui_->panelPaneSegment;
-  outlets.rightPanelSelector = ui_->rightPanelSelector;
-  outlets.panelMatrix = findChild<QButtonGroup*>(QStringLiteral("panelMatrix"));
+  outlets.rightPanelSelector = sitePanelController_->findChild<QWidget*>(QStringLiteral("rightPanelSelector"));
+  outlets.panelMatrix = sitePanelController_->panelMatrix();
   outlets.ptzCustomView = [this] { return ptzCustomView(); };
   outlets.window = this;
   panes_ = std::make_unique<MainWindowPanes>(outlets, leftViewFrame_, rightViewFrame_);
@@ -234,7 +254,10 @@ void MainWindowController::awakeFromNib() {
   siteTreeViewController_->expandNodeParents();
   registerObserver();
   settingToolbarItem();
-  if (components_.buildSitePanel) components_.buildSitePanel(*this);
+  sitePanelController_->setDelegate(this);
+  sitePanelController_->awake(*panelWall_, dvrInfoView_);
+  toolbarInfoViewController_->awake(*panelWall_);
+  logViewController_->loadView(sitePanelController_->logView());
   // Recorded when the form loaded (showWindow), before any layout pass.
   ui_->volumeSlider->setValue(qRound(ui_->volumeSlider->maximum() * components_.gain()));
   wireActions();
@@ -277,13 +300,11 @@ void MainWindowController::registerObserver() {
 
 void MainWindowController::settingToolbarItem() {
   QToolBar* toolbar = ui_->toolbar;
-  if (components_.makeToolbarInfoView) {
-    if (QWidget* info = components_.makeToolbarInfoView(*this)) {
-      info->setMinimumSize(ui_->toolbarInfoView->minimumSize());
-      info->setSizePolicy(ui_->toolbarInfoView->sizePolicy());
-      replaceWidget(ui_->toolbarInfoView, info);
-      ui_->toolbarInfoView = info;
-    }
+  if (QWidget* info = toolbarInfoViewController_->view()) {
+    info->setMinimumSize(ui_->toolbarInfoView->minimumSize().expandedTo(info->minimumSize()));
+    info->setSizePolicy(ui_->toolbarInfoView->sizePolicy());
+    replaceWidget(ui_->toolbarInfoView, info);
+    ui_->toolbarInfoView = info;
   }
   toolbarInfoView_ = ui_->toolbarInfoView;
   for (QWidget* view : {ui_->toolbarConnectionView, ui_->toolbarLayoutView})
@@ -494,6 +515,7 @@ void MainWindowController::connectSelected() {
 
 void MainWindowController::disconnect() {
   videoViewController_->disconnectAllNetworkClients();
+  toolbarInfoViewController_->reset();
   if (components_.resetToolbarInfo) components_.resetToolbarInfo();
 }
 
@@ -732,7 +754,8 @@ void MainWindowController::updateRemoteSetupWindowButtonState() {
 }
 
 void MainWindowController::toolbarInfoViewWarningClicked() {
-  if (components_.selectSitePanel) components_.selectSitePanel(2);
+  if (sitePanelController_) sitePanelController_->selectPanel(SitePanelController::EventLogPanel);
+  if (components_.selectSitePanel) components_.selectSitePanel(SitePanelController::EventLogPanel);
   if (!ui_->panelPaneSegment->isChecked()) {
     expandSplitSitePanel();
     ui_->panelPaneSegment->setChecked(true);

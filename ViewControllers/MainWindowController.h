@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "Foundation/NotificationCenter.h"
+#include "ViewControllers/SitePanelController.h"
+#include "ViewControllers/ToolbarInfoViewController.h"
 #include "ViewControllers/VideoViewController.h"
 #include "ViewControllers/VideoViewScreen.h"
 #include "ViewControllers/WallControllerPorts.h"
@@ -39,6 +41,10 @@ class MainWindowController;
 namespace zelvo {
 
 class ChildNode;
+class DVRInfoView;
+class LogViewController;
+class RemoteSetupWindowController;
+class VideoViewControllerPanelWall;
 class Favorite;
 class LoginWindowController;
 class MainWindowPanes;
@@ -71,15 +77,13 @@ struct MainWindowComponents {
   VideoViewPreferences* preferences = nullptr;
   const void* preferenceNotificationObject = nullptr;
 
-  // The site panel, built into the window's form once it has loaded: it gets the window
-  // controller and may replace the form's panel pages. selectPanel shows a page (2: the log).
-  std::function<void(MainWindowController&)> buildSitePanel;
+  // Told as well when the site panel shows a page (2: the log) and when the toolbar strip
+  // is reset (tests).
   std::function<void(int page)> selectSitePanel;
-  // The toolbar information strip: its view goes into the information item; reset empties it.
-  std::function<QWidget*(MainWindowController&)> makeToolbarInfoView;
   std::function<void()> resetToolbarInfo;
   // The remote-setup window: shows it connected to the site (false when it did not open)
-  // and closes it. The window reports its closing through remoteSetupWindowWillClose().
+  // and closes it; by default the window controller's own. The window reports its closing
+  // through remoteSetupWindowWillClose().
   std::function<bool(QObject* sender, const std::shared_ptr<SiteInfo>& site)> showRemoteSetup;
   std::function<void()> closeRemoteSetup;
 
@@ -89,7 +93,10 @@ struct MainWindowComponents {
   std::function<bool(QWidget* window)> confirmRemove;
 };
 
-class MainWindowController : public QMainWindow, public WallMainWindowPort {
+class MainWindowController : public QMainWindow,
+                             public WallMainWindowPort,
+                             public SitePanelControllerDelegate,
+                             public ToolbarInfoViewDelegate {
   Q_OBJECT
 
  public:
@@ -122,6 +129,11 @@ class MainWindowController : public QMainWindow, public WallMainWindowPort {
   SiteTreeViewController* siteTreeViewController() const { return siteTreeViewController_; }
   LoginWindowController* loginWindowController() const { return loginWindow_; }
   SiteSetupDialog* siteSetupDialog() const { return siteSetupDialog_; }
+  RemoteSetupWindowController* remoteSetupWindow() const { return remoteSetupWindow_.get(); }
+  ToolbarInfoViewController* toolbarInfoViewController() const { return toolbarInfoViewController_; }
+  SitePanelController* sitePanelController() const { return sitePanelController_; }
+  LogViewController* logViewController() const { return logViewController_; }
+  DVRInfoView* dvrInfoView() const { return dvrInfoView_; }
   VideoView* videoView() const { return videoView_; }
   VideoViewController* videoViewController() const { return videoViewController_.get(); }
   MainWindowPanes* panes() const { return panes_.get(); }
@@ -172,7 +184,7 @@ class MainWindowController : public QMainWindow, public WallMainWindowPort {
   void connectSetupFromConnectionTarget(const QByteArray& data);
   void remoteSetupWindowWillClose();
   void updateRemoteSetupWindowButtonState();
-  void toolbarInfoViewWarningClicked();
+  void toolbarInfoViewWarningClicked() override;
   void copy();
 
   // Pane operations.
@@ -241,6 +253,12 @@ class MainWindowController : public QMainWindow, public WallMainWindowPort {
   SiteTreeViewController* siteTreeViewController_ = nullptr;
   LoginWindowController* loginWindow_ = nullptr;
   SiteSetupDialog* siteSetupDialog_ = nullptr;
+  std::unique_ptr<RemoteSetupWindowController> remoteSetupWindow_;
+  ToolbarInfoViewController* toolbarInfoViewController_ = nullptr;
+  SitePanelController* sitePanelController_ = nullptr;
+  LogViewController* logViewController_ = nullptr;
+  DVRInfoView* dvrInfoView_ = nullptr;
+  std::unique_ptr<VideoViewControllerPanelWall> panelWall_;
 
   VideoView* videoView_ = nullptr;
   std::unique_ptr<VideoViewController> videoViewController_;

@@ -325,3 +325,36 @@ TEST_F(MainWindowTest, ACloseThatTheApplicationRefusesKeepsTheWindow) {
 
 }  // namespace
 }  // namespace zelvo::test
+
+namespace zelvo::test {
+namespace {
+
+// Copy and Delete act on the wall while it has the focus, else Delete acts on the tree.
+TEST_F(MainWindowTest, CopyAndDeleteGoToTheWallWhenItHasTheFocus) {
+  storeSite("Lobby", 2);
+  open();
+  int wallDeletes = 0;
+  Observation deletes(NotificationCenter::defaultCenter(), VideoViewDeleteRequestedNotification,
+                      window_->videoView()->notificationObject(), [&](const Notification&) { ++wallDeletes; });
+  select(siteNode("Lobby"));
+  window_->activateWindow();
+  window_->videoView()->setFocus();
+  ASSERT_TRUE(waitUntil([&] { return window_->videoView()->hasFocus(); }));
+  QAction* remove = window_->findChild<QAction*>("actionDelete");
+  window_->validateActions();
+  EXPECT_TRUE(remove->isEnabled());
+  EXPECT_FALSE(window_->findChild<QAction*>("actionCopy")->isEnabled()) << "an empty plane has no picture to copy";
+  remove->trigger();
+  EXPECT_EQ(wallDeletes, 1);
+  EXPECT_EQ(removeQuestions_, 0) << "the tree's site stays";
+
+  window_->siteTreeViewController()->outlineView()->setFocus();
+  ASSERT_TRUE(waitUntil([&] { return !window_->videoView()->hasFocus(); }));
+  window_->validateActions();
+  remove->trigger();
+  EXPECT_EQ(wallDeletes, 1);
+  EXPECT_EQ(removeQuestions_, 1) << "the selected site is asked about";
+}
+
+}  // namespace
+}  // namespace zelvo::test

@@ -28,7 +28,7 @@ TEST_F(MainWindowStoreTest, TheFormLoadsWithTheStatusPageAndTheStoredSites) {
   EXPECT_NE(siteNode("Lobby"), nullptr);
   EXPECT_EQ(siteNode("Old"), nullptr) << "a removed site stays out";
   EXPECT_EQ(siteNode("Hidden"), nullptr) << "a favourite's hidden site stays out";
-  auto* status = window_->findChild<DVRInfoView*>("dvrView");
+  auto* status = window_->findChild<DVRInfoView*>();
   ASSERT_NE(status, nullptr);
   EXPECT_TRUE(status->isVisible());
   EXPECT_GE(status->width(), 200);
