@@ -129,7 +129,7 @@ class FirstRun : public ::testing::Test {
 
 // Where the form puts things, in the window (1280 x 720 at the form's size).
 const QPoint kTreeArea(100, 400);
-const QPoint kAutoDetectArrow(11, 145);
+const QPoint kAutoDetectArrow(11, 140);
 const QPoint kFirstFoundRow(70, 165);
 const QPoint kPlaneZero(340, 150);
 const QPoint kLoginSheet(630, 330);
