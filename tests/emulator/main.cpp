@@ -24,7 +24,7 @@ void usage() {
   std::printf(
       "usage: zelvo-recorder-emulator [options]\n"
       "  --port N             port to listen on (default 9000; 0 picks a free one)\n"
-      "  --address A          IPv4 address to listen on (default 127.0.0.1)\n"
+      "  --address A          IPv4 address to listen on (default 127.0.0.1; with --advertise, every address)\n"
       "  --user NAME:PASSWORD[:MASK]\n"
       "                       a user (repeatable; default admin:admin with every permission)\n"
       "  --profiles LIST      client profiles served, e.g. 1,2,3 (1 live, 2 playback, 3 setup)\n"
@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
   long keepAliveSeconds = 0;
   long port = 9000;
   std::string address = "127.0.0.1";
+  bool addressGiven = false;
   std::string advertiseName;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -80,6 +81,7 @@ int main(int argc, char** argv) {
       ok = parseNumber(value(), 0, 65535, port);
     } else if (arg == "--address") {
       address = value();
+      addressGiven = true;
     } else if (arg == "--user") {
       std::string text = value();
       size_t colon = text.find(':');
@@ -146,6 +148,10 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+
+  // An announced recorder is reached at whatever address discovery hands out, so it
+  // listens on every address unless told otherwise.
+  if (!advertiseName.empty() && !addressGiven) address = "0.0.0.0";
 
   RecorderEmulator emulator(config);
   for (const EmulatorExtension& extension : emulatorExtensions()) extension.install(emulator);
