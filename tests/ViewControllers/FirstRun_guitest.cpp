@@ -68,7 +68,7 @@ class FirstRun : public ::testing::Test {
 
   bool startEmulator() {
     emulator_.setProcessChannelMode(QProcess::MergedChannels);
-    emulator_.start(kEmulator, {"--port", "0", "--address", "0.0.0.0", "--advertise", "Test DVR"});
+    emulator_.start(kEmulator, {"--port", "0", "--advertise", "Test DVR"});
     QString output;
     const bool ready = waitUntil([&] {
       emulator_.waitForReadyRead(50);
