@@ -424,6 +424,9 @@ bool MainWindowController::validateAction(const QAction* action) const {
   const bool wallFocused = videoView_ && videoView_->hasFocus();
   if (name == QLatin1String("copy:")) return wallFocused && videoView_->canCopy();
   if (name == QLatin1String("performDelete:") && wallFocused) return true;
+  // Adding needs no selection: an empty address book has no row to select (its
+  // sections are not selectable), and its first site must still be addable.
+  if (name == QLatin1String("addSite:") || name == QLatin1String("addFavorite:")) return hasStore();
 
   const std::shared_ptr<ChildNode> node = selectedNode();
   if (!node) return false;
@@ -434,7 +437,6 @@ bool MainWindowController::validateAction(const QAction* action) const {
   if (name == QLatin1String("removeSite:") || name == QLatin1String("editSite:") ||
       name == QLatin1String("performDelete:"))
     return node->index() == 0 && hasStore() && node->nodeID().has_value();
-  if (name == QLatin1String("addSite:") || name == QLatin1String("addFavorite:")) return hasStore();
   return true;
 }
 
