@@ -214,6 +214,7 @@ bool VideoDecoder::admit(size_t bytes) {
   dropping_ = false;
   pendingFrames_.fetch_add(1);
   pendingBytes_.fetch_add(bytes);
+  inFlight_.fetch_add(1);
   return true;
 }
 
@@ -273,6 +274,7 @@ void VideoDecoder::runPaced(const MediaFrame& frame, const CompletionHandler& ha
   if (behind == 0) draining_ = false;
   if (handler) handler(decodeMediaFrame(frame));
   syncher_.updateSync(frame, false, 43200.0);
+  inFlight_.fetch_sub(1);
 }
 
 }  // namespace zelvo

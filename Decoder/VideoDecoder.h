@@ -84,6 +84,10 @@ class VideoDecoder : public std::enable_shared_from_this<VideoDecoder> {
 
   // Video frames queued and not yet started.
   size_t pendingFrames() const { return pendingFrames_.load(); }
+  // Video frames queued and not yet handed on: waiting, being paced, decoded, or in
+  // their handler (for the wall, the hop that uploads the picture). Any thread; it
+  // only tells how far this camera's decoding is behind its arrivals.
+  size_t framesInFlight() const { return inFlight_.load(); }
 
   // Copies of compressed data made by all decoders, for measuring.
   static uint64_t compressedCopies();
@@ -130,6 +134,7 @@ class VideoDecoder : public std::enable_shared_from_this<VideoDecoder> {
   size_t count_ = 0;
 
   std::atomic<size_t> pendingFrames_{0};
+  std::atomic<size_t> inFlight_{0};
   std::atomic<size_t> pendingBytes_{0};
   bool draining_ = false;     // on the queue only
   bool dropping_ = false;     // on the caller's thread only: a drop has been logged

@@ -56,4 +56,11 @@ std::shared_ptr<SerialQueue> VideoDecoderGroup::dispatchQueueForCamera(int64_t c
   return decoder ? decoder->dispatchQueue() : nullptr;
 }
 
+size_t VideoDecoderGroup::framesInFlightForCamera(int64_t camera, const NetworkClient* client) const {
+  auto it = decoders_.find(client);
+  if (it == decoders_.end() || camera < 0 || camera >= static_cast<int64_t>(it->second.size())) return 0;
+  const auto& slot = it->second[static_cast<size_t>(camera)];
+  return slot ? slot->framesInFlight() : 0;
+}
+
 }  // namespace zelvo

@@ -50,6 +50,9 @@ class VideoDecoderGroup {
   // The camera's decoding queue (its decoder made on first use); none when there
   // is no decoder. Hold it only while queuing.
   std::shared_ptr<SerialQueue> dispatchQueueForCamera(int64_t camera, const NetworkClient* client);
+  // The camera's frames waiting or decoding (VideoDecoder::framesInFlight); 0 when
+  // there is no decoder. Makes none.
+  size_t framesInFlightForCamera(int64_t camera, const NetworkClient* client) const;
 
  private:
   ClockFactory clocks_;

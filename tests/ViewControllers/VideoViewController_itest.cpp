@@ -4,6 +4,11 @@
 
 #include <QCoreApplication>
 
+#include <array>
+
+#include "Decoder/VideoDecoderGroup.h"
+#include "Network/NetworkClient.h"
+
 #include "Network/MessageType.h"
 #include "ViewControllers/ConnectionTargetArchive.h"
 #include "ViewControllers/VideoViewController.h"
@@ -64,16 +69,58 @@ struct Recorder {
   emulator::RecorderEmulator emulator;
 };
 
+// The shared decoders, with a look at each camera's decoding queue as every video
+// frame arrives: how many earlier frames of that camera still wait or decode.
+class BacklogAtArrival : public WallDecoderPort {
+ public:
+  void registerDecodersForNetworkClient(const LiveClientPort& client, int64_t count) override {
+    inner_.registerDecodersForNetworkClient(client, count);
+  }
+  void unregisterDecodersForNetworkClient(const LiveClientPort& client) override {
+    inner_.unregisterDecodersForNetworkClient(client);
+  }
+  void resetForNetworkClient(const LiveClientPort& client) override { inner_.resetForNetworkClient(client); }
+  void asyncDecodeMediaFrame(const MediaFrame& frame, const LiveClientPort& client,
+                             CompletionHandler handler) override {
+    const int64_t camera = frame.channel();
+    if (auto key = client.networkClient(); key && camera >= 0 && camera < 32) {
+      const size_t earlier = VideoDecoderGroup::sharedDecoderGroup().framesInFlightForCamera(camera, key.get());
+      auto c = static_cast<size_t>(camera);
+      ++arrivals_[c];
+      if (earlier > largest_[c]) largest_[c] = earlier;
+    }
+    inner_.asyncDecodeMediaFrame(frame, client, std::move(handler));
+  }
+  bool dispatchAsyncOnQueueForCamera(int64_t camera, const LiveClientPort& client,
+                                     std::function<void()> task) override {
+    return inner_.dispatchAsyncOnQueueForCamera(camera, client, std::move(task));
+  }
+
+  // All on the main thread, as the arrivals.
+  void restart() {
+    for (size_t c = 0; c < 32; ++c) {
+      arrivals_[c] = 0;
+      largest_[c] = 0;
+    }
+  }
+  uint64_t arrivals(int camera) const { return arrivals_[static_cast<size_t>(camera)]; }
+  size_t largest(int camera) const { return largest_[static_cast<size_t>(camera)]; }
+
+ private:
+  WallDecoderPort& inner_ = sharedWallDecoders();
+  std::array<uint64_t, 32> arrivals_{};
+  std::array<size_t, 32> largest_{};
+};
+
 class WallLoopback : public ::testing::Test {
  protected:
   WallLoopback() { start(timers); }
   // The controller, awake, with real clients and decoders and the given timers.
-  void start(TimerFactory& timerFactory) {
+  void start(TimerFactory& timerFactory, WallDecoderPort& decoders = sharedWallDecoders()) {
     observations.clear();
     controller.reset();
     controller = std::make_unique<VideoViewController>(
-        view, VideoViewController::Collaborators{&sharedLiveClientFactory(), &sharedWallDecoders(), &audio,
-                                                 &timerFactory});
+        view, VideoViewController::Collaborators{&sharedLiveClientFactory(), &decoders, &audio, &timerFactory});
     controller->awake();
     observations.emplace_back(NotificationCenter::defaultCenter(),
                               VideoViewControllerSelectedNetworkClientStateChangedNotification, controller.get(),
@@ -155,6 +202,25 @@ TEST_F(WallLoopback, PagesNotShownAreNotStreamed) {
   // At most the round that was on its way when the mask arrived.
   EXPECT_LE(first.live.videoFramesSent(0), before + 1);
   for (int camera = 16; camera < 32; ++camera) EXPECT_EQ(second.live.videoFramesSent(camera), 0u) << camera;
+}
+
+TEST_F(WallLoopback, EachCamerasDecodingKeepsUpWithinOneFrameInSteadyState) {
+  test::LogCapture captured;
+  Recorder recorder(4);
+  BacklogAtArrival decoders;
+  start(timers, decoders);
+  drop(recorder.site(4), 0);
+  // Steady state: every plane has been showing pictures for a second.
+  ASSERT_TRUE(test::waitUntil([&] { return picturesOnPlanes({0, 1, 2, 3}, 25); }));
+  decoders.restart();
+  ASSERT_TRUE(test::waitUntil([&] {
+    for (int camera = 0; camera < 4; ++camera)
+      if (decoders.arrivals(camera) < 50) return false;
+    return true;
+  }));
+  // At each arrival at most one earlier frame of that camera waits or decodes.
+  for (int camera = 0; camera < 4; ++camera) EXPECT_LE(decoders.largest(camera), 1u) << "camera " << camera;
+  EXPECT_FALSE(captured.contains("Decoder queue full"));
 }
 
 TEST_F(WallLoopback, ADroppedConnectionPaintsThePlanesDisconnectedAndIsReconnected) {
