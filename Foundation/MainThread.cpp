@@ -20,6 +20,15 @@ std::atomic<bool> closed{false};
 // Never destroyed: a thread may still wait on it while the process exits.
 std::mutex& hopMutex = *new std::mutex;
 std::condition_variable& hopCondition = *new std::condition_variable;
+// Makes a hop's look at the closed flag and its post to the application object one
+// step against closing. The application closes the hops while it is destroyed, so a
+// hop that found them open posts to an object that is still there; one that comes
+// later sees them closed and is dropped.
+std::mutex& gateMutex = *new std::mutex;
+// Whether a hop has ever found an application object: one missing after that has
+// gone away (a teardown that did not close the hops), one never seen is a misuse.
+std::atomic<bool> applicationSeen{false};
+std::atomic<void (*)(HopProbeStage)> probe{nullptr};
 
 struct Hop {
   std::function<void()> fn;
@@ -28,10 +37,25 @@ struct Hop {
   bool done = false;
 };
 
-QObject* mainObject() {
+void probeAt(HopProbeStage stage) {
+  if (auto* p = probe.load()) p(stage);
+}
+
+// Queues task on the main thread unless the hops are closed or the application
+// object has gone; false when it was dropped.
+template <class F>
+bool postToMain(F task) {
+  std::lock_guard gate(gateMutex);
+  if (closed.load()) return false;
+  probeAt(HopProbeStage::Checked);
   QCoreApplication* app = QCoreApplication::instance();
-  ZELVO_ASSERT(app != nullptr, "main-thread hop without an application object");
-  return app;
+  if (!app) {
+    ZELVO_ASSERT(applicationSeen.load(), "main-thread hop without an application object");
+    return false;
+  }
+  applicationSeen.store(true);
+  invokeOnThreadOf(app, std::move(task));
+  return true;
 }
 
 }  // namespace
@@ -42,8 +66,7 @@ bool isMainThread() {
 }
 
 void runOnMain(std::function<void()> fn) {
-  if (closed.load()) return;
-  invokeOnThreadOf(mainObject(), [fn = std::move(fn)] {
+  postToMain([fn = std::move(fn)] {
     if (!closed.load()) fn();
   });
 }
@@ -59,7 +82,7 @@ bool runOnMainAndWait(const std::function<void()>& fn, const std::shared_ptr<Hop
   }
   auto hop = std::make_shared<Hop>();
   hop->fn = fn;
-  invokeOnThreadOf(mainObject(), [hop, cancellation] {
+  const bool queued = postToMain([hop, cancellation] {
     {
       std::lock_guard lock(hopMutex);
       hop->running = !closed.load() && !(cancellation && cancellation->isCancelled());
@@ -73,6 +96,8 @@ bool runOnMainAndWait(const std::function<void()>& fn, const std::shared_ptr<Hop
     }
     hopCondition.notify_all();
   });
+  if (!queued) return false;
+  probeAt(HopProbeStage::Queued);
   std::unique_lock lock(hopMutex);
   // A hop given up is left only once its fn is not running: fn may use the
   // waiter's own variables.
@@ -90,6 +115,12 @@ void HopCancellation::cancel() {
 
 void closeMainThreadHops() {
   {
+    // A hop that has found the hops open finishes its post first.
+    std::unique_lock gate(gateMutex, std::try_to_lock);
+    if (!gate.owns_lock()) {
+      probeAt(HopProbeStage::CloseWaits);
+      gate.lock();
+    }
     std::lock_guard lock(hopMutex);
     closed.store(true);
   }
@@ -103,10 +134,14 @@ void reopenMainThreadHopsForTesting() { closed.store(false); }
 void installMainThreadHops() {
   QCoreApplication* app = QCoreApplication::instance();
   ZELVO_PRECONDITION(app != nullptr);
+  applicationSeen.store(true);
   QObject::connect(app, &QCoreApplication::aboutToQuit, app, [] { closeMainThreadHops(); });
   // Without a running event loop (tests, early exits) the application object can
-  // go away without aboutToQuit: no hop may wait for it after that.
-  QObject::connect(app, &QObject::destroyed, [] { closeMainThreadHops(); });
+  // go away without aboutToQuit. Its post routines run while it is still there:
+  // from then on no hop posts to it and none waits for it.
+  qAddPostRoutine(closeMainThreadHops);
 }
+
+void setHopProbeForTesting(void (*p)(HopProbeStage)) { probe.store(p); }
 
 }  // namespace zelvo

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <algorithm>
 #include <mutex>
+#include <vector>
 
 #include "Foundation/Assert.h"
 #include "Foundation/MainThread.h"
@@ -14,19 +16,52 @@ namespace {
 
 std::shared_ptr<NetworkThread>* sharedInstance = nullptr;
 
+// Threads whose last owner let go of them on the thread itself: they end their loop
+// on their own, and whoever takes one out of this list joins and deletes it (only the
+// pointer is compared before that). Never destroyed: a thread may end while the
+// process exits.
+std::mutex& orphansMutex = *new std::mutex;
+std::vector<QThread*>& orphans = *new std::vector<QThread*>;
+// The application object whose teardown joins the threads (null: none yet, or gone).
+QCoreApplication* joinedAtTeardownOf = nullptr;
+
+void joinAndDelete(QThread* thread) {
+  thread->quit();
+  thread->wait();
+  delete thread;
+}
+
+void reapOrphan(QThread* thread) {
+  {
+    std::lock_guard lock(orphansMutex);
+    auto it = std::find(orphans.begin(), orphans.end(), thread);
+    if (it == orphans.end()) return;  // the application's teardown took it
+    orphans.erase(it);
+  }
+  joinAndDelete(thread);
+}
+
 void applicationGone() {
   // Runs while the application object is destroyed. A client may be waiting on a
   // main-thread hop that will never be served: close the hops first so that it
-  // lets go, then join the shared thread.
+  // lets go, then join every network thread: none may outlive the application.
   closeMainThreadHops();
   if (sharedInstance) (*sharedInstance)->shutdown();
+  std::vector<QThread*> ending;
+  {
+    std::lock_guard lock(orphansMutex);
+    ending.swap(orphans);
+    joinedAtTeardownOf = nullptr;
+  }
+  for (QThread* thread : ending) joinAndDelete(thread);
 }
 
-void closeHopsWhenTheApplicationGoes() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    if (QCoreApplication::instance()) qAddPostRoutine(applicationGone);
-  });
+void joinThreadsWhenTheApplicationGoes() {
+  std::lock_guard lock(orphansMutex);
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app || app == joinedAtTeardownOf) return;
+  joinedAtTeardownOf = app;
+  qAddPostRoutine(applicationGone);
 }
 
 }  // namespace
@@ -38,7 +73,7 @@ std::shared_ptr<NetworkThread> NetworkThread::sharedThread() {
 }
 
 NetworkThread::NetworkThread() : thread_(std::make_unique<QThread>()), worker_(std::make_unique<QObject>()) {
-  closeHopsWhenTheApplicationGoes();
+  joinThreadsWhenTheApplicationGoes();
   thread_->setObjectName("NetworkThread");
   worker_->moveToThread(thread_.get());
   thread_->start();
@@ -54,10 +89,20 @@ NetworkThread::~NetworkThread() {
   if (!thread_) return;
   if (QThread::currentThread() == thread_.get()) {
     // The last client let go of its thread from one of the thread's own tasks: the
-    // thread cannot join itself, so it ends its loop and is deleted once finished.
+    // thread cannot join itself. It ends its loop once this task returns (the worker
+    // is deleted as it finishes); it is joined and deleted on the main thread once it
+    // has ended, or by the application's teardown, whichever comes first.
+    joinThreadsWhenTheApplicationGoes();
     QThread* thread = thread_.release();
     worker_.release()->deleteLater();
-    QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    {
+      std::lock_guard lock(orphansMutex);
+      orphans.push_back(thread);
+    }
+    // The finished thread is reaped on the main thread (the QThread object may have
+    // gone with the application's teardown by then: the list tells).
+    if (QCoreApplication* app = QCoreApplication::instance())
+      QObject::connect(thread, &QThread::finished, app, [thread] { reapOrphan(thread); }, Qt::QueuedConnection);
     thread->quit();
     return;
   }

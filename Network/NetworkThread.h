@@ -15,7 +15,7 @@ namespace zelvo {
 class NetworkThread {
  public:
   // The one thread that clients run on unless they are given another. Created and
-  // started on first use; lives until the process ends (stopped when the
+  // started on first use; lives until the process ends (joined when the
   // application object goes away, after the main-thread hops are closed).
   static std::shared_ptr<NetworkThread> sharedThread();
 
@@ -25,8 +25,9 @@ class NetworkThread {
   // fuzzing drive a client without a second thread this way).
   static std::shared_ptr<NetworkThread> createOnCurrentThread();
 
-  // Stops and joins a thread of its own (from its own thread: stops it, and it is
-  // deleted once it has ended).
+  // Stops and joins a thread of its own. From its own thread: stops it; it is joined
+  // and deleted once it has ended, and at the latest while the application object is
+  // destroyed (no network thread outlives the application).
   ~NetworkThread();
   NetworkThread(const NetworkThread&) = delete;
   NetworkThread& operator=(const NetworkThread&) = delete;

@@ -70,6 +70,40 @@ function(zelvo_tests folder)
         NO_PRETTY_VALUES
         PROPERTIES ${properties}
         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+      zelvo_label_tests(${target} "${kind};${lower}")
     endif()
   endforeach()
+endfunction()
+
+# Every test is labelled with its kind and its folder in lower case ("unit;network"),
+# so that a run can take one subsystem's tests; tests that start a child process
+# (ZELVO_STARTS_CHILD_PROCESS in tests/support/Listing.h) get the label "fork" too.
+# Like the tests themselves, these are known only once the executable is built: this
+# script runs when CTest reads the tests, after gtest_discover_tests' own script has
+# listed them in <target>_TESTS, and keeps the executable's answer until it is rebuilt.
+function(zelvo_label_tests target labels)
+  set(script "${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake")
+  file(GENERATE OUTPUT "${script}" CONTENT "set(exe \"$<TARGET_FILE:${target}>\")
+set(list \"\${exe}.fork-tests\")
+if(EXISTS \"\${exe}\")
+  if(\"\${exe}\" IS_NEWER_THAN \"\${list}\")
+    execute_process(COMMAND \"\${exe}\" --zelvo_list_child_process_tests
+                    OUTPUT_VARIABLE names RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+      message(FATAL_ERROR \"\${exe} could not list its tests that start child processes\")
+    endif()
+    file(WRITE \"\${list}\" \"\${names}\")
+  endif()
+  file(STRINGS \"\${list}\" forking)
+  foreach(name IN LISTS ${target}_TESTS)
+    list(FIND forking \"\${name}\" index)
+    if(index GREATER -1)
+      set_tests_properties(\"\${name}\" PROPERTIES LABELS \"${labels};fork\")
+    else()
+      set_tests_properties(\"\${name}\" PROPERTIES LABELS \"${labels}\")
+    endif()
+  endforeach()
+endif()
+")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
 endfunction()
