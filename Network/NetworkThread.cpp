@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
@@ -17,28 +19,41 @@ namespace {
 std::shared_ptr<NetworkThread>* sharedInstance = nullptr;
 
 // Threads whose last owner let go of them on the thread itself: they end their loop
-// on their own, and whoever takes one out of this list joins and deletes it (only the
-// pointer is compared before that). Never destroyed: a thread may end while the
-// process exits.
+// on their own, and whoever takes one out of this list joins and deletes it. Known
+// by an id of their own, which no other thread ever has. Never destroyed: a thread
+// may end while the process exits.
+struct Orphan {
+  uint64_t id;
+  QThread* thread;
+};
 std::mutex& orphansMutex = *new std::mutex;
-std::vector<QThread*>& orphans = *new std::vector<QThread*>;
+std::vector<Orphan>& orphans = *new std::vector<Orphan>;
+std::atomic<uint64_t> nextId{1};
 // The application object whose teardown joins the threads (null: none yet, or gone).
 QCoreApplication* joinedAtTeardownOf = nullptr;
 
-void joinAndDelete(QThread* thread) {
+// Qt's join orders everything the thread did before whatever its joiner does after
+// it, by locks a ThreadSanitizer build cannot see: the thread marks its end, the
+// joiner takes it over (see Foundation/QueuedHandOff.h).
+const void* endOf(const QThread* thread) { return reinterpret_cast<const char*>(thread) + 1; }
+
+void join(QThread* thread) {
   thread->quit();
   thread->wait();
-  delete thread;
+  markTakeOver(endOf(thread));
 }
 
-void reapOrphan(QThread* thread) {
+void reapOrphan(uint64_t id) {
+  QThread* thread = nullptr;
   {
     std::lock_guard lock(orphansMutex);
-    auto it = std::find(orphans.begin(), orphans.end(), thread);
-    if (it == orphans.end()) return;  // the application's teardown took it
+    auto it = std::find_if(orphans.begin(), orphans.end(), [id](const Orphan& o) { return o.id == id; });
+    if (it == orphans.end()) return;  // joined by its owner, or by the application's teardown
+    thread = it->thread;
     orphans.erase(it);
   }
-  joinAndDelete(thread);
+  join(thread);
+  delete thread;
 }
 
 void applicationGone() {
@@ -47,13 +62,16 @@ void applicationGone() {
   // lets go, then join every network thread: none may outlive the application.
   closeMainThreadHops();
   if (sharedInstance) (*sharedInstance)->shutdown();
-  std::vector<QThread*> ending;
+  std::vector<Orphan> ending;
   {
     std::lock_guard lock(orphansMutex);
     ending.swap(orphans);
     joinedAtTeardownOf = nullptr;
   }
-  for (QThread* thread : ending) joinAndDelete(thread);
+  for (const Orphan& orphan : ending) {
+    join(orphan.thread);
+    delete orphan.thread;
+  }
 }
 
 void joinThreadsWhenTheApplicationGoes() {
@@ -72,10 +90,19 @@ std::shared_ptr<NetworkThread> NetworkThread::sharedThread() {
   return *sharedInstance;
 }
 
-NetworkThread::NetworkThread() : thread_(std::make_unique<QThread>()), worker_(std::make_unique<QObject>()) {
+NetworkThread::NetworkThread()
+    : thread_(std::make_unique<QThread>()), worker_(std::make_unique<QObject>()), id_(nextId++) {
   joinThreadsWhenTheApplicationGoes();
   thread_->setObjectName("NetworkThread");
   worker_->moveToThread(thread_.get());
+  QThread* thread = thread_.get();
+  // The last thing the thread does (a direct call, on the thread).
+  QObject::connect(thread, &QThread::finished, [thread] { markHandOff(endOf(thread)); });
+  // Once it has ended, on the main thread: a thread its last owner let go of there
+  // is joined and deleted. Made here, not on the thread, so that the call carries
+  // nothing the thread wrote.
+  if (QCoreApplication* app = QCoreApplication::instance())
+    QObject::connect(thread, &QThread::finished, app, [id = id_] { reapOrphan(id); }, Qt::QueuedConnection);
   thread_->start();
 }
 
@@ -97,12 +124,8 @@ NetworkThread::~NetworkThread() {
     worker_.release()->deleteLater();
     {
       std::lock_guard lock(orphansMutex);
-      orphans.push_back(thread);
+      orphans.push_back({id_, thread});
     }
-    // The finished thread is reaped on the main thread (the QThread object may have
-    // gone with the application's teardown by then: the list tells).
-    if (QCoreApplication* app = QCoreApplication::instance())
-      QObject::connect(thread, &QThread::finished, app, [thread] { reapOrphan(thread); }, Qt::QueuedConnection);
     thread->quit();
     return;
   }
@@ -123,8 +146,7 @@ void NetworkThread::stopThread() {
 void NetworkThread::shutdown() {
   if (!thread_) return;
   ZELVO_PRECONDITION(QThread::currentThread() != thread_.get());
-  thread_->quit();
-  thread_->wait();
+  join(thread_.get());
 }
 
 }  // namespace zelvo

@@ -5,6 +5,7 @@
 // that tasks are posted to (the QThread object itself lives on its creator's thread).
 
 #include <QObject>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -50,6 +51,7 @@ class NetworkThread {
 
   std::unique_ptr<QThread> thread_;  // null when the creator's thread serves
   std::unique_ptr<QObject> worker_;
+  uint64_t id_ = 0;
 };
 
 }  // namespace zelvo
