@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "Foundation/Assert.h"
 #include "Foundation/QueuedHandOff.h"
@@ -29,6 +30,8 @@ std::mutex& gateMutex = *new std::mutex;
 // gone away (a teardown that did not close the hops), one never seen is a misuse.
 std::atomic<bool> applicationSeen{false};
 std::atomic<void (*)(HopProbeStage)> probe{nullptr};
+// The application's thread, once installMainThreadHops has named it.
+std::atomic<std::thread::id> mainThreadId{};
 
 struct Hop {
   std::function<void()> fn;
@@ -61,6 +64,10 @@ bool postToMain(F task) {
 }  // namespace
 
 bool isMainThread() {
+  // Known without the application object, which a thread that asks may outlive.
+  if (const std::thread::id main = mainThreadId.load(); main != std::thread::id()) return std::this_thread::get_id() == main;
+  std::lock_guard gate(gateMutex);
+  if (closed.load()) return false;
   QCoreApplication* app = QCoreApplication::instance();
   return app && QThread::currentThread() == app->thread();
 }
@@ -134,7 +141,9 @@ void reopenMainThreadHopsForTesting() { closed.store(false); }
 void installMainThreadHops() {
   QCoreApplication* app = QCoreApplication::instance();
   ZELVO_PRECONDITION(app != nullptr);
+  ZELVO_PRECONDITION(QThread::currentThread() == app->thread());
   applicationSeen.store(true);
+  mainThreadId.store(std::this_thread::get_id());
   QObject::connect(app, &QCoreApplication::aboutToQuit, app, [] { closeMainThreadHops(); });
   // Without a running event loop (tests, early exits) the application object can
   // go away without aboutToQuit. Its post routines run while it is still there:

@@ -4,6 +4,7 @@
 #include <QThread>
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -18,19 +19,29 @@ namespace {
 
 std::shared_ptr<NetworkThread>* sharedInstance = nullptr;
 
-// Threads whose last owner let go of them on the thread itself: they end their loop
-// on their own, and whoever takes one out of this list joins and deletes it. Known
-// by an id of their own, which no other thread ever has. Never destroyed: a thread
-// may end while the process exits.
-struct Orphan {
+// Every thread of its own not yet joined and deleted, so that the application's
+// teardown can join them all: none may outlive the application object. Each is
+// known by an id that no other thread ever has. An orphan is one whose last owner
+// let go of it on the thread itself: it ends its loop on its own, and whoever takes
+// it out of this list joins and deletes it. While the teardown joins a thread, its
+// owner waits before it deletes it. Never destroyed: a thread may end while the
+// process exits.
+struct Entry {
   uint64_t id;
   QThread* thread;
+  bool orphan = false;
+  bool joining = false;  // the teardown is joining it
 };
-std::mutex& orphansMutex = *new std::mutex;
-std::vector<Orphan>& orphans = *new std::vector<Orphan>;
+std::mutex& threadsMutex = *new std::mutex;
+std::condition_variable& joinedAtTeardown = *new std::condition_variable;
+std::vector<Entry>& threads = *new std::vector<Entry>;
 std::atomic<uint64_t> nextId{1};
 // The application object whose teardown joins the threads (null: none yet, or gone).
 QCoreApplication* joinedAtTeardownOf = nullptr;
+
+std::vector<Entry>::iterator find(uint64_t id) {
+  return std::find_if(threads.begin(), threads.end(), [id](const Entry& e) { return e.id == id; });
+}
 
 // Qt's join orders everything the thread did before whatever its joiner does after
 // it, by locks a ThreadSanitizer build cannot see: the thread marks its end, the
@@ -46,11 +57,12 @@ void join(QThread* thread) {
 void reapOrphan(uint64_t id) {
   QThread* thread = nullptr;
   {
-    std::lock_guard lock(orphansMutex);
-    auto it = std::find_if(orphans.begin(), orphans.end(), [id](const Orphan& o) { return o.id == id; });
-    if (it == orphans.end()) return;  // joined by its owner, or by the application's teardown
+    std::lock_guard lock(threadsMutex);
+    auto it = find(id);
+    // Not an orphan (its owner joins it), or the teardown has it.
+    if (it == threads.end() || !it->orphan || it->joining) return;
     thread = it->thread;
-    orphans.erase(it);
+    threads.erase(it);
   }
   join(thread);
   delete thread;
@@ -59,23 +71,42 @@ void reapOrphan(uint64_t id) {
 void applicationGone() {
   // Runs while the application object is destroyed. A client may be waiting on a
   // main-thread hop that will never be served: close the hops first so that it
-  // lets go, then join every network thread: none may outlive the application.
+  // lets go, then join every network thread, one at a time (a thread's last task
+  // may still let go of another one, or of itself).
   closeMainThreadHops();
-  if (sharedInstance) (*sharedInstance)->shutdown();
-  std::vector<Orphan> ending;
+  std::vector<uint64_t> ids;
   {
-    std::lock_guard lock(orphansMutex);
-    ending.swap(orphans);
+    std::lock_guard lock(threadsMutex);
     joinedAtTeardownOf = nullptr;
+    for (const Entry& entry : threads) ids.push_back(entry.id);
   }
-  for (const Orphan& orphan : ending) {
-    join(orphan.thread);
-    delete orphan.thread;
+  for (uint64_t id : ids) {
+    QThread* thread = nullptr;
+    {
+      std::lock_guard lock(threadsMutex);
+      auto it = find(id);
+      if (it == threads.end()) continue;  // its owner joined it meanwhile
+      it->joining = true;
+      thread = it->thread;
+    }
+    join(thread);
+    QThread* orphan = nullptr;
+    {
+      std::lock_guard lock(threadsMutex);
+      auto it = find(id);
+      it->joining = false;
+      if (it->orphan) {
+        orphan = it->thread;
+        threads.erase(it);
+      }
+    }
+    joinedAtTeardown.notify_all();
+    delete orphan;
   }
 }
 
 void joinThreadsWhenTheApplicationGoes() {
-  std::lock_guard lock(orphansMutex);
+  std::lock_guard lock(threadsMutex);
   QCoreApplication* app = QCoreApplication::instance();
   if (!app || app == joinedAtTeardownOf) return;
   joinedAtTeardownOf = app;
@@ -103,6 +134,10 @@ NetworkThread::NetworkThread()
   // nothing the thread wrote.
   if (QCoreApplication* app = QCoreApplication::instance())
     QObject::connect(thread, &QThread::finished, app, [id = id_] { reapOrphan(id); }, Qt::QueuedConnection);
+  {
+    std::lock_guard lock(threadsMutex);
+    threads.push_back({id_, thread});
+  }
   thread_->start();
 }
 
@@ -123,11 +158,17 @@ NetworkThread::~NetworkThread() {
     QThread* thread = thread_.release();
     worker_.release()->deleteLater();
     {
-      std::lock_guard lock(orphansMutex);
-      orphans.push_back({id_, thread});
+      std::lock_guard lock(threadsMutex);
+      find(id_)->orphan = true;
     }
     thread->quit();
     return;
+  }
+  {
+    // Once the teardown is done with it, the thread is the owner's alone.
+    std::unique_lock lock(threadsMutex);
+    joinedAtTeardown.wait(lock, [this] { return !find(id_)->joining; });
+    threads.erase(find(id_));
   }
   shutdown();
   // The worker was moved to the thread; it is destroyed here, after the thread ended.

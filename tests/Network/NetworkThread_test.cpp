@@ -1,7 +1,7 @@
-// A client's own network thread whose last owner lets go of it on the thread
-// itself (its disconnect task held the client while the caller dropped it): the
-// thread cannot join itself, yet it must end, be joined and deleted, and never
-// outlive the application object.
+// Network threads never outlive the application object. A client's own thread whose
+// last owner lets go of it on the thread itself (its disconnect task held the client
+// while the caller dropped it) cannot join itself, yet it must end and be joined and
+// deleted; one still at work when the process ends is joined by the teardown.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -72,6 +72,28 @@ TEST(NetworkThreadDeathTest, AThreadLetGoOnItselfIsJoinedBeforeTheApplicationGoe
         if (!orphaned.waitFor(20s)) _exit(2);
         test::endTestApplication();
         _exit(ends.worker && ends.thread ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+// Its owner still holds it (a queued task holds the client that holds the thread,
+// say) when the process ends: the teardown joins it all the same.
+TEST(NetworkThreadDeathTest, AThreadStillAtWorkIsJoinedBeforeTheApplicationGoes) {
+  EXPECT_EXIT(
+      {
+        auto thread = std::make_shared<NetworkThread>();
+        std::atomic<bool> ended{false};
+        std::atomic<bool> taskDone{false};
+        Semaphore started;
+        thread->post([&] {
+          QObject::connect(QThread::currentThread(), &QThread::finished, [&ended] { ended = true; });
+          started.signal();
+          runOnMainAndWait([] {});
+          taskDone = true;
+        });
+        if (!started.waitFor(20s)) _exit(2);
+        test::endTestApplication();
+        _exit(taskDone && ended ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
 }
