@@ -70,33 +70,55 @@ function(zelvo_tests folder)
         NO_PRETTY_VALUES
         PROPERTIES ${properties}
         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
-      zelvo_label_tests(${target} "${kind};${lower}")
+    endif()
+    if(sources)
+      zelvo_label_tests(${target} "${kind};${lower}" ${sources})
     endif()
   endforeach()
 endfunction()
 
 # Every test is labelled with its kind and its folder in lower case ("unit;network"),
-# so that a run can take one subsystem's tests; tests that start a child process
-# (ZELVO_STARTS_CHILD_PROCESS in tests/support/Listing.h) get the label "fork" too.
-# Like the tests themselves, these are known only once the executable is built: this
-# script runs when CTest reads the tests, after gtest_discover_tests' own script has
-# listed them in <target>_TESTS, and keeps the executable's answer until it is rebuilt.
+# so that a run can take one subsystem's tests. The tests of a source file that starts
+# child processes (QProcess, fork, exec, posix_spawn, popen, system) are labelled
+# "fork" too: the ThreadSanitizer run leaves them out (see the README). Test names are
+# known only once CTest has listed the executable, so this runs after the listing's
+# own script; the executable tells which file declares each test (kept until it is
+# rebuilt), and the files are read as CTest reads the tests.
 function(zelvo_label_tests target labels)
+  set(files "")
+  foreach(source ${ARGN})
+    file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR} ${source})
+    list(APPEND files ${relative})
+  endforeach()
   set(script "${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake")
   file(GENERATE OUTPUT "${script}" CONTENT "set(exe \"$<TARGET_FILE:${target}>\")
-set(list \"\${exe}.fork-tests\")
+set(map \"\${exe}.test-files\")
 if(EXISTS \"\${exe}\")
-  if(\"\${exe}\" IS_NEWER_THAN \"\${list}\")
-    execute_process(COMMAND \"\${exe}\" --zelvo_list_child_process_tests
-                    OUTPUT_VARIABLE names RESULT_VARIABLE status)
+  if(\"\${exe}\" IS_NEWER_THAN \"\${map}\")
+    execute_process(COMMAND \"\${exe}\" --zelvo_list_test_files OUTPUT_VARIABLE listed RESULT_VARIABLE status)
     if(NOT status EQUAL 0)
-      message(FATAL_ERROR \"\${exe} could not list its tests that start child processes\")
+      message(FATAL_ERROR \"\${exe} could not say which file declares each test\")
     endif()
-    file(WRITE \"\${list}\" \"\${names}\")
+    file(WRITE \"\${map}\" \"\${listed}\")
   endif()
-  file(STRINGS \"\${list}\" forking)
+  set(forking \"\")
+  foreach(source ${files})
+    file(READ \"${CMAKE_SOURCE_DIR}/\${source}\" text)
+    if(text MATCHES \"QProcess|[^a-z_]v?fork[ ]*[(]|[^a-z_]exec[lv]p?e?[ ]*[(]|posix_spawn|[^a-z_]popen[ ]*[(]|[^a-z_:.]system[ ]*[(]\")
+      list(APPEND forking \"\${source}\")
+    endif()
+  endforeach()
+  file(STRINGS \"\${map}\" lines)
+  set(forks \"\")
+  foreach(line IN LISTS lines)
+    string(REGEX MATCH \"^([^ ]+) (.+)$\" pair \"\${line}\")
+    list(FIND forking \"\${CMAKE_MATCH_2}\" index)
+    if(index GREATER -1)
+      list(APPEND forks \"\${CMAKE_MATCH_1}\")
+    endif()
+  endforeach()
   foreach(name IN LISTS ${target}_TESTS)
-    list(FIND forking \"\${name}\" index)
+    list(FIND forks \"\${name}\" index)
     if(index GREATER -1)
       set_tests_properties(\"\${name}\" PROPERTIES LABELS \"${labels};fork\")
     else()

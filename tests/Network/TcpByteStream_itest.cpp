@@ -11,7 +11,6 @@
 #include "Network/ClientObserver.h"
 #include "Network/TcpByteStream.h"
 #include "emulator/RecorderEmulator.h"
-#include "support/Listing.h"
 #include "support/Wait.h"
 
 namespace zelvo {
@@ -72,7 +71,6 @@ TEST(TcpByteStream, BufferedBytesAreReadBeforeThePeersClose) {
   EXPECT_EQ(bytes.size(), reply + 100u);
 }
 
-ZELVO_STARTS_CHILD_PROCESS(RecorderEmulatorProgram, AClientLogsInToIt);
 TEST(RecorderEmulatorProgram, AClientLogsInToIt) {
   QProcess program;
   program.start(ZELVO_RECORDER_EMULATOR_PATH, {"--port", "0", "--user", "operator:pass:2", "--video-in", "8", "--keep-alive", "1"});

@@ -14,7 +14,8 @@
 
 namespace {
 
-std::unique_ptr<QApplication> application;
+// main's own: a test that leaves with exit() does not destroy it among the statics.
+std::unique_ptr<QApplication>* application = nullptr;
 
 // Closing the display unloads Mesa's GL driver (swrast_dri.so), and what the driver
 // still holds becomes a leak at exit, reported against addresses no library owns
@@ -34,18 +35,19 @@ void keepGLDriversMapped() {
 
 }  // namespace
 
-void zelvo::test::endTestApplication() { application.reset(); }
+void zelvo::test::endTestApplication() { application->reset(); }
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
   if (auto listed = zelvo::test::runListing(argc, argv)) return *listed;
-  application = std::make_unique<QApplication>(argc, argv);
+  auto app = std::make_unique<QApplication>(argc, argv);
+  application = &app;
   zelvo::installMainThreadHops();
   int status = RUN_ALL_TESTS();
   // Threads still posting to the main thread must not wait for it while the process ends.
   zelvo::closeMainThreadHops();
   keepGLDriversMapped();
-  application.reset();
+  app.reset();
   return status;
 }

@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 
-#include "support/Listing.h"
 #include "support/Wait.h"
 
 namespace zelvo::test {
@@ -72,7 +71,6 @@ class Probe : public testing::Test {
   QString port_;
 };
 
-ZELVO_STARTS_CHILD_PROCESS(Probe, LiveClientSeesTheRecorder);
 TEST_F(Probe, LiveClientSeesTheRecorder) {
   Run run = probe({"127.0.0.1", port_, "--user", "admin", "--password", "admin", "--video", "0x1", "--alarm-out",
                    "1,on", "--preset-save", "0,2,Door", "--frames", "3", "--time-limit", "60"});
@@ -109,7 +107,6 @@ TEST_F(Probe, LiveClientSeesTheRecorder) {
   EXPECT_EQ(named(run, "LiveEventReceivedNotification").size(), 3u);
 }
 
-ZELVO_STARTS_CHILD_PROCESS(Probe, SetupClientOnThePortPlusTwo);
 TEST_F(Probe, SetupClientOnThePortPlusTwo) {
   Run run = probe({"127.0.0.1", QString::number(port_.toInt() + 2), "--setup", "--password", "admin", "--click",
                    "200,150", "--frames", "2", "--time-limit", "60"});
@@ -123,7 +120,6 @@ TEST_F(Probe, SetupClientOnThePortPlusTwo) {
   EXPECT_EQ(images[1]["height"].toDouble(), 8);
 }
 
-ZELVO_STARTS_CHILD_PROCESS(Probe, FailedLoginExitsWithTheReason);
 TEST_F(Probe, FailedLoginExitsWithTheReason) {
   Run run = probe({"127.0.0.1", port_, "--password", "wrong", "--time-limit", "30"});
   EXPECT_EQ(run.exitCode, 1);
