@@ -65,7 +65,8 @@ bool postToMain(F task) {
 
 bool isMainThread() {
   // Known without the application object, which a thread that asks may outlive.
-  if (const std::thread::id main = mainThreadId.load(); main != std::thread::id()) return std::this_thread::get_id() == main;
+  const std::thread::id main = mainThreadId.load();
+  if (main != std::thread::id()) return std::this_thread::get_id() == main;
   std::lock_guard gate(gateMutex);
   if (closed.load()) return false;
   QCoreApplication* app = QCoreApplication::instance();

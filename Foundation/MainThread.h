@@ -49,7 +49,8 @@ void installMainThreadHops();
 // called on the hopping thread once a hop from another thread has found the hops
 // open and before it reads the application object (Checked), and once a waiting hop
 // is queued, before it waits (Queued); and on the closing thread when a close has to
-// wait for a hop that is between those two points (CloseWaits). Null removes it.
+// wait for a hop that has found the hops open and not yet posted (CloseWaits). Null
+// removes it.
 enum class HopProbeStage { Checked, Queued, CloseWaits };
 void setHopProbeForTesting(void (*probe)(HopProbeStage));
 
