@@ -12,7 +12,14 @@ namespace zelvo {
 const char* sourceName(const char* path, char* scratch, unsigned scratchSize) {
   const char* root = ZELVO_SOURCE_ROOT;
   size_t rootLength = std::strlen(root);
-  const char* name = std::strncmp(path, root, rootLength) == 0 ? path + rootLength : path;
+  const char* name = path;
+  if (std::strncmp(path, root, rootLength) == 0) {
+    name = path + rootLength;
+  } else {
+    // A compiler cache may hand the compiler the source relative to the build
+    // directory ("../../Network/ByteBuffer.cpp"), which lies inside the project.
+    while (std::strncmp(name, "../", 3) == 0 || std::strncmp(name, "./", 2) == 0) name += name[1] == '.' ? 3 : 2;
+  }
   std::snprintf(scratch, scratchSize, "%s", name);
   if (char* dot = std::strrchr(scratch, '.'); dot && !std::strchr(dot, '/')) *dot = '\0';
   return scratch;

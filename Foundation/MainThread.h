@@ -40,8 +40,18 @@ bool mainThreadHopsClosed();
 // Reopens them (tests that make a fresh application object).
 void reopenMainThreadHopsForTesting();
 
-// Connects closeMainThreadHops() to the application's aboutToQuit. Call once on
+// Connects closeMainThreadHops() to the application's aboutToQuit, and closes the
+// hops while the application object is destroyed, before it is gone. Call once on
 // the main thread after creating the application object.
 void installMainThreadHops();
+
+// Tests that force a hop and the application's teardown into one order: the probe is
+// called on the hopping thread once a hop from another thread has found the hops
+// open and before it reads the application object (Checked), and once a waiting hop
+// is queued, before it waits (Queued); and on the closing thread when a close has to
+// wait for a hop that has found the hops open and not yet posted (CloseWaits). Null
+// removes it.
+enum class HopProbeStage { Checked, Queued, CloseWaits };
+void setHopProbeForTesting(void (*probe)(HopProbeStage));
 
 }  // namespace zelvo

@@ -51,8 +51,13 @@ class HandedOver {
   HandedOver(const HandedOver&) = delete;
   HandedOver& operator=(const HandedOver&) = delete;
   HandedOver& operator=(HandedOver&&) = delete;
-  // Destroyed by whichever side lets go of it last.
-  ~HandedOver() { markTakeOver(thread_); }
+  // Destroyed by whichever side lets go of it last: on the target thread that may be
+  // without a call (a queue dropped as its thread ends), so the hand-off is taken
+  // over there before the member naming it is read.
+  ~HandedOver() {
+    markTakeOver(QThread::currentThread());
+    markTakeOver(thread_);
+  }
 
   void operator()() {
     markTakeOver(QThread::currentThread());

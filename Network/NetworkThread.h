@@ -5,6 +5,7 @@
 // that tasks are posted to (the QThread object itself lives on its creator's thread).
 
 #include <QObject>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -15,7 +16,7 @@ namespace zelvo {
 class NetworkThread {
  public:
   // The one thread that clients run on unless they are given another. Created and
-  // started on first use; lives until the process ends (stopped when the
+  // started on first use; lives until the process ends (joined when the
   // application object goes away, after the main-thread hops are closed).
   static std::shared_ptr<NetworkThread> sharedThread();
 
@@ -25,8 +26,9 @@ class NetworkThread {
   // fuzzing drive a client without a second thread this way).
   static std::shared_ptr<NetworkThread> createOnCurrentThread();
 
-  // Stops and joins a thread of its own (from its own thread: stops it, and it is
-  // deleted once it has ended).
+  // Stops and joins a thread of its own. From its own thread: stops it; it is joined
+  // and deleted once it has ended, and at the latest while the application object is
+  // destroyed (no network thread outlives the application).
   ~NetworkThread();
   NetworkThread(const NetworkThread&) = delete;
   NetworkThread& operator=(const NetworkThread&) = delete;
@@ -49,6 +51,7 @@ class NetworkThread {
 
   std::unique_ptr<QThread> thread_;  // null when the creator's thread serves
   std::unique_ptr<QObject> worker_;
+  uint64_t id_ = 0;
 };
 
 }  // namespace zelvo

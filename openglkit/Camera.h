@@ -30,28 +30,28 @@ class Camera {
   void setNear(float near);
   void setFovy(float fovy);
 
-  const Vector& eye() const { return _eye; }
-  const Vector& right() const { return _right; }
-  const Vector& up() const { return _up; }
-  const Vector& forward() const { return _forward; }
-  const Matrix& view() const { return _view; }
-  const Matrix& projection() const { return _projection; }
-  float fovy() const { return _fovy; }
-  float aspect() const { return _aspect; }
-  float near() const { return _near; }
-  float far() const { return _far; }
+  const Vector& eye() const { return eye_; }
+  const Vector& right() const { return right_; }
+  const Vector& up() const { return up_; }
+  const Vector& forward() const { return forward_; }
+  const Matrix& view() const { return view_; }
+  const Matrix& projection() const { return projection_; }
+  float fovy() const { return fovy_; }
+  float aspect() const { return aspect_; }
+  float near() const { return near_; }
+  float far() const { return far_; }
 
  private:
-  Vector _eye;
-  Vector _right;
-  Vector _up;
-  Vector _forward;  // from the scene towards the eye
-  Matrix _view;
-  Matrix _projection;
-  float _fovy = 0;
-  float _aspect = 0;
-  float _near = 0;
-  float _far = 0;
+  Vector eye_;
+  Vector right_;
+  Vector up_;
+  Vector forward_;  // from the scene towards the eye
+  Matrix view_;
+  Matrix projection_;
+  float fovy_ = 0;
+  float aspect_ = 0;
+  float near_ = 0;
+  float far_ = 0;
 };
 
 }  // namespace zelvo

@@ -11,11 +11,11 @@ namespace {
 std::atomic<GLuint> hostFramebuffer{0};
 }
 
-FrameBuffer::FrameBuffer() { glGenFramebuffers(1, &_name); }
+FrameBuffer::FrameBuffer() { glGenFramebuffers(1, &name_); }
 
-FrameBuffer::~FrameBuffer() { glDeleteFramebuffers(1, &_name); }
+FrameBuffer::~FrameBuffer() { glDeleteFramebuffers(1, &name_); }
 
-void FrameBuffer::bind() { glBindFramebuffer(GL_FRAMEBUFFER, _name); }
+void FrameBuffer::bind() { glBindFramebuffer(GL_FRAMEBUFFER, name_); }
 
 void FrameBuffer::unbind() { glBindFramebuffer(GL_FRAMEBUFFER, hostFramebuffer.load()); }
 

@@ -17,7 +17,7 @@ class FrameBuffer : public OpenGLESObject {
   ~FrameBuffer();
 
   void bind() override;
-  GLuint name() const { return _name; }
+  GLuint name() const { return name_; }
 
   // Drawing goes to the window again: the host's framebuffer.
   static void unbind();
@@ -31,7 +31,7 @@ class FrameBuffer : public OpenGLESObject {
   void attachRenderBuffer(GLenum attachment, const RenderBuffer& renderBuffer);
 
  private:
-  GLuint _name = 0;
+  GLuint name_ = 0;
 };
 
 }  // namespace zelvo

@@ -21,13 +21,13 @@ class Gradient {
   // Stops spread evenly from 0 to 1 in the given order (one colour sits at 0).
   explicit Gradient(const std::vector<Rgba>& colors);
 
-  int numberOfColorStops() const { return static_cast<int>(_stops.size()); }
-  const std::vector<GradientStop>& stops() const { return _stops; }
+  int numberOfColorStops() const { return static_cast<int>(stops_.size()); }
+  const std::vector<GradientStop>& stops() const { return stops_; }
 
   friend bool operator==(const Gradient&, const Gradient&) = default;
 
  private:
-  std::vector<GradientStop> _stops;
+  std::vector<GradientStop> stops_;
 };
 
 }  // namespace zelvo

@@ -4,17 +4,17 @@ namespace zelvo {
 
 const char* InfoLog::text() {
   GLint length = 0;
-  _parameterQuery(_object, GL_INFO_LOG_LENGTH, &length);
+  parameterQuery_(object_, GL_INFO_LOG_LENGTH, &length);
   if (length <= 0) return "(NO LOG)";
-  if (length > _capacity) {
-    _buffer = std::make_unique<char[]>(static_cast<size_t>(length));
-    _capacity = length;
+  if (length > capacity_) {
+    buffer_ = std::make_unique<char[]>(static_cast<size_t>(length));
+    capacity_ = length;
   }
   GLsizei written = 0;
-  _logQuery(_object, _capacity, &written, _buffer.get());
+  logQuery_(object_, capacity_, &written, buffer_.get());
   // The query writes the terminator itself; this only guards a short or faulty driver.
-  _buffer[written >= 0 && written < _capacity ? written : _capacity - 1] = '\0';
-  return _buffer.get();
+  buffer_[written >= 0 && written < capacity_ ? written : capacity_ - 1] = '\0';
+  return buffer_.get();
 }
 
 }  // namespace zelvo

@@ -14,20 +14,20 @@ class InfoLog {
   using LogQuery = void (*)(GLuint object, GLsizei maximum, GLsizei* length, GLchar* log);
 
   InfoLog(GLuint object, ParameterQuery parameterQuery, LogQuery logQuery)
-      : _object(object), _parameterQuery(parameterQuery), _logQuery(logQuery) {}
+      : object_(object), parameterQuery_(parameterQuery), logQuery_(logQuery) {}
   InfoLog(const InfoLog&) = delete;
   InfoLog& operator=(const InfoLog&) = delete;
 
   // "(NO LOG)" when the object has none.
   const char* text();
-  int capacity() const { return _capacity; }
+  int capacity() const { return capacity_; }
 
  private:
-  GLuint _object;
-  ParameterQuery _parameterQuery;
-  LogQuery _logQuery;
-  std::unique_ptr<char[]> _buffer;
-  int _capacity = 0;
+  GLuint object_;
+  ParameterQuery parameterQuery_;
+  LogQuery logQuery_;
+  std::unique_ptr<char[]> buffer_;
+  int capacity_ = 0;
 };
 
 }  // namespace zelvo

@@ -55,25 +55,25 @@ class MultiDivisionOsdPlane : public RenderObject {
   bool update(float time) override;
   void render() override;
 
-  int planeCount() const { return _planeCount; }
+  int planeCount() const { return planeCount_; }
   int selectedPlane() const;
   int divisions() const;
-  const Texture& osdTexture() const { return _osdTexture; }
-  const OsdCanvas& canvas() const { return *_canvas; }
+  const Texture& osdTexture() const { return osdTexture_; }
+  const OsdCanvas& canvas() const { return *canvas_; }
 
  private:
   void clearTexture();
 
-  std::unique_ptr<Program> _program;
-  ArrayVertexBuffer _positionBuffer;
-  ArrayVertexBuffer _osdTexCoordBuffer;
-  ArrayVertexBuffer _backgroundTexCoordBuffer;
-  Texture _osdTexture;
-  GLenum _osdUnit = GL_TEXTURE5;
-  std::unique_ptr<OsdCanvas> _canvas;  // the planes, the layout and the canvas image
-  GLenum _backgroundUnit = GL_TEXTURE4;
-  int _planeCount;
-  Camera _camera;
+  std::unique_ptr<Program> program_;
+  ArrayVertexBuffer positionBuffer_;
+  ArrayVertexBuffer osdTexCoordBuffer_;
+  ArrayVertexBuffer backgroundTexCoordBuffer_;
+  Texture osdTexture_;
+  GLenum osdUnit_ = GL_TEXTURE5;
+  std::unique_ptr<OsdCanvas> canvas_;  // the planes, the layout and the canvas image
+  GLenum backgroundUnit_ = GL_TEXTURE4;
+  int planeCount_;
+  Camera camera_;
 };
 
 }  // namespace zelvo

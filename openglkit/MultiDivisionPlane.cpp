@@ -6,19 +6,19 @@
 
 namespace zelvo {
 
-MultiDivisionPlane::MultiDivisionPlane(int planeCount) : _planeCount(planeCount) {
+MultiDivisionPlane::MultiDivisionPlane(int planeCount) : planeCount_(planeCount) {
   ZELVO_PRECONDITION(0 <= planeCount);
-  _planes = std::make_unique<Plane[]>(static_cast<size_t>(planeCount));
+  planes_ = std::make_unique<Plane[]>(static_cast<size_t>(planeCount));
 }
 
 MultiDivisionPlane::~MultiDivisionPlane() {
   // Planes first, then the snapshot objects, then the buffers.
-  _planes.reset();
+  planes_.reset();
 }
 
 bool MultiDivisionPlane::loadProgram() {
-  _program = Program::create(videoVertexShaderSource, videoFragmentShaderSource);
-  return _program != nullptr;
+  program_ = Program::create(videoVertexShaderSource, videoFragmentShaderSource);
+  return program_ != nullptr;
 }
 
 void MultiDivisionPlane::setYuvToRgb() {
@@ -26,39 +26,39 @@ void MultiDivisionPlane::setYuvToRgb() {
   // 1.1643 (y - 1/16) and centre the chroma.
   const float conversion[16] = {1, 1, 1, 0, 0, -0.39173f, 2.017f, 0, 1.5958f, -0.8129f, 0, 0, 0, 0, 0, 1};
   const float levels[16] = {1.1643f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, -0.07276875f, -0.5f, -0.5f, 1};
-  _yuvToRgb = Matrix(conversion) * Matrix(levels);
+  yuvToRgb_ = Matrix(conversion) * Matrix(levels);
 }
 
 bool MultiDivisionPlane::init(GLenum unitY, GLenum unitU, GLenum unitV, GLenum snapshotUnit, float width,
                               float height) {
   if (!loadProgram()) return false;
   setupBuffers();
-  for (int i = 0; i < _planeCount; ++i)
-    _planes[i].init(_program.get(), &_positionBuffer, &_texCoordBuffer, i * Plane::positionBytes,
+  for (int i = 0; i < planeCount_; ++i)
+    planes_[i].init(program_.get(), &positionBuffer_, &texCoordBuffer_, i * Plane::positionBytes,
                     i * Plane::texCoordBytes, unitY, unitU, unitV);
   setLayout(0, 1);
   setViewSize(width, height);
   setYuvToRgb();
-  _camera.frustum(-0.5f, 0.5f, -0.5f, 0.5f, 2, 10);
+  camera_.frustum(-0.5f, 0.5f, -0.5f, 0.5f, 2, 10);
   frameDivisions(1);
-  _snapshotUtil.init(snapshotUnit);
+  snapshotUtil_.init(snapshotUnit);
   return true;
 }
 
 void MultiDivisionPlane::setupBuffers() {
-  _positionBuffer.bind();
-  _positionBuffer.setData(_planeCount * Plane::positionBytes, nullptr, GL_STATIC_DRAW);
-  _program->enableVertexAttribArray("a_position", true);
-  _texCoordBuffer.bind();
-  _texCoordBuffer.setData(_planeCount * Plane::texCoordBytes, nullptr, GL_STATIC_DRAW);
-  _program->enableVertexAttribArray("a_texCoord", true);
+  positionBuffer_.bind();
+  positionBuffer_.setData(planeCount_ * Plane::positionBytes, nullptr, GL_STATIC_DRAW);
+  program_->enableVertexAttribArray("a_position", true);
+  texCoordBuffer_.bind();
+  texCoordBuffer_.setData(planeCount_ * Plane::texCoordBytes, nullptr, GL_STATIC_DRAW);
+  program_->enableVertexAttribArray("a_texCoord", true);
 }
 
 void MultiDivisionPlane::setLayout(int selected, int divisions) {
   ZELVO_PRECONDITION(1 <= divisions && divisions <= maximumDivisions);
-  if (_planeCount > 0) {
+  if (planeCount_ > 0) {
     int page = selected / (divisions * divisions);
-    for (int i = 0; i < _planeCount; ++i) setPlanePosition(i, divisions, page);
+    for (int i = 0; i < planeCount_; ++i) setPlanePosition(i, divisions, page);
   }
   frameDivisions(divisions);
 }
@@ -70,93 +70,93 @@ void MultiDivisionPlane::setPlanePosition(int plane, int divisions, int page) {
   int row = (plane / divisions) % divisions;
   int layer = plane / (divisions * divisions) - page;
   // Pages before the shown one go behind it.
-  if (layer < 0) layer = _planeCount / (divisions * divisions) - layer;
+  if (layer < 0) layer = planeCount_ / (divisions * divisions) - layer;
   // A plane that comes into view never shows a stale picture.
-  if (_planes[plane].depth() != -1 && layer == 0) _planes[plane].fill(0, 0, 0);
-  _planes[plane].setPosition(column, row, layer);
+  if (planes_[plane].depth() != -1 && layer == 0) planes_[plane].fill(0, 0, 0);
+  planes_[plane].setPosition(column, row, layer);
 }
 
 void MultiDivisionPlane::frameDivisions(int divisions) {
   float h = static_cast<float>(divisions) * 0.5f;
-  _camera.lookAt(Vector(h, -h, static_cast<float>(2 * divisions - 1), 0), Vector(h, -h, 0, 0));
-  _camera.frustum(-0.5f, 0.5f, -0.5f, 0.5f, 2, static_cast<float>(2 * divisions) + 0.5f);
+  camera_.lookAt(Vector(h, -h, static_cast<float>(2 * divisions - 1), 0), Vector(h, -h, 0, 0));
+  camera_.frustum(-0.5f, 0.5f, -0.5f, 0.5f, 2, static_cast<float>(2 * divisions) + 0.5f);
 }
 
 void MultiDivisionPlane::setViewSize(float width, float height) {
-  for (int i = 0; i < _planeCount; ++i) _planes[i].setViewSize(width, height);
+  for (int i = 0; i < planeCount_; ++i) planes_[i].setViewSize(width, height);
 }
 
 void MultiDivisionPlane::setKeepAspectRatio(bool keep) {
-  for (int i = 0; i < _planeCount; ++i) _planes[i].setKeepAspectRatio(keep);
+  for (int i = 0; i < planeCount_; ++i) planes_[i].setKeepAspectRatio(keep);
 }
 
 void MultiDivisionPlane::updateVideoTexture(int plane, int width, int height, int lineSize, const uint8_t* y,
                                             float xScale, float yScale, const uint8_t* u, const uint8_t* v) {
-  ZELVO_PRECONDITION(0 <= plane && plane < _planeCount);
-  _planes[plane].updateVideoTexture(width, height, lineSize, y, xScale, yScale, u, v);
+  ZELVO_PRECONDITION(0 <= plane && plane < planeCount_);
+  planes_[plane].updateVideoTexture(width, height, lineSize, y, xScale, yScale, u, v);
 }
 
 void MultiDivisionPlane::clearPlane(int plane, int red, int green, int blue) {
-  ZELVO_PRECONDITION(0 <= plane && plane < _planeCount);
-  _planes[plane].fill(red, green, blue);
-  _planes[plane].resetColorTransform();
+  ZELVO_PRECONDITION(0 <= plane && plane < planeCount_);
+  planes_[plane].fill(red, green, blue);
+  planes_[plane].resetColorTransform();
 }
 
 void MultiDivisionPlane::clearAllPlanes(int red, int green, int blue) {
-  for (int i = 0; i < _planeCount; ++i) clearPlane(i, red, green, blue);
+  for (int i = 0; i < planeCount_; ++i) clearPlane(i, red, green, blue);
 }
 
 bool MultiDivisionPlane::isFront(int plane) const {
-  ZELVO_PRECONDITION(0 <= plane && plane < _planeCount);
-  return _planes[plane].depth() == -1;
+  ZELVO_PRECONDITION(0 <= plane && plane < planeCount_);
+  return planes_[plane].depth() == -1;
 }
 
 PlanePosition MultiDivisionPlane::planePosition(int plane) const {
-  ZELVO_PRECONDITION(0 <= plane && plane < _planeCount);
-  return _planes[plane].position();
+  ZELVO_PRECONDITION(0 <= plane && plane < planeCount_);
+  return planes_[plane].position();
 }
 
 RgbaImage MultiDivisionPlane::snapshot(int plane) {
-  ZELVO_PRECONDITION(0 <= plane && plane < _planeCount);
-  return _snapshotUtil.snapshot(*this, plane);
+  ZELVO_PRECONDITION(0 <= plane && plane < planeCount_);
+  return snapshotUtil_.snapshot(*this, plane);
 }
 
 void MultiDivisionPlane::setConfiguration(int plane, const CameraConfiguration& configuration) {
-  ZELVO_PRECONDITION(0 <= plane && plane < _planeCount);
-  _planes[plane].setConfiguration(configuration);
+  ZELVO_PRECONDITION(0 <= plane && plane < planeCount_);
+  planes_[plane].setConfiguration(configuration);
 }
 
 CameraConfiguration MultiDivisionPlane::getConfiguration(int plane) const {
-  ZELVO_PRECONDITION(0 <= plane && plane < _planeCount);
-  return _planes[plane].getConfiguration();
+  ZELVO_PRECONDITION(0 <= plane && plane < planeCount_);
+  return planes_[plane].getConfiguration();
 }
 
 const Plane& MultiDivisionPlane::plane(int plane) const {
-  ZELVO_PRECONDITION(0 <= plane && plane < _planeCount);
-  return _planes[plane];
+  ZELVO_PRECONDITION(0 <= plane && plane < planeCount_);
+  return planes_[plane];
 }
 
 bool MultiDivisionPlane::update(float time) {
   bool needed = false;
-  for (int i = 0; i < _planeCount; ++i) needed = _planes[i].update(time) || needed;
+  for (int i = 0; i < planeCount_; ++i) needed = planes_[i].update(time) || needed;
   return needed;
 }
 
 void MultiDivisionPlane::setupDraw(const Camera& camera) {
-  _program->use();
-  _program->setUniformMatrix4fv("u_MVP", camera.projection() * camera.view());
-  _program->setUniformMatrix4fv("u_mYUVToRGB", _yuvToRgb);
-  _positionBuffer.bind();
-  _program->vertexAttribPointer("a_position", 3, GL_FLOAT, false, 0, 0);
-  _texCoordBuffer.bind();
-  _program->vertexAttribPointer("a_texCoord", 2, GL_FLOAT, false, 0, 0);
+  program_->use();
+  program_->setUniformMatrix4fv("u_MVP", camera.projection() * camera.view());
+  program_->setUniformMatrix4fv("u_mYUVToRGB", yuvToRgb_);
+  positionBuffer_.bind();
+  program_->vertexAttribPointer("a_position", 3, GL_FLOAT, false, 0, 0);
+  texCoordBuffer_.bind();
+  program_->vertexAttribPointer("a_texCoord", 2, GL_FLOAT, false, 0, 0);
 }
 
 void MultiDivisionPlane::render() {
-  ZELVO_ASSERT(_program != nullptr, "the wall is drawn before init");
-  setupDraw(_camera);
+  ZELVO_ASSERT(program_ != nullptr, "the wall is drawn before init");
+  setupDraw(camera_);
   // Tiles behind the shown page are drawn too and cut off by the far plane.
-  for (int i = 0; i < _planeCount; ++i) _planes[i].render();
+  for (int i = 0; i < planeCount_; ++i) planes_[i].render();
 }
 
 void MultiDivisionPlane::framePlane(Camera& camera, const Plane& plane) {
@@ -169,9 +169,9 @@ void MultiDivisionPlane::framePlane(Camera& camera, const Plane& plane) {
 }
 
 void MultiDivisionPlane::renderPlaneOffscreen(int plane, FrameBuffer& target) {
-  ZELVO_PRECONDITION(0 <= plane && plane < _planeCount);
-  ZELVO_ASSERT(_program != nullptr, "a plane is drawn before init");
-  Plane& tile = _planes[plane];
+  ZELVO_PRECONDITION(0 <= plane && plane < planeCount_);
+  ZELVO_ASSERT(program_ != nullptr, "a plane is drawn before init");
+  Plane& tile = planes_[plane];
   // The quad drawn is the quad framed, even if the fit changed since the last update.
   tile.updatePositions();
   Camera camera;

@@ -36,7 +36,7 @@ class MultiDivisionPlane : public RenderObject {
   bool loadProgram();
   void setYuvToRgb();
 
-  int planeCount() const { return _planeCount; }
+  int planeCount() const { return planeCount_; }
   // Places every plane for divisions d (1 to 8) and frames the page of selected.
   void setLayout(int selected, int divisions);
   void setPlanePosition(int plane, int divisions, int page);
@@ -60,9 +60,9 @@ class MultiDivisionPlane : public RenderObject {
   void renderPlaneOffscreen(int plane, FrameBuffer& target);
 
   const Plane& plane(int plane) const;
-  const Camera& camera() const { return _camera; }
-  const Matrix& yuvToRgb() const { return _yuvToRgb; }
-  Program* program() const { return _program.get(); }
+  const Camera& camera() const { return camera_; }
+  const Matrix& yuvToRgb() const { return yuvToRgb_; }
+  Program* program() const { return program_.get(); }
 
  private:
   void setupBuffers();
@@ -70,14 +70,14 @@ class MultiDivisionPlane : public RenderObject {
   static void framePlane(Camera& camera, const Plane& plane);
   void setupDraw(const Camera& camera);
 
-  std::unique_ptr<Program> _program;
-  ArrayVertexBuffer _positionBuffer;
-  ArrayVertexBuffer _texCoordBuffer;
-  int _planeCount;
-  std::unique_ptr<Plane[]> _planes;
-  Camera _camera;
-  Matrix _yuvToRgb;
-  PlaneSnapshotUtil _snapshotUtil;
+  std::unique_ptr<Program> program_;
+  ArrayVertexBuffer positionBuffer_;
+  ArrayVertexBuffer texCoordBuffer_;
+  int planeCount_;
+  std::unique_ptr<Plane[]> planes_;
+  Camera camera_;
+  Matrix yuvToRgb_;
+  PlaneSnapshotUtil snapshotUtil_;
 };
 
 }  // namespace zelvo

@@ -52,7 +52,7 @@ Gradient OsdCanvas::defaultSelectionGradient() {
 }
 
 OsdCanvas::OsdCanvas(int planeCount)
-    : _planes(static_cast<size_t>(std::max(0, planeCount))), _selectionGradient(defaultSelectionGradient()) {}
+    : planes_(static_cast<size_t>(std::max(0, planeCount))), selectionGradient_(defaultSelectionGradient()) {}
 
 void OsdCanvas::setup(float width, float height, const QImage& ptzIcon) {
   reshape(width, height);
@@ -67,25 +67,25 @@ void OsdCanvas::setup(float width, float height, const QImage& ptzIcon) {
 }
 
 void OsdCanvas::reshape(float width, float height) {
-  _viewWidth = width;
-  _viewHeight = height;
+  viewWidth_ = width;
+  viewHeight_ = height;
   const int w = static_cast<int>(width);
   const int h = static_cast<int>(height);
-  _canvas = w > 0 && h > 0 ? QImage(w, h, QImage::Format_RGBA8888_Premultiplied) : QImage();
-  if (!_canvas.isNull()) _canvas.fill(Qt::transparent);
+  canvas_ = w > 0 && h > 0 ? QImage(w, h, QImage::Format_RGBA8888_Premultiplied) : QImage();
+  if (!canvas_.isNull()) canvas_.fill(Qt::transparent);
 }
 
 void OsdCanvas::setLayout(int selectedPlane, int divisions) {
-  _selectedPlane = selectedPlane;
-  _divisions = divisions;
+  selectedPlane_ = selectedPlane;
+  divisions_ = divisions;
   layoutPlanes();
 }
 
 void OsdCanvas::layoutPlanes() {
-  const int d = _divisions;
-  const float w = _viewWidth;
-  const float h = _viewHeight;
-  const int shownPage = _selectedPlane / (d * d);
+  const int d = divisions_;
+  const float w = viewWidth_;
+  const float h = viewHeight_;
+  const int shownPage = selectedPlane_ / (d * d);
   for (int i = 0; i < planeCount(); ++i) {
     const int column = i % d;
     const int row = (i / d) % d;  // row 0 at the top
@@ -93,13 +93,13 @@ void OsdCanvas::layoutPlanes() {
     const float right = (column + 1) * w / d;
     const float top = (d - row) * h / d;
     const float bottom = (d - row - 1) * h / d;
-    plane(i).setFrame(i / (d * d) - shownPage, i == _selectedPlane, x, top, right, bottom);
+    plane(i).setFrame(i / (d * d) - shownPage, i == selectedPlane_, x, top, right, bottom);
   }
 }
 
 void OsdCanvas::setSelectionGradient(const Gradient& gradient) {
-  _selectionGradient = gradient;
-  _dirty = true;
+  selectionGradient_ = gradient;
+  dirty_ = true;
 }
 
 void OsdCanvas::setTitle(int index, std::optional<std::string> title) {
@@ -112,28 +112,28 @@ bool OsdCanvas::showHighlight(int index) {
   OsdPlane& osdPlane = plane(index);
   if (osdPlane.page() != 0 || osdPlane.highlighted()) return false;
   osdPlane.setHighlighted(true);
-  _dirty = true;
+  dirty_ = true;
   return true;
 }
 
 bool OsdCanvas::hideHighlight() {
   bool any = false;
-  for (OsdPlane& osdPlane : _planes) {
+  for (OsdPlane& osdPlane : planes_) {
     any = any || osdPlane.highlighted();
     osdPlane.setHighlighted(false);
   }
-  if (any) _dirty = true;
+  if (any) dirty_ = true;
   return any;
 }
 
 bool OsdCanvas::needsRedraw() const {
-  if (_dirty) return true;
-  return std::any_of(_planes.begin(), _planes.end(),
+  if (dirty_) return true;
+  return std::any_of(planes_.begin(), planes_.end(),
                      [](const OsdPlane& osdPlane) { return osdPlane.page() == 0 && osdPlane.dirty(); });
 }
 
 OsdRect OsdCanvas::cellRect(int index, double width, double height) const {
-  const int d = _divisions;
+  const int d = divisions_;
   const int column = index % d;
   const int row = (index / d) % d;
   const double left = column * width / d;
@@ -144,33 +144,33 @@ OsdRect OsdCanvas::cellRect(int index, double width, double height) const {
 }
 
 void OsdCanvas::draw() {
-  if (_canvas.isNull()) {
+  if (canvas_.isNull()) {
     // Nothing to paint into (an empty view); the planes keep their marks for a later size.
-    _image = QImage();
-    _dirty = false;
+    image_ = QImage();
+    dirty_ = false;
     return;
   }
-  const int width = _canvas.width();
-  const int height = _canvas.height();
+  const int width = canvas_.width();
+  const int height = canvas_.height();
   {
-    QPainter painter(&_canvas);
+    QPainter painter(&canvas_);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(_canvas.rect(), Qt::transparent);
-    for (OsdPlane& osdPlane : _planes) osdPlane.draw(painter);
+    painter.fillRect(canvas_.rect(), Qt::transparent);
+    for (OsdPlane& osdPlane : planes_) osdPlane.draw(painter);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     drawGrid(painter, width, height);
     painter.setRenderHint(QPainter::Antialiasing, true);
     for (int i = 0; i < planeCount(); ++i)
       if (plane(i).page() == 0 && plane(i).highlighted()) drawHighlight(painter, i, width, height);
-    if (_selectedPlane >= 0) drawSelectionFrame(painter, _selectedPlane, width, height);
+    if (selectedPlane_ >= 0) drawSelectionFrame(painter, selectedPlane_, width, height);
   }
   // The compositing shader mixes by the overlay's alpha, so it needs straight colours.
-  _image = _canvas.convertToFormat(QImage::Format_RGBA8888);
-  _dirty = false;
+  image_ = canvas_.convertToFormat(QImage::Format_RGBA8888);
+  dirty_ = false;
 }
 
 void OsdCanvas::drawGrid(QPainter& painter, int width, int height) const {
-  const int d = _divisions;
+  const int d = divisions_;
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setPen(QPen(toQColor(gridColor), 1.0));
@@ -213,10 +213,10 @@ void OsdCanvas::drawSelectionFrame(QPainter& painter, int index, int width, int 
   band.addRect(inner);
   // From the start colour at the top to the end colour at the bottom.
   QLinearGradient fill(outer.topLeft(), outer.bottomLeft());
-  for (const GradientStop& stop : _selectionGradient.stops()) fill.setColorAt(stop.location, toQColor(stop.color));
+  for (const GradientStop& stop : selectionGradient_.stops()) fill.setColorAt(stop.location, toQColor(stop.color));
   OsdShadow(selectionShadowBlur, Rgba::black()).draw(painter, outer, [&](QPainter& p) {
     p.fillPath(band, Qt::white);
-    if (_selectionGradient.numberOfColorStops() > 0) p.fillPath(band, fill);
+    if (selectionGradient_.numberOfColorStops() > 0) p.fillPath(band, fill);
   });
 }
 

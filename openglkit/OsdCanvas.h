@@ -31,12 +31,12 @@ class OsdCanvas {
   // A new, empty canvas of the given size; the planes are laid out again by the next update.
   void reshape(float width, float height);
 
-  int planeCount() const { return static_cast<int>(_planes.size()); }
-  int selectedPlane() const { return _selectedPlane; }
-  int divisions() const { return _divisions; }
-  float viewWidth() const { return _viewWidth; }
-  float viewHeight() const { return _viewHeight; }
-  bool dirty() const { return _dirty; }
+  int planeCount() const { return static_cast<int>(planes_.size()); }
+  int selectedPlane() const { return selectedPlane_; }
+  int divisions() const { return divisions_; }
+  float viewWidth() const { return viewWidth_; }
+  float viewHeight() const { return viewHeight_; }
+  bool dirty() const { return dirty_; }
 
   // Stores the layout and gives every plane its frame and page (marking each dirty).
   void setLayout(int selectedPlane, int divisions);
@@ -44,11 +44,11 @@ class OsdCanvas {
   void layoutPlanes();
 
   void setSelectionGradient(const Gradient& gradient);
-  const Gradient& selectionGradient() const { return _selectionGradient; }
+  const Gradient& selectionGradient() const { return selectionGradient_; }
 
   // Unchecked plane indices: the overlay checks them first.
-  OsdPlane& plane(int index) { return _planes[static_cast<size_t>(index)]; }
-  const OsdPlane& plane(int index) const { return _planes[static_cast<size_t>(index)]; }
+  OsdPlane& plane(int index) { return planes_[static_cast<size_t>(index)]; }
+  const OsdPlane& plane(int index) const { return planes_[static_cast<size_t>(index)]; }
   void setTitle(int plane, std::optional<std::string> title);
   void setPtzIconVisible(int plane, bool visible);
   // False when the plane is not on the shown page or already highlighted.
@@ -61,7 +61,7 @@ class OsdCanvas {
   // Paints the whole canvas and clears the dirty marks.
   void draw();
   // The last drawn canvas, top row first, straight alpha (RGBA8888), (int)width x (int)height.
-  const QImage& image() const { return _image; }
+  const QImage& image() const { return image_; }
 
   // Cell of a plane in the current layout on a canvas of the given size, origin bottom left.
   OsdRect cellRect(int plane, double width, double height) const;
@@ -71,15 +71,15 @@ class OsdCanvas {
   void drawHighlight(QPainter& painter, int plane, int width, int height) const;
   void drawSelectionFrame(QPainter& painter, int plane, int width, int height) const;
 
-  std::vector<OsdPlane> _planes;
-  int _selectedPlane = 0;
-  int _divisions = 1;
-  float _viewWidth = 0;
-  float _viewHeight = 0;
-  bool _dirty = false;
-  Gradient _selectionGradient;
-  QImage _canvas;  // painted premultiplied, converted for the upload
-  QImage _image;
+  std::vector<OsdPlane> planes_;
+  int selectedPlane_ = 0;
+  int divisions_ = 1;
+  float viewWidth_ = 0;
+  float viewHeight_ = 0;
+  bool dirty_ = false;
+  Gradient selectionGradient_;
+  QImage canvas_;  // painted premultiplied, converted for the upload
+  QImage image_;
 };
 
 }  // namespace zelvo

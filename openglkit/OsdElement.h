@@ -29,13 +29,13 @@ class OsdElement {
   double getWidth(const OsdRect& frame, double defaultWidth) const;
   double getHeight(const OsdRect& frame, double defaultHeight) const;
 
-  const OsdRect& position() const { return _pos; }
-  bool visible() const { return _visible; }
-  void setVisible(bool visible) { _visible = visible; }
+  const OsdRect& position() const { return pos_; }
+  bool visible() const { return visible_; }
+  void setVisible(bool visible) { visible_ = visible; }
 
  protected:
-  OsdRect _pos;
-  bool _visible = true;
+  OsdRect pos_;
+  bool visible_ = true;
 };
 
 }  // namespace zelvo

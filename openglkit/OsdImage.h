@@ -13,13 +13,13 @@ class OsdImage : public OsdElement {
   // Keeps its own copy of the picture, converted once for drawing.
   OsdImage(const OsdRect& position, const QImage& image);
 
-  const QImage& image() const { return _image; }
+  const QImage& image() const { return image_; }
   void setImage(const QImage& image);
 
   void draw(QPainter& painter, const OsdRect& frame) const override;
 
  private:
-  QImage _image;
+  QImage image_;
 };
 
 }  // namespace zelvo

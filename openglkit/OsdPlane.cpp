@@ -13,18 +13,18 @@
 
 namespace zelvo {
 
-OsdPlane::OsdPlane() : _background(Rgba::black(), Rgba::black()) {}
+OsdPlane::OsdPlane() : background_(Rgba::black(), Rgba::black()) {}
 
 OsdPlane::~OsdPlane() = default;
 
 void OsdPlane::put(const std::string& key, std::unique_ptr<OsdElement> element) {
-  for (auto& [name, existing] : _elements) {
+  for (auto& [name, existing] : elements_) {
     if (name == key) {
       existing = std::move(element);
       return;
     }
   }
-  _elements.emplace_back(key, std::move(element));
+  elements_.emplace_back(key, std::move(element));
 }
 
 void OsdPlane::addTextBox(const std::string& key, const OsdTextAttributes& attributes, const std::string& defaultText,
@@ -37,14 +37,14 @@ void OsdPlane::addImage(const std::string& key, const QImage& image, const OsdRe
 }
 
 OsdElement* OsdPlane::element(const std::string& key) const {
-  for (const auto& [name, element] : _elements)
+  for (const auto& [name, element] : elements_)
     if (name == key) return element.get();
   return nullptr;
 }
 
 void OsdPlane::setText(const std::string& key, std::optional<std::string> text) {
   if (auto* textBox = dynamic_cast<OsdTextBox*>(element(key))) textBox->setText(std::move(text));
-  _dirty = true;
+  dirty_ = true;
 }
 
 void OsdPlane::setVisible(const std::string& key, bool visible) {
@@ -52,29 +52,29 @@ void OsdPlane::setVisible(const std::string& key, bool visible) {
 }
 
 void OsdPlane::setFrame(int page, bool, float left, float top, float right, float bottom) {
-  _frame = {left, bottom, static_cast<double>(right) - left, static_cast<double>(top) - bottom};
-  _page = page;
-  _dirty = true;
+  frame_ = {left, bottom, static_cast<double>(right) - left, static_cast<double>(top) - bottom};
+  page_ = page;
+  dirty_ = true;
 }
 
 void OsdPlane::setBackgroundColor(const Rgba& color) {
-  _background = Gradient(color, color);
-  _dirty = true;
+  background_ = Gradient(color, color);
+  dirty_ = true;
 }
 
 void OsdPlane::setBackground(const Gradient& gradient) {
-  _background = gradient;
-  _dirty = true;
+  background_ = gradient;
+  dirty_ = true;
 }
 
 Rgba OsdPlane::firstColor() const {
-  if (_background.numberOfColorStops() <= 0)
+  if (background_.numberOfColorStops() <= 0)
     preconditionFailed(__func__, __FILE__, __LINE__, "[gradient numberOfColorStops] > 0");
-  return _background.stops().front().color;
+  return background_.stops().front().color;
 }
 
 bool OsdPlane::hasFlatBackground() const {
-  const auto& stops = _background.stops();
+  const auto& stops = background_.stops();
   if (stops.size() > 2) return true;
   for (const GradientStop& stop : stops)
     if (!(stop.color == stops.front().color)) return false;
@@ -82,7 +82,7 @@ bool OsdPlane::hasFlatBackground() const {
 }
 
 void OsdPlane::drawBackground(QPainter& painter) const {
-  const QRectF rect = deviceRect(_frame, painter.device()->height());
+  const QRectF rect = deviceRect(frame_, painter.device()->height());
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   // The background replaces what the canvas held, so a clear background really is clear.
@@ -92,23 +92,23 @@ void OsdPlane::drawBackground(QPainter& painter) const {
   } else {
     // Centred in the frame; the outer circle just encloses the frame.
     QRadialGradient radial(rect.center(), std::hypot(rect.width(), rect.height()) / 2.0);
-    for (const GradientStop& stop : _background.stops()) radial.setColorAt(stop.location, toQColor(stop.color));
+    for (const GradientStop& stop : background_.stops()) radial.setColorAt(stop.location, toQColor(stop.color));
     painter.fillRect(rect, radial);
   }
   painter.restore();
 }
 
 bool OsdPlane::draw(QPainter& painter) {
-  if (_page != 0) return false;
+  if (page_ != 0) return false;
   drawBackground(painter);
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  for (const auto& [key, element] : _elements)
-    if (element->visible()) element->draw(painter, _frame);
+  for (const auto& [key, element] : elements_)
+    if (element->visible()) element->draw(painter, frame_);
   painter.restore();
-  _dirty = false;
+  dirty_ = false;
   return true;
 }
 

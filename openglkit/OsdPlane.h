@@ -29,8 +29,8 @@ class OsdPlane {
   OsdPlane& operator=(const OsdPlane&) = delete;
 
   // The overlay's texture; kept for the overlay, not used by the plane's own drawing.
-  void setTexture(const Texture* texture) { _texture = texture; }
-  const Texture* texture() const { return _texture; }
+  void setTexture(const Texture* texture) { texture_ = texture; }
+  const Texture* texture() const { return texture_; }
 
   // Both replace any element under the key.
   void addTextBox(const std::string& key, const OsdTextAttributes& attributes, const std::string& defaultText,
@@ -55,13 +55,13 @@ class OsdPlane {
   // More than two stops, or every stop of one colour: painted in the first colour.
   bool hasFlatBackground() const;
 
-  bool dirty() const { return _dirty; }
-  void setDirty(bool dirty) { _dirty = dirty; }
-  bool highlighted() const { return _highlighted; }
-  void setHighlighted(bool highlighted) { _highlighted = highlighted; }
-  const OsdRect& frame() const { return _frame; }
-  int page() const { return _page; }
-  const Gradient& background() const { return _background; }
+  bool dirty() const { return dirty_; }
+  void setDirty(bool dirty) { dirty_ = dirty; }
+  bool highlighted() const { return highlighted_; }
+  void setHighlighted(bool highlighted) { highlighted_ = highlighted; }
+  const OsdRect& frame() const { return frame_; }
+  int page() const { return page_; }
+  const Gradient& background() const { return background_; }
   // The element under the key, or null.
   OsdElement* element(const std::string& key) const;
 
@@ -69,14 +69,14 @@ class OsdPlane {
   void put(const std::string& key, std::unique_ptr<OsdElement> element);
   void drawBackground(QPainter& painter) const;
 
-  bool _dirty = false;
-  bool _highlighted = false;
-  OsdRect _frame;
-  const Texture* _texture = nullptr;
-  int _page = 0;
+  bool dirty_ = false;
+  bool highlighted_ = false;
+  OsdRect frame_;
+  const Texture* texture_ = nullptr;
+  int page_ = 0;
   // Drawn in the order the keys were first added: the title, then the icon over it.
-  std::vector<std::pair<std::string, std::unique_ptr<OsdElement>>> _elements;
-  Gradient _background;
+  std::vector<std::pair<std::string, std::unique_ptr<OsdElement>>> elements_;
+  Gradient background_;
 };
 
 }  // namespace zelvo

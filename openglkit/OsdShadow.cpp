@@ -64,7 +64,7 @@ void boxColumns(float* values, int width, int height, int r, std::vector<float>&
 
 }  // namespace
 
-OsdShadow::OsdShadow(double blurRadius, const Rgba& color) : _blurRadius(blurRadius), _color(color) {}
+OsdShadow::OsdShadow(double blurRadius, const Rgba& color) : blurRadius_(blurRadius), color_(color) {}
 
 void OsdShadow::blur(std::vector<float>& alpha, int width, int height, double sigma) {
   if (sigma <= 0.0 || width <= 0 || height <= 0) return;
@@ -79,7 +79,7 @@ void OsdShadow::blur(std::vector<float>& alpha, int width, int height, double si
 }
 
 void OsdShadow::draw(QPainter& painter, const QRectF& bounds, const std::function<void(QPainter&)>& paint) const {
-  const double sigma = _blurRadius / 2.0;
+  const double sigma = blurRadius_ / 2.0;
   const int pad = static_cast<int>(std::ceil(3.0 * sigma)) + 1;
   // Only the part that can land on the device is worth blurring.
   QRectF area = bounds.adjusted(-pad, -pad, pad, pad);
@@ -90,7 +90,7 @@ void OsdShadow::draw(QPainter& painter, const QRectF& bounds, const std::functio
   const int width = static_cast<int>(std::ceil(area.right())) - left;
   const int height = static_cast<int>(std::ceil(area.bottom())) - top;
 
-  if (width > 0 && height > 0 && _color.alpha > 0.0f) {
+  if (width > 0 && height > 0 && color_.alpha > 0.0f) {
     // A wide blur loses nothing at half resolution and costs a quarter: the frames of a
     // whole plane are blurred this way, the thin text shadows at full resolution.
     const double scale = sigma >= 2.0 ? 0.5 : 1.0;
@@ -114,13 +114,13 @@ void OsdShadow::draw(QPainter& painter, const QRectF& bounds, const std::functio
     blur(alpha, scratchWidth, scratchHeight, sigma * scale);
     // The shadow colour, premultiplied by the blurred coverage.
     const auto byte = [](float value) { return static_cast<int>(std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f); };
-    const int red = byte(_color.red);
-    const int green = byte(_color.green);
-    const int blue = byte(_color.blue);
+    const int red = byte(color_.red);
+    const int green = byte(color_.green);
+    const int blue = byte(color_.blue);
     for (int y = 0; y < scratchHeight; ++y) {
       QRgb* row = reinterpret_cast<QRgb*>(scratch.scanLine(y));
       for (int x = 0; x < scratchWidth; ++x) {
-        const int a = byte(alpha[static_cast<size_t>(y) * scratchWidth + x] * _color.alpha);
+        const int a = byte(alpha[static_cast<size_t>(y) * scratchWidth + x] * color_.alpha);
         row[x] = qRgba((red * a + 127) / 255, (green * a + 127) / 255, (blue * a + 127) / 255, a);
       }
     }

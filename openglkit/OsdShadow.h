@@ -27,15 +27,15 @@ class OsdShadow {
   // scratch image and once on `painter`, so it must draw the same thing both times.
   void draw(QPainter& painter, const QRectF& bounds, const std::function<void(QPainter&)>& paint) const;
 
-  double blurRadius() const { return _blurRadius; }
-  const Rgba& color() const { return _color; }
+  double blurRadius() const { return blurRadius_; }
+  const Rgba& color() const { return color_; }
 
   // Blurs a width x height plane of alpha values in place (values outside count as 0).
   static void blur(std::vector<float>& alpha, int width, int height, double sigma);
 
  private:
-  double _blurRadius;
-  Rgba _color;
+  double blurRadius_;
+  Rgba color_;
 };
 
 }  // namespace zelvo

@@ -15,18 +15,18 @@ namespace zelvo {
 
 OsdTextBox::OsdTextBox(const OsdRect& position, const OsdTextAttributes& textAttributes,
                        const std::string& defaultText)
-    : OsdElement(position), _defaultText(defaultText), _attrs(textAttributes) {
+    : OsdElement(position), defaultText_(defaultText), attrs_(textAttributes) {
   setText(defaultText);
 }
 
 QFont OsdTextBox::font() const {
   QFont font;
   QStringList families;
-  for (const std::string& family : _attrs.fontFamilies) families << QString::fromStdString(family);
+  for (const std::string& family : attrs_.fontFamilies) families << QString::fromStdString(family);
   if (!families.isEmpty()) font.setFamilies(families);
   // Pixels, not points: the canvas is in device pixels whatever the screen's resolution.
-  font.setPixelSize(std::max(1, static_cast<int>(std::lround(_attrs.fontPixelSize))));
-  font.setBold(_attrs.bold);
+  font.setPixelSize(std::max(1, static_cast<int>(std::lround(attrs_.fontPixelSize))));
+  font.setBold(attrs_.bold);
   font.setStyleStrategy(QFont::PreferAntialias);
   return font;
 }
@@ -47,25 +47,25 @@ void OsdTextBox::draw(QPainter& painter, const OsdRect& frame) const {
 
   QString shown = text;
   if (natural.width > rect.width) {
-    shown = _attrs.truncateTail ? metrics.elidedText(text, Qt::ElideRight, rect.width) : text;
+    shown = attrs_.truncateTail ? metrics.elidedText(text, Qt::ElideRight, rect.width) : text;
   }
   // Laid out from the box's top-left corner: the baseline sits one ascent below the top.
   QPainterPath glyphs;
   glyphs.addText(box.left(), box.top() + metrics.ascent(), textFont, shown);
 
-  const double strokePixels = std::fabs(_attrs.strokeWidth) / 100.0 * _attrs.fontPixelSize;
-  const bool fill = _attrs.strokeWidth <= 0;
-  const bool stroke = _attrs.strokeWidth != 0;
+  const double strokePixels = std::fabs(attrs_.strokeWidth) / 100.0 * attrs_.fontPixelSize;
+  const bool fill = attrs_.strokeWidth <= 0;
+  const bool stroke = attrs_.strokeWidth != 0;
   const auto paintText = [&](QPainter& p) {
     p.save();
     // A text wider than its box is cut at the box (the ellipsis already fits inside it).
     p.setClipRect(box, Qt::IntersectClip);
-    if (fill) p.fillPath(glyphs, toQColor(_attrs.foreground));
-    if (stroke) p.strokePath(glyphs, QPen(toQColor(_attrs.strokeColor), strokePixels));
+    if (fill) p.fillPath(glyphs, toQColor(attrs_.foreground));
+    if (stroke) p.strokePath(glyphs, QPen(toQColor(attrs_.strokeColor), strokePixels));
     p.restore();
   };
-  if (_attrs.shadowBlurRadius > 0) {
-    OsdShadow(_attrs.shadowBlurRadius, _attrs.shadowColor).draw(painter, box, paintText);
+  if (attrs_.shadowBlurRadius > 0) {
+    OsdShadow(attrs_.shadowBlurRadius, attrs_.shadowColor).draw(painter, box, paintText);
   } else {
     paintText(painter);
   }

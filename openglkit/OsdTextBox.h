@@ -16,12 +16,12 @@ class OsdTextBox : public OsdElement {
  public:
   OsdTextBox(const OsdRect& position, const OsdTextAttributes& textAttributes, const std::string& defaultText);
 
-  const std::optional<std::string>& text() const { return _text; }
-  void setText(std::optional<std::string> text) { _text = std::move(text); }
+  const std::optional<std::string>& text() const { return text_; }
+  void setText(std::optional<std::string> text) { text_ = std::move(text); }
   // What draw shows: the text, or the default text when there is none.
-  const std::string& shownText() const { return _text ? *_text : _defaultText; }
-  const std::string& defaultText() const { return _defaultText; }
-  const OsdTextAttributes& textAttributes() const { return _attrs; }
+  const std::string& shownText() const { return text_ ? *text_ : defaultText_; }
+  const std::string& defaultText() const { return defaultText_; }
+  const OsdTextAttributes& textAttributes() const { return attrs_; }
 
   // Natural size of the shown text in its font: its advance by the font's line height
   // (not the glyphs' bounds, so a title keeps its height whatever its letters).
@@ -31,9 +31,9 @@ class OsdTextBox : public OsdElement {
   void draw(QPainter& painter, const OsdRect& frame) const override;
 
  private:
-  std::optional<std::string> _text;
-  std::string _defaultText;
-  OsdTextAttributes _attrs;
+  std::optional<std::string> text_;
+  std::string defaultText_;
+  OsdTextAttributes attrs_;
 };
 
 }  // namespace zelvo

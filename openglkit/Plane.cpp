@@ -14,37 +14,37 @@ Plane::Plane() = default;
 
 void Plane::init(Program* program, ArrayVertexBuffer* positionBuffer, ArrayVertexBuffer* texCoordBuffer,
                  int64_t positionOffset, int64_t texCoordOffset, GLenum unitY, GLenum unitU, GLenum unitV) {
-  _program = program;
-  _positionBuffer = positionBuffer;
-  _texCoordBuffer = texCoordBuffer;
-  _positionOffset = positionOffset;
-  _texCoordOffset = texCoordOffset;
-  _unitY = unitY;
-  _unitU = unitU;
-  _unitV = unitV;
+  program_ = program;
+  positionBuffer_ = positionBuffer;
+  texCoordBuffer_ = texCoordBuffer;
+  positionOffset_ = positionOffset;
+  texCoordOffset_ = texCoordOffset;
+  unitY_ = unitY;
+  unitU_ = unitU;
+  unitV_ = unitV;
 
   const float whole[8] = {0, 0, 1, 0, 0, 1, 1, 1};
-  std::copy(std::begin(whole), std::end(whole), _texCoords);
+  std::copy(std::begin(whole), std::end(whole), texCoords_);
   writeTexCoords();
   updatePositions();
 
-  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &_maxTextureSize);
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
   setupTextures();
   const uint8_t black[4] = {0, 0, 0, 0};
   const uint8_t grey = 128;
   updateVideoTexture(2, 2, 2, black, 1.0f, 1.0f, &grey, &grey);
 
-  _colorTransform = Matrix::identity();
-  _configuration = CameraConfiguration{};
+  colorTransform_ = Matrix::identity();
+  configuration_ = CameraConfiguration{};
 }
 
 void Plane::setupTextures() {
-  Texture::activeTexture(_unitY);
-  setupTexture(_textureY);
-  Texture::activeTexture(_unitU);
-  setupTexture(_textureU);
-  Texture::activeTexture(_unitV);
-  setupTexture(_textureV);
+  Texture::activeTexture(unitY_);
+  setupTexture(textureY_);
+  Texture::activeTexture(unitU_);
+  setupTexture(textureU_);
+  Texture::activeTexture(unitV_);
+  setupTexture(textureV_);
 }
 
 void Plane::setupTexture(Texture& texture) {
@@ -54,8 +54,8 @@ void Plane::setupTexture(Texture& texture) {
 }
 
 void Plane::writeTexCoords() {
-  _texCoordBuffer->bind();
-  _texCoordBuffer->updateData(_texCoordOffset, texCoordBytes, _texCoords);
+  texCoordBuffer_->bind();
+  texCoordBuffer_->updateData(texCoordOffset_, texCoordBytes, texCoords_);
 }
 
 void Plane::updateVideoTexture(int width, int height, int lineSize, const uint8_t* y, float xScale, float yScale,
@@ -67,31 +67,31 @@ void Plane::updateVideoTexture(int width, int height, int lineSize, const uint8_
     return;
   }
   // GL would refuse the textures but the recorded sizes would still change.
-  if (lineSize > _maxTextureSize || height > _maxTextureSize) {
+  if (lineSize > maxTextureSize_ || height > maxTextureSize_) {
     zelvoLog("Dropped a %dx%d picture with line size %d: textures stop at %d", width, height, lineSize,
-             _maxTextureSize);
+             maxTextureSize_);
     return;
   }
-  Texture::activeTexture(_unitY);
-  _textureY.bind();
-  _textureY.setImage(GL_LUMINANCE, lineSize, height, GL_UNSIGNED_BYTE, y);
-  Texture::activeTexture(_unitU);
-  _textureU.bind();
-  _textureU.setImage(GL_LUMINANCE, lineSize / 2, height / 2, GL_UNSIGNED_BYTE, u);
-  Texture::activeTexture(_unitV);
-  _textureV.bind();
-  _textureV.setImage(GL_LUMINANCE, lineSize / 2, height / 2, GL_UNSIGNED_BYTE, v);
+  Texture::activeTexture(unitY_);
+  textureY_.bind();
+  textureY_.setImage(GL_LUMINANCE, lineSize, height, GL_UNSIGNED_BYTE, y);
+  Texture::activeTexture(unitU_);
+  textureU_.bind();
+  textureU_.setImage(GL_LUMINANCE, lineSize / 2, height / 2, GL_UNSIGNED_BYTE, u);
+  Texture::activeTexture(unitV_);
+  textureV_.bind();
+  textureV_.setImage(GL_LUMINANCE, lineSize / 2, height / 2, GL_UNSIGNED_BYTE, v);
 
   // Compared with the display size, so a scaled picture rewrites the same coordinates
   // on every frame.
-  if (width != _videoWidth || height != _videoHeight || lineSize != _lineSize) {
+  if (width != videoWidth_ || height != videoHeight_ || lineSize != lineSize_) {
     float s = static_cast<float>(width) / static_cast<float>(lineSize);
     const float coords[8] = {0, 0, s, 0, 0, 1, s, 1};
-    std::copy(std::begin(coords), std::end(coords), _texCoords);
+    std::copy(std::begin(coords), std::end(coords), texCoords_);
     writeTexCoords();
-    _videoWidth = static_cast<int>(xScale * static_cast<float>(width));
-    _videoHeight = static_cast<int>(static_cast<float>(height) * yScale);
-    _lineSize = lineSize;
+    videoWidth_ = static_cast<int>(xScale * static_cast<float>(width));
+    videoHeight_ = static_cast<int>(static_cast<float>(height) * yScale);
+    lineSize_ = lineSize;
   }
 }
 
@@ -105,12 +105,12 @@ Plane::Yuv Plane::rgbToYuv(int r, int g, int b) {
 
 void Plane::fill(int red, int green, int blue) {
   Yuv yuv = rgbToYuv(red, green, blue);
-  Texture::activeTexture(_unitY);
-  fillTexture(_textureY, static_cast<uint8_t>(yuv.y & 0xFF));
-  Texture::activeTexture(_unitU);
-  fillTexture(_textureU, static_cast<uint8_t>(yuv.u & 0xFF));
-  Texture::activeTexture(_unitV);
-  fillTexture(_textureV, static_cast<uint8_t>(yuv.v & 0xFF));
+  Texture::activeTexture(unitY_);
+  fillTexture(textureY_, static_cast<uint8_t>(yuv.y & 0xFF));
+  Texture::activeTexture(unitU_);
+  fillTexture(textureU_, static_cast<uint8_t>(yuv.u & 0xFF));
+  Texture::activeTexture(unitV_);
+  fillTexture(textureV_, static_cast<uint8_t>(yuv.v & 0xFF));
 }
 
 void Plane::fillTexture(Texture& texture, uint8_t value) {
@@ -120,23 +120,23 @@ void Plane::fillTexture(Texture& texture, uint8_t value) {
 }
 
 void Plane::setPosition(int column, int row, int layer) {
-  _position = {column, row, layer};
-  _rect.x0 = static_cast<float>(column);
-  _rect.y0 = static_cast<float>(-row);
-  _rect.x1 = static_cast<float>(column + 1);
-  _rect.y1 = static_cast<float>(-1 - row);
-  _depth = static_cast<float>(-(layer + 1));
+  position_ = {column, row, layer};
+  rect_.x0 = static_cast<float>(column);
+  rect_.y0 = static_cast<float>(-row);
+  rect_.x1 = static_cast<float>(column + 1);
+  rect_.y1 = static_cast<float>(-1 - row);
+  depth_ = static_cast<float>(-(layer + 1));
 }
 
 void Plane::setViewSize(float width, float height) {
-  _viewWidth = width;
-  _viewHeight = height;
+  viewWidth_ = width;
+  viewHeight_ = height;
 }
 
 Plane::Quad Plane::fittedRect() const {
-  Quad quad{_rect.x0, _rect.y0, _rect.x1, _rect.y1, _depth};
-  if (!_keepAspectRatio) return quad;
-  float ratio = (static_cast<float>(_videoWidth) * _viewHeight) / (static_cast<float>(_videoHeight) * _viewWidth);
+  Quad quad{rect_.x0, rect_.y0, rect_.x1, rect_.y1, depth_};
+  if (!keepAspectRatio_) return quad;
+  float ratio = (static_cast<float>(videoWidth_) * viewHeight_) / (static_cast<float>(videoHeight_) * viewWidth_);
   // A view or picture without extent has no ratio to fit: the tile is drawn whole.
   if (!std::isfinite(ratio) || ratio <= 0) return quad;
   if (ratio < 1) {
@@ -152,8 +152,8 @@ Plane::Quad Plane::fittedRect() const {
 void Plane::updatePositions() {
   Quad q = fittedRect();
   const float vertices[12] = {q.x0, q.y0, q.depth, q.x1, q.y0, q.depth, q.x0, q.y1, q.depth, q.x1, q.y1, q.depth};
-  _positionBuffer->bind();
-  _positionBuffer->updateData(_positionOffset, positionBytes, vertices);
+  positionBuffer_->bind();
+  positionBuffer_->updateData(positionOffset_, positionBytes, vertices);
 }
 
 bool Plane::update(float) {
@@ -162,15 +162,15 @@ bool Plane::update(float) {
 }
 
 void Plane::setConfiguration(const CameraConfiguration& c) {
-  _configuration = c;
-  _colorTransform = Matrix::identity();
-  _colorTransform.setElement(1, 1, (c.saturation >= 0 ? 3 * c.saturation : c.saturation) + 1);
-  _colorTransform.setElement(0, 3, static_cast<float>(static_cast<double>(c.hue) * std::numbers::pi));
+  configuration_ = c;
+  colorTransform_ = Matrix::identity();
+  colorTransform_.setElement(1, 1, (c.saturation >= 0 ? 3 * c.saturation : c.saturation) + 1);
+  colorTransform_.setElement(0, 3, static_cast<float>(static_cast<double>(c.hue) * std::numbers::pi));
 }
 
 void Plane::resetColorTransform() {
-  _colorTransform = Matrix::identity();
-  _configuration = CameraConfiguration{};
+  colorTransform_ = Matrix::identity();
+  configuration_ = CameraConfiguration{};
 }
 
 float Plane::contrastFactor(float contrast) {
@@ -181,17 +181,17 @@ float Plane::contrastFactor(float contrast) {
 void Plane::bindTexture(Texture& texture, const char* uniform, GLenum unit) {
   Texture::activeTexture(unit);
   texture.bind();
-  _program->setUniform1i(uniform, Texture::unitIndex(unit));
+  program_->setUniform1i(uniform, Texture::unitIndex(unit));
 }
 
 void Plane::render() {
-  _program->setUniformMatrix4fv("u_mColorTransform", _colorTransform);
-  _program->setUniform1f("u_brightness", _configuration.brightness);
-  _program->setUniform1f("u_contrast", contrastFactor(_configuration.contrast));
-  bindTexture(_textureY, "u_textureY", _unitY);
-  bindTexture(_textureU, "u_textureU", _unitU);
-  bindTexture(_textureV, "u_textureV", _unitV);
-  glDrawArrays(GL_TRIANGLE_STRIP, static_cast<GLint>(_positionOffset / 12), 4);
+  program_->setUniformMatrix4fv("u_mColorTransform", colorTransform_);
+  program_->setUniform1f("u_brightness", configuration_.brightness);
+  program_->setUniform1f("u_contrast", contrastFactor(configuration_.contrast));
+  bindTexture(textureY_, "u_textureY", unitY_);
+  bindTexture(textureU_, "u_textureU", unitU_);
+  bindTexture(textureV_, "u_textureV", unitV_);
+  glDrawArrays(GL_TRIANGLE_STRIP, static_cast<GLint>(positionOffset_ / 12), 4);
 }
 
 }  // namespace zelvo

@@ -49,10 +49,10 @@ class Plane : public RenderObject {
   static Yuv rgbToYuv(int red, int green, int blue);
 
   void setPosition(int column, int row, int layer);
-  void setKeepAspectRatio(bool keep) { _keepAspectRatio = keep; }
+  void setKeepAspectRatio(bool keep) { keepAspectRatio_ = keep; }
   void setViewSize(float width, float height);
   void setConfiguration(const CameraConfiguration& configuration);
-  CameraConfiguration getConfiguration() const { return _configuration; }
+  CameraConfiguration getConfiguration() const { return configuration_; }
   void resetColorTransform();
 
   // The quad as drawn: the tile, narrowed or lowered to the picture's aspect ratio
@@ -65,22 +65,22 @@ class Plane : public RenderObject {
   // Expects the wall's program in use and both attribute arrays set up.
   void render() override;
 
-  const PlanePosition& position() const { return _position; }
-  Quad rect() const { return {_rect.x0, _rect.y0, _rect.x1, _rect.y1, _depth}; }
-  float depth() const { return _depth; }
-  bool keepAspectRatio() const { return _keepAspectRatio; }
-  int videoWidth() const { return _videoWidth; }
-  int videoHeight() const { return _videoHeight; }
-  const float* texCoords() const { return _texCoords; }
-  const Matrix& colorTransform() const { return _colorTransform; }
-  const Texture& textureY() const { return _textureY; }
-  const Texture& textureU() const { return _textureU; }
-  const Texture& textureV() const { return _textureV; }
-  GLenum unitY() const { return _unitY; }
-  GLenum unitU() const { return _unitU; }
-  GLenum unitV() const { return _unitV; }
-  int64_t positionOffset() const { return _positionOffset; }
-  int64_t texCoordOffset() const { return _texCoordOffset; }
+  const PlanePosition& position() const { return position_; }
+  Quad rect() const { return {rect_.x0, rect_.y0, rect_.x1, rect_.y1, depth_}; }
+  float depth() const { return depth_; }
+  bool keepAspectRatio() const { return keepAspectRatio_; }
+  int videoWidth() const { return videoWidth_; }
+  int videoHeight() const { return videoHeight_; }
+  const float* texCoords() const { return texCoords_; }
+  const Matrix& colorTransform() const { return colorTransform_; }
+  const Texture& textureY() const { return textureY_; }
+  const Texture& textureU() const { return textureU_; }
+  const Texture& textureV() const { return textureV_; }
+  GLenum unitY() const { return unitY_; }
+  GLenum unitU() const { return unitU_; }
+  GLenum unitV() const { return unitV_; }
+  int64_t positionOffset() const { return positionOffset_; }
+  int64_t texCoordOffset() const { return texCoordOffset_; }
   // The contrast factor render sends as u_contrast.
   static float contrastFactor(float contrast);
 
@@ -91,34 +91,34 @@ class Plane : public RenderObject {
   void bindTexture(Texture& texture, const char* uniform, GLenum unit);
   void writeTexCoords();
 
-  float _texCoords[8] = {0, 0, 1, 0, 0, 1, 1, 1};
-  Program* _program = nullptr;
-  Texture _textureY;
-  Texture _textureU;
-  Texture _textureV;
-  ArrayVertexBuffer* _positionBuffer = nullptr;
-  ArrayVertexBuffer* _texCoordBuffer = nullptr;
-  int64_t _positionOffset = 0;
-  int64_t _texCoordOffset = 0;
-  GLenum _unitY = GL_TEXTURE0;
-  GLenum _unitU = GL_TEXTURE1;
-  GLenum _unitV = GL_TEXTURE2;
-  PlanePosition _position;
+  float texCoords_[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+  Program* program_ = nullptr;
+  Texture textureY_;
+  Texture textureU_;
+  Texture textureV_;
+  ArrayVertexBuffer* positionBuffer_ = nullptr;
+  ArrayVertexBuffer* texCoordBuffer_ = nullptr;
+  int64_t positionOffset_ = 0;
+  int64_t texCoordOffset_ = 0;
+  GLenum unitY_ = GL_TEXTURE0;
+  GLenum unitU_ = GL_TEXTURE1;
+  GLenum unitV_ = GL_TEXTURE2;
+  PlanePosition position_;
   struct {
     float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-  } _rect;
-  float _depth = 0;
-  bool _keepAspectRatio = false;
-  float _viewWidth = 0;
-  float _viewHeight = 0;
-  int _videoWidth = 0;
-  int _videoHeight = 0;
+  } rect_;
+  float depth_ = 0;
+  bool keepAspectRatio_ = false;
+  float viewWidth_ = 0;
+  float viewHeight_ = 0;
+  int videoWidth_ = 0;
+  int videoHeight_ = 0;
   // The line size the crop was computed for: a new line size at the same picture size
   // moves the crop too.
-  int _lineSize = 0;
-  GLint _maxTextureSize = 0;
-  Matrix _colorTransform;
-  CameraConfiguration _configuration;
+  int lineSize_ = 0;
+  GLint maxTextureSize_ = 0;
+  Matrix colorTransform_;
+  CameraConfiguration configuration_;
 };
 
 }  // namespace zelvo

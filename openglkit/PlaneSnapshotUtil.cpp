@@ -10,45 +10,45 @@ namespace zelvo {
 
 bool PlaneSnapshotUtil::init(GLenum unit) {
   setupTexture(unit);
-  _frameBuffer.bind();
-  _frameBuffer.attachTexture(GL_COLOR_ATTACHMENT0, _texture);
+  frameBuffer_.bind();
+  frameBuffer_.attachTexture(GL_COLOR_ATTACHMENT0, texture_);
   // Set-up leaves drawing with the host.
   FrameBuffer::unbind();
   return true;
 }
 
 void PlaneSnapshotUtil::setupTexture(GLenum unit) {
-  _unit = unit;
+  unit_ = unit;
   Texture::activeTexture(unit);
-  _texture.bind();
-  _texture.setWrapMode(GL_CLAMP_TO_EDGE);
-  _texture.setFilter(GL_LINEAR, GL_LINEAR);
+  texture_.bind();
+  texture_.setWrapMode(GL_CLAMP_TO_EDGE);
+  texture_.setFilter(GL_LINEAR, GL_LINEAR);
 }
 
 void PlaneSnapshotUtil::attachTexture(const Texture& texture) {
-  _frameBuffer.bind();
-  _frameBuffer.attachTexture(GL_COLOR_ATTACHMENT0, texture);
+  frameBuffer_.bind();
+  frameBuffer_.attachTexture(GL_COLOR_ATTACHMENT0, texture);
 }
 
 // Every bind goes through this class's own unit: other units hold bindings that their
 // owners keep for the life of the screen.
 void PlaneSnapshotUtil::resize(int width, int height) {
-  Texture::activeTexture(_unit);
-  _texture.bind();
-  _texture.setImage(GL_RGBA, width, height, GL_UNSIGNED_BYTE, nullptr);
+  Texture::activeTexture(unit_);
+  texture_.bind();
+  texture_.setImage(GL_RGBA, width, height, GL_UNSIGNED_BYTE, nullptr);
 }
 
 void PlaneSnapshotUtil::resize(const Plane& plane) { resize(plane.videoWidth(), plane.videoHeight()); }
 
 RgbaImage PlaneSnapshotUtil::snapshot(MultiDivisionPlane& wall, int plane) {
   resize(wall.plane(plane));
-  wall.renderPlaneOffscreen(plane, _frameBuffer);
+  wall.renderPlaneOffscreen(plane, frameBuffer_);
   return image();
 }
 
 RgbaImage PlaneSnapshotUtil::image() {
-  Texture::activeTexture(_unit);
-  _texture.bind();
+  Texture::activeTexture(unit_);
+  texture_.bind();
   // Sized from what GL holds, not from what was asked: a size the driver refused
   // leaves the previous, possibly larger, image in place.
   GLint width = 0, height = 0;
@@ -61,7 +61,7 @@ RgbaImage PlaneSnapshotUtil::image() {
   GLint packAlignment = 4;
   glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);  // rows of RGBA8 are always whole words
-  _texture.getImage(GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+  texture_.getImage(GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
   glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
 
   result.width = width;

@@ -31,14 +31,14 @@ class PlaneSnapshotUtil {
   // The texture's current contents, top row first.
   RgbaImage image();
 
-  GLenum unit() const { return _unit; }
-  const Texture& texture() const { return _texture; }
-  const FrameBuffer& frameBuffer() const { return _frameBuffer; }
+  GLenum unit() const { return unit_; }
+  const Texture& texture() const { return texture_; }
+  const FrameBuffer& frameBuffer() const { return frameBuffer_; }
 
  private:
-  GLenum _unit = GL_TEXTURE3;
-  Texture _texture;
-  FrameBuffer _frameBuffer;
+  GLenum unit_ = GL_TEXTURE3;
+  Texture texture_;
+  FrameBuffer frameBuffer_;
 };
 
 }  // namespace zelvo

@@ -35,35 +35,35 @@ std::unique_ptr<Program> Program::create(const char* vertexSource, const char* f
   return program;
 }
 
-Program::Program() : _name(glCreateProgram()), _infoLog(_name, glGetProgramiv, glGetProgramInfoLog) {}
+Program::Program() : name_(glCreateProgram()), infoLog_(name_, glGetProgramiv, glGetProgramInfoLog) {}
 
-Program::~Program() { glDeleteProgram(_name); }
+Program::~Program() { glDeleteProgram(name_); }
 
 bool Program::link() {
-  glLinkProgram(_name);
+  glLinkProgram(name_);
   GLint status = 0;
-  glGetProgramiv(_name, GL_LINK_STATUS, &status);
+  glGetProgramiv(name_, GL_LINK_STATUS, &status);
   return status != 0;
 }
 
 bool Program::validate() {
-  glValidateProgram(_name);
+  glValidateProgram(name_);
   GLint status = 0;
-  glGetProgramiv(_name, GL_VALIDATE_STATUS, &status);
+  glGetProgramiv(name_, GL_VALIDATE_STATUS, &status);
   return status != 0;
 }
 
-void Program::attachShader(const Shader& shader) { glAttachShader(_name, shader.name()); }
+void Program::attachShader(const Shader& shader) { glAttachShader(name_, shader.name()); }
 
-void Program::detachShader(const Shader& shader) { glDetachShader(_name, shader.name()); }
+void Program::detachShader(const Shader& shader) { glDetachShader(name_, shader.name()); }
 
-void Program::bindAttribLocation(GLuint index, const char* name) { glBindAttribLocation(_name, index, name); }
+void Program::bindAttribLocation(GLuint index, const char* name) { glBindAttribLocation(name_, index, name); }
 
-void Program::use() { glUseProgram(_name); }
+void Program::use() { glUseProgram(name_); }
 
 GLint Program::findLocation(const char* name, LocationCache& cache, Lookup lookup) {
   if (auto found = cache.find(std::string_view(name)); found != cache.end()) return found->second;
-  GLint result = lookup(_name, name);
+  GLint result = lookup(name_, name);
   // A name the linked program lacks (or that the compiler dropped as unused) is a
   // fault of the kit's own shaders and calls.
   ZELVO_ASSERT(result != -1, "no active uniform or attribute \"%s\"", name);
@@ -72,11 +72,11 @@ GLint Program::findLocation(const char* name, LocationCache& cache, Lookup looku
 }
 
 GLint Program::uniformLocation(const char* name) {
-  return findLocation(name, _uniformLocations, glGetUniformLocation);
+  return findLocation(name, uniformLocations_, glGetUniformLocation);
 }
 
 GLint Program::attributeLocation(const char* name) {
-  return findLocation(name, _attributeLocations, glGetAttribLocation);
+  return findLocation(name, attributeLocations_, glGetAttribLocation);
 }
 
 void Program::setUniform1i(const char* name, GLint value) { glUniform1i(uniformLocation(name), value); }

@@ -27,10 +27,10 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  GLuint name() const { return _name; }
+  GLuint name() const { return name_; }
   bool link();
   bool validate();
-  const char* infoLog() { return _infoLog.text(); }
+  const char* infoLog() { return infoLog_.text(); }
   void attachShader(const Shader& shader);
   void detachShader(const Shader& shader);
   void bindAttribLocation(GLuint index, const char* name);
@@ -60,10 +60,10 @@ class Program {
   using Lookup = GLint (*)(GLuint program, const GLchar* name);
   GLint findLocation(const char* name, LocationCache& cache, Lookup lookup);
 
-  GLuint _name;
-  LocationCache _uniformLocations;
-  LocationCache _attributeLocations;
-  InfoLog _infoLog;
+  GLuint name_;
+  LocationCache uniformLocations_;
+  LocationCache attributeLocations_;
+  InfoLog infoLog_;
 };
 
 }  // namespace zelvo

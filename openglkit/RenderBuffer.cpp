@@ -2,15 +2,15 @@
 
 namespace zelvo {
 
-RenderBuffer::RenderBuffer() { glGenRenderbuffers(1, &_name); }
+RenderBuffer::RenderBuffer() { glGenRenderbuffers(1, &name_); }
 
-RenderBuffer::~RenderBuffer() { glDeleteRenderbuffers(1, &_name); }
+RenderBuffer::~RenderBuffer() { glDeleteRenderbuffers(1, &name_); }
 
-void RenderBuffer::bind() { glBindRenderbuffer(GL_RENDERBUFFER, _name); }
+void RenderBuffer::bind() { glBindRenderbuffer(GL_RENDERBUFFER, name_); }
 
 void RenderBuffer::storage(GLenum internalFormat, int width, int height) {
-  _width = width;
-  _height = height;
+  width_ = width;
+  height_ = height;
   glRenderbufferStorage(GL_RENDERBUFFER, internalFormat, width, height);
 }
 

@@ -12,17 +12,17 @@ class RenderBuffer : public OpenGLESObject {
   ~RenderBuffer();
 
   void bind() override;
-  GLuint name() const { return _name; }
-  int width() const { return _width; }
-  int height() const { return _height; }
+  GLuint name() const { return name_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
 
   // Acts on the bound renderbuffer.
   void storage(GLenum internalFormat, int width, int height);
 
  private:
-  GLuint _name = 0;
-  int _width = 0;
-  int _height = 0;
+  GLuint name_ = 0;
+  int width_ = 0;
+  int height_ = 0;
 };
 
 }  // namespace zelvo

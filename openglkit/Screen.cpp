@@ -19,64 +19,64 @@ int checkedPlaneCount(int planes) {
 }  // namespace
 
 Screen::Screen(int planes, ScreenDelegate* owner)
-    : _owner(owner), _video(checkedPlaneCount(planes)), _osd(planes) {}
+    : owner_(owner), video_(checkedPlaneCount(planes)), osd_(planes) {}
 
 // Members go in reverse order: frame buffer, render target, overlay, video.
 Screen::~Screen() = default;
 
 void Screen::notify() {
-  if (_owner) _owner->screenUpdated();
+  if (owner_) owner_->screenUpdated();
 }
 
 bool Screen::init(float width, float height) {
   // Decoded rows of any width upload unpadded.
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  if (!_video.init(GL_TEXTURE0, GL_TEXTURE1, GL_TEXTURE2, GL_TEXTURE3, width, height)) return false;
-  _renderTargetUnit = GL_TEXTURE4;
-  if (!_osd.init(GL_TEXTURE5, _renderTargetUnit, width, height)) return false;
-  Texture::activeTexture(_renderTargetUnit);
-  _renderTarget.bind();
-  _renderTarget.setWrapMode(GL_CLAMP_TO_EDGE);
-  _renderTarget.setFilter(GL_LINEAR, GL_LINEAR);
+  if (!video_.init(GL_TEXTURE0, GL_TEXTURE1, GL_TEXTURE2, GL_TEXTURE3, width, height)) return false;
+  renderTargetUnit_ = GL_TEXTURE4;
+  if (!osd_.init(GL_TEXTURE5, renderTargetUnit_, width, height)) return false;
+  Texture::activeTexture(renderTargetUnit_);
+  renderTarget_.bind();
+  renderTarget_.setWrapMode(GL_CLAMP_TO_EDGE);
+  renderTarget_.setFilter(GL_LINEAR, GL_LINEAR);
   setupRenderTarget(static_cast<int>(width), static_cast<int>(height));
   attachRenderTarget();
-  _viewWidth = width;
-  _viewHeight = height;
+  viewWidth_ = width;
+  viewHeight_ = height;
   glClearColor(0, 0, 0, 1);
   return true;
 }
 
 void Screen::setupRenderTarget(int width, int height) {
   // Stays bound on its unit for the life of the screen: the overlay reads it there.
-  Texture::activeTexture(_renderTargetUnit);
-  _renderTarget.bind();
-  _renderTarget.setImage(GL_RGBA, width, height, GL_UNSIGNED_BYTE, nullptr);
+  Texture::activeTexture(renderTargetUnit_);
+  renderTarget_.bind();
+  renderTarget_.setImage(GL_RGBA, width, height, GL_UNSIGNED_BYTE, nullptr);
 }
 
 void Screen::attachRenderTarget() {
-  _frameBuffer.bind();
-  _frameBuffer.attachTexture(GL_COLOR_ATTACHMENT0, _renderTarget);
+  frameBuffer_.bind();
+  frameBuffer_.attachTexture(GL_COLOR_ATTACHMENT0, renderTarget_);
 }
 
 bool Screen::update(float time) {
-  const int width = static_cast<int>(_viewWidth);
-  const int height = static_cast<int>(_viewHeight);
-  if (width != _renderTarget.width() || height != _renderTarget.height()) setupRenderTarget(width, height);
-  const bool video = _video.update(time);
-  const bool osd = _osd.update(time);
+  const int width = static_cast<int>(viewWidth_);
+  const int height = static_cast<int>(viewHeight_);
+  if (width != renderTarget_.width() || height != renderTarget_.height()) setupRenderTarget(width, height);
+  const bool video = video_.update(time);
+  const bool osd = osd_.update(time);
   return video || osd;
 }
 
 void Screen::render() {
-  _frameBuffer.bind();
+  frameBuffer_.bind();
   glClear(GL_COLOR_BUFFER_BIT);
-  glViewport(0, 0, _renderTarget.width(), _renderTarget.height());
-  _video.render();
+  glViewport(0, 0, renderTarget_.width(), renderTarget_.height());
+  video_.render();
 
   FrameBuffer::unbind();
   glClear(GL_COLOR_BUFFER_BIT);
-  glViewport(0, 0, static_cast<int>(_viewWidth), static_cast<int>(_viewHeight));
-  _osd.render();
+  glViewport(0, 0, static_cast<int>(viewWidth_), static_cast<int>(viewHeight_));
+  osd_.render();
 }
 
 void Screen::renderIfNeeded(float time) {
@@ -84,112 +84,112 @@ void Screen::renderIfNeeded(float time) {
 }
 
 void Screen::setLayout(int selectedPlane, int divisions) {
-  _video.setLayout(selectedPlane, divisions);
-  _osd.setLayout(selectedPlane, divisions);
+  video_.setLayout(selectedPlane, divisions);
+  osd_.setLayout(selectedPlane, divisions);
   notify();
 }
 
 void Screen::setKeepAspectRatio(bool keep) {
-  _video.setKeepAspectRatio(keep);
+  video_.setKeepAspectRatio(keep);
   notify();
 }
 
 void Screen::setSelectionGradient(const Gradient& gradient) {
-  _osd.setSelectionGradient(gradient);
+  osd_.setSelectionGradient(gradient);
   notify();
 }
 
 void Screen::setVideoFrame(int plane, int width, int height, int lineSize, const uint8_t* y, float xScale,
                            float yScale, const uint8_t* u, const uint8_t* v) {
-  _video.updateVideoTexture(plane, width, height, lineSize, y, xScale, yScale, u, v);
+  video_.updateVideoTexture(plane, width, height, lineSize, y, xScale, yScale, u, v);
   notify();
 }
 
 void Screen::reshape(float width, float height) {
-  if (width == _viewWidth && height == _viewHeight) return;
-  _viewWidth = width;
-  _viewHeight = height;
-  _video.setViewSize(width, height);
-  _osd.reshape(width, height);
+  if (width == viewWidth_ && height == viewHeight_) return;
+  viewWidth_ = width;
+  viewHeight_ = height;
+  video_.setViewSize(width, height);
+  osd_.reshape(width, height);
   notify();
 }
 
 void Screen::clearPlaneOsd(int plane, const Rgba& color) {
-  _osd.clearPlane(plane, color);
+  osd_.clearPlane(plane, color);
   notify();
 }
 
 void Screen::clearPlaneWithGradient(int plane, const Gradient& gradient) {
-  _osd.clearPlaneWithGradient(plane, gradient);
+  osd_.clearPlaneWithGradient(plane, gradient);
   notify();
 }
 
 void Screen::clearPlane(int plane) {
-  _video.clearPlane(plane, 0, 0, 0);
-  _osd.clearPlane(plane, Rgba::clear());
+  video_.clearPlane(plane, 0, 0, 0);
+  osd_.clearPlane(plane, Rgba::clear());
   notify();
 }
 
 void Screen::clearAllPlanes() {
   for (int plane = 0; plane < planeCount(); ++plane) {
-    _video.clearPlane(plane, 0, 0, 0);
-    _osd.clearPlane(plane, Rgba::clear());
+    video_.clearPlane(plane, 0, 0, 0);
+    osd_.clearPlane(plane, Rgba::clear());
   }
   notify();
 }
 
 void Screen::setTitle(int plane, std::optional<std::string> title) {
-  _osd.setTitle(plane, std::move(title));
+  osd_.setTitle(plane, std::move(title));
   notify();
 }
 
 void Screen::showPtzIcon(int plane) {
-  _osd.showPtzIcon(plane);
+  osd_.showPtzIcon(plane);
   notify();
 }
 
 void Screen::hidePtzIcon(int plane) {
-  _osd.hidePtzIcon(plane);
+  osd_.hidePtzIcon(plane);
   notify();
 }
 
 bool Screen::showHighlight(int plane) {
-  const bool shown = _osd.showHighlight(plane);
+  const bool shown = osd_.showHighlight(plane);
   if (shown) notify();
   return shown;
 }
 
 bool Screen::hideHighlight() {
-  const bool hidden = _osd.hideHighlight();
+  const bool hidden = osd_.hideHighlight();
   if (hidden) notify();
   return hidden;
 }
 
 void Screen::setCameraConfiguration(int plane, const CameraConfiguration& configuration) {
-  _video.setConfiguration(plane, configuration);
+  video_.setConfiguration(plane, configuration);
   notify();
 }
 
-CameraConfiguration Screen::getCameraConfiguration(int plane) const { return _video.getConfiguration(plane); }
+CameraConfiguration Screen::getCameraConfiguration(int plane) const { return video_.getConfiguration(plane); }
 
 std::optional<RgbaImage> Screen::imageOfPlane(int plane, bool asShown) {
-  if (!_video.isFront(plane)) return std::nullopt;
+  if (!video_.isFront(plane)) return std::nullopt;
   if (asShown) return tileImageOfPlane(plane, false);
-  return _video.snapshot(plane);
+  return video_.snapshot(plane);
 }
 
 std::optional<RgbaImage> Screen::dragImageOfPlane(int plane) {
-  if (!_video.isFront(plane)) return std::nullopt;
+  if (!video_.isFront(plane)) return std::nullopt;
   return tileImageOfPlane(plane, true);
 }
 
-RgbaImage Screen::snapshotOfPlane(int plane) { return _video.snapshot(plane); }
+RgbaImage Screen::snapshotOfPlane(int plane) { return video_.snapshot(plane); }
 
 RgbaImage Screen::tileImageOfPlane(int plane, bool black) {
-  const PlanePosition position = _video.planePosition(plane);
-  const int d = _osd.divisions();
-  const int width = _renderTarget.width();
-  const int height = _renderTarget.height();
+  const PlanePosition position = video_.planePosition(plane);
+  const int d = osd_.divisions();
+  const int width = renderTarget_.width();
+  const int height = renderTarget_.height();
   const int x = position.column * width / d;
   const int y = position.row * height / d;
   RgbaImage tile;
@@ -204,13 +204,13 @@ RgbaImage Screen::tileImageOfPlane(int plane, bool black) {
   // Read from the render target itself, on its own unit: the texture bound on whichever
   // unit happens to be active could be another one, of another size.
   std::vector<uint8_t> frame(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-  Texture::activeTexture(_renderTargetUnit);
-  _renderTarget.bind();
+  Texture::activeTexture(renderTargetUnit_);
+  renderTarget_.bind();
   // Rows of exactly width x 4 bytes, whatever packing the host left set.
   GLint packAlignment = 4;
   glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  _renderTarget.getImage(GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+  renderTarget_.getImage(GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
   glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
   // GL rows come bottom row first; the tile is measured from the top.
   const size_t rowBytes = static_cast<size_t>(tile.width) * 4;

@@ -59,7 +59,7 @@ class Screen final : public RenderObject {
   // Every plane as clearPlane, then one notification.
   void clearAllPlanes();
   // No notification.
-  int planeCount() const { return _video.planeCount(); }
+  int planeCount() const { return video_.planeCount(); }
   void setTitle(int plane, std::optional<std::string> title);
   void showPtzIcon(int plane);
   void hidePtzIcon(int plane);
@@ -78,25 +78,25 @@ class Screen final : public RenderObject {
   RgbaImage snapshotOfPlane(int plane);
   void attachRenderTarget();
 
-  const MultiDivisionPlane& video() const { return _video; }
-  const MultiDivisionOsdPlane& osd() const { return _osd; }
-  const Texture& renderTarget() const { return _renderTarget; }
-  float viewWidth() const { return _viewWidth; }
-  float viewHeight() const { return _viewHeight; }
+  const MultiDivisionPlane& video() const { return video_; }
+  const MultiDivisionOsdPlane& osd() const { return osd_; }
+  const Texture& renderTarget() const { return renderTarget_; }
+  float viewWidth() const { return viewWidth_; }
+  float viewHeight() const { return viewHeight_; }
 
  private:
   void setupRenderTarget(int width, int height);
   RgbaImage tileImageOfPlane(int plane, bool black);
   void notify();
 
-  ScreenDelegate* _owner;
-  MultiDivisionPlane _video;
-  MultiDivisionOsdPlane _osd;
-  Texture _renderTarget;
-  FrameBuffer _frameBuffer;
-  GLenum _renderTargetUnit = GL_TEXTURE4;
-  float _viewWidth = 0;
-  float _viewHeight = 0;
+  ScreenDelegate* owner_;
+  MultiDivisionPlane video_;
+  MultiDivisionOsdPlane osd_;
+  Texture renderTarget_;
+  FrameBuffer frameBuffer_;
+  GLenum renderTargetUnit_ = GL_TEXTURE4;
+  float viewWidth_ = 0;
+  float viewHeight_ = 0;
 };
 
 }  // namespace zelvo

@@ -4,18 +4,18 @@
 
 namespace zelvo {
 
-Shader::Shader(GLenum type) : _name(glCreateShader(type)), _infoLog(_name, glGetShaderiv, glGetShaderInfoLog) {
+Shader::Shader(GLenum type) : name_(glCreateShader(type)), infoLog_(name_, glGetShaderiv, glGetShaderInfoLog) {
   ZELVO_PRECONDITION(type == GL_VERTEX_SHADER || type == GL_FRAGMENT_SHADER);
 }
 
-Shader::~Shader() { glDeleteShader(_name); }
+Shader::~Shader() { glDeleteShader(name_); }
 
-void Shader::setSource(const char* text) { glShaderSource(_name, 1, &text, nullptr); }
+void Shader::setSource(const char* text) { glShaderSource(name_, 1, &text, nullptr); }
 
 bool Shader::compile() {
-  glCompileShader(_name);
+  glCompileShader(name_);
   GLint status = 0;
-  glGetShaderiv(_name, GL_COMPILE_STATUS, &status);
+  glGetShaderiv(name_, GL_COMPILE_STATUS, &status);
   return status != 0;
 }
 

@@ -13,14 +13,14 @@ class Shader {
   Shader(const Shader&) = delete;
   Shader& operator=(const Shader&) = delete;
 
-  GLuint name() const { return _name; }
+  GLuint name() const { return name_; }
   void setSource(const char* text);
   bool compile();
-  const char* infoLog() { return _infoLog.text(); }
+  const char* infoLog() { return infoLog_.text(); }
 
  private:
-  GLuint _name;
-  InfoLog _infoLog;
+  GLuint name_;
+  InfoLog infoLog_;
 };
 
 }  // namespace zelvo

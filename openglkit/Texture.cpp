@@ -4,11 +4,11 @@
 
 namespace zelvo {
 
-Texture::Texture() { glGenTextures(1, &_name); }
+Texture::Texture() { glGenTextures(1, &name_); }
 
-Texture::~Texture() { glDeleteTextures(1, &_name); }
+Texture::~Texture() { glDeleteTextures(1, &name_); }
 
-void Texture::bind() { glBindTexture(GL_TEXTURE_2D, _name); }
+void Texture::bind() { glBindTexture(GL_TEXTURE_2D, name_); }
 
 void Texture::activeTexture(GLenum unit) { glActiveTexture(unit); }
 
@@ -23,15 +23,15 @@ void Texture::setImage(GLenum format, int width, int height, GLenum type, const 
 
 void Texture::setImage(GLint internalFormat, GLenum format, int width, int height, GLenum type,
                        const void* pixels) {
-  _width = width;
-  _height = height;
+  width_ = width;
+  height_ = height;
   glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, pixels);
 }
 
 void Texture::updateImage(GLenum format, int xoffset, int yoffset, int width, int height, GLenum type,
                           const void* pixels) {
-  ZELVO_PRECONDITION(xoffset + width <= _width);
-  ZELVO_PRECONDITION(yoffset + height <= _height);
+  ZELVO_PRECONDITION(xoffset + width <= width_);
+  ZELVO_PRECONDITION(yoffset + height <= height_);
   glTexSubImage2D(GL_TEXTURE_2D, 0, xoffset, yoffset, width, height, format, type, pixels);
 }
 
@@ -41,7 +41,7 @@ void Texture::getImage(GLenum format, GLenum type, void* pixels) {
   // one overflows when another, larger texture is bound.
   GLint bound = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  ZELVO_ASSERT(static_cast<GLuint>(bound) == _name, "texture %u read while %d is bound", _name, bound);
+  ZELVO_ASSERT(static_cast<GLuint>(bound) == name_, "texture %u read while %d is bound", name_, bound);
 #endif
   glGetTexImage(GL_TEXTURE_2D, 0, format, type, pixels);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// One 2D texture. _width and _height record the size given to the last setImage
+// One 2D texture. width_ and height_ record the size given to the last setImage
 // (0 x 0 until then); updateImage checks its region against them.
 
 #include "openglkit/OpenGL.h"
@@ -13,9 +13,9 @@ class Texture : public OpenGLESObject {
   ~Texture();
 
   void bind() override;
-  GLuint name() const { return _name; }
-  int width() const { return _width; }
-  int height() const { return _height; }
+  GLuint name() const { return name_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
 
   static void activeTexture(GLenum unit);
   // GL_TEXTURE0 .. GL_TEXTURE8 -> 0 .. 8 (the value for a sampler uniform), else -1.
@@ -34,9 +34,9 @@ class Texture : public OpenGLESObject {
   void setParameter(GLenum pname, GLint value);
 
  private:
-  GLuint _name = 0;
-  int _width = 0;
-  int _height = 0;
+  GLuint name_ = 0;
+  int width_ = 0;
+  int height_ = 0;
 };
 
 }  // namespace zelvo

@@ -4,22 +4,22 @@
 
 namespace zelvo {
 
-VertexBuffer::VertexBuffer(GLenum target) : _target(target) {
+VertexBuffer::VertexBuffer(GLenum target) : target_(target) {
   ZELVO_PRECONDITION(target == GL_ARRAY_BUFFER || target == GL_ELEMENT_ARRAY_BUFFER);
-  glGenBuffers(1, &_name);
+  glGenBuffers(1, &name_);
 }
 
-VertexBuffer::~VertexBuffer() { glDeleteBuffers(1, &_name); }
+VertexBuffer::~VertexBuffer() { glDeleteBuffers(1, &name_); }
 
-void VertexBuffer::bind() { glBindBuffer(_target, _name); }
+void VertexBuffer::bind() { glBindBuffer(target_, name_); }
 
 void VertexBuffer::setData(GLsizeiptr size, const void* data, GLenum usage) {
   ZELVO_PRECONDITION(usage == GL_STATIC_DRAW || usage == GL_DYNAMIC_DRAW || usage == GL_STREAM_DRAW);
-  glBufferData(_target, size, data, usage);
+  glBufferData(target_, size, data, usage);
 }
 
 void VertexBuffer::updateData(GLintptr offset, GLsizeiptr size, const void* data) {
-  glBufferSubData(_target, offset, size, data);
+  glBufferSubData(target_, offset, size, data);
 }
 
 void VertexBuffer::attributePointer(GLuint location, GLint components, GLenum type, GLboolean normalized,

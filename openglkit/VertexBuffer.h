@@ -12,8 +12,8 @@ class VertexBuffer : public OpenGLESObject {
   virtual ~VertexBuffer();
 
   void bind() override;
-  GLuint name() const { return _name; }
-  GLenum target() const { return _target; }
+  GLuint name() const { return name_; }
+  GLenum target() const { return target_; }
 
   // These act on the buffer bound to target.
   void setData(GLsizeiptr size, const void* data, GLenum usage);
@@ -22,8 +22,8 @@ class VertexBuffer : public OpenGLESObject {
                         const void* pointer);
 
  private:
-  GLuint _name = 0;
-  GLenum _target;
+  GLuint name_ = 0;
+  GLenum target_;
 };
 
 }  // namespace zelvo

@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <QCoreApplication>
 #include <atomic>
+#include <ostream>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "Foundation/Assert.h"
 #include "Foundation/MainThread.h"
-#include <QCoreApplication>
-
 #include "Foundation/Semaphore.h"
 #include "Foundation/SerialQueue.h"
+#include "support/TestApplication.h"
 #include "support/Wait.h"
 
 namespace zelvo {
@@ -135,7 +139,25 @@ TEST(MainThread, OnTheMainThreadTheHopRunsAtOnce) {
   EXPECT_TRUE(ran);
 }
 
+// Tells the test that a waiting hop has been queued and is about to wait, while
+// the main thread serves no events.
+class QueuedHopProbe {
+ public:
+  QueuedHopProbe() {
+    queued_ = &queued;
+    setHopProbeForTesting([](HopProbeStage stage) {
+      if (stage == HopProbeStage::Queued) queued_->signal();
+    });
+  }
+  ~QueuedHopProbe() { setHopProbeForTesting(nullptr); }
+  Semaphore queued;
+
+ private:
+  static inline Semaphore* queued_ = nullptr;
+};
+
 TEST(MainThread, ClosingReleasesAWaitingHop) {
+  QueuedHopProbe probe;
   std::atomic<bool> finished{false};
   std::atomic<bool> result{true};
   std::thread worker([&] {
@@ -143,7 +165,7 @@ TEST(MainThread, ClosingReleasesAWaitingHop) {
     finished = true;
   });
   // The main thread does not serve events here, as after quit.
-  std::this_thread::sleep_for(20ms);
+  ASSERT_TRUE(probe.queued.waitFor(20s));
   closeMainThreadHops();
   worker.join();
   EXPECT_TRUE(finished.load());
@@ -154,6 +176,7 @@ TEST(MainThread, ClosingReleasesAWaitingHop) {
 }
 
 TEST(MainThread, ACancelledHopReturnsAtOnceAndNeverRuns) {
+  QueuedHopProbe probe;
   auto cancellation = std::make_shared<HopCancellation>();
   std::atomic<bool> ran{false};
   std::atomic<bool> finished{false};
@@ -163,7 +186,7 @@ TEST(MainThread, ACancelledHopReturnsAtOnceAndNeverRuns) {
     finished = true;
   });
   // The main thread does not serve events, as while it destroys the hop's owner.
-  std::this_thread::sleep_for(20ms);
+  ASSERT_TRUE(probe.queued.waitFor(20s));
   cancellation->cancel();
   worker.join();
   EXPECT_TRUE(finished.load());
@@ -174,6 +197,80 @@ TEST(MainThread, ACancelledHopReturnsAtOnceAndNeverRuns) {
   EXPECT_FALSE(ran.load());
   // Other hops are not affected.
   EXPECT_TRUE(runOnMainAndWait([&] { ran = true; }));
+}
+
+// A hop from another thread that has found the hops open while the application
+// object is being destroyed: the teardown closes the hops before the object goes,
+// and waits for the hop to finish its post, so the hop never finds the object gone.
+// The probe holds the hop between its look at the hops and its post until the
+// teardown either waits for it or has gone past it.
+struct TeardownRace {
+  const char* name;
+  bool waits;  // runOnMainAndWait, else runOnMain
+};
+void PrintTo(const TeardownRace& race, std::ostream* out) { *out << race.name; }
+
+class MainThreadTeardownDeathTest : public ::testing::TestWithParam<TeardownRace> {
+ protected:
+  static inline std::atomic<bool> inWindow{false};
+  static inline std::atomic<bool> closeWaits{false};
+
+  static void holdTheHop(HopProbeStage stage) {
+    if (stage == HopProbeStage::CloseWaits) closeWaits = true;
+    if (stage != HopProbeStage::Checked) return;
+    inWindow = true;
+    const auto limit = std::chrono::steady_clock::now() + 20s;
+    while (!closeWaits && QCoreApplication::instance() && std::chrono::steady_clock::now() < limit)
+      std::this_thread::yield();
+  }
+};
+
+TEST_P(MainThreadTeardownDeathTest, AHopRacingTheApplicationsTeardownIsDropped) {
+  const bool waits = GetParam().waits;
+  EXPECT_EXIT(
+      {
+        setHopProbeForTesting(holdTheHop);
+        std::atomic<bool> ran{false};
+        std::atomic<bool> waited{true};
+        std::thread hop([&] {
+          if (waits)
+            waited = runOnMainAndWait([&] { ran = true; });
+          else
+            runOnMain([&] { ran = true; });
+        });
+        const auto limit = std::chrono::steady_clock::now() + 20s;
+        while (!inWindow && std::chrono::steady_clock::now() < limit) std::this_thread::yield();
+        test::endTestApplication();
+        hop.join();
+        // Hops after the teardown are dropped too.
+        std::thread([&] {
+          runOnMain([&] { ran = true; });
+          if (runOnMainAndWait([&] { ran = true; })) ran = true;
+        }).join();
+        _exit(inWindow && closeWaits && !ran && (!waits || !waited) ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Hops, MainThreadTeardownDeathTest,
+                         ::testing::Values(TeardownRace{"Queued", false}, TeardownRace{"Waiting", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Assert, SourceNameIsRelativeToTheProjectWithoutExtension) {
+  struct Case {
+    std::string path;
+    const char* name;
+  };
+  const Case cases[] = {
+      {std::string(ZELVO_SOURCE_ROOT) + "Network/ByteBuffer.cpp", "Network/ByteBuffer"},
+      {"../../Network/ByteBuffer.cpp", "Network/ByteBuffer"},  // as a compiler cache hands it over
+      {"./openglkit/Shader.cpp", "openglkit/Shader"},
+      {"/elsewhere/v1.2/Header", "/elsewhere/v1.2/Header"},  // a dot in a folder is no extension
+  };
+  for (const Case& c : cases) {
+    char scratch[256];
+    EXPECT_STREQ(sourceName(c.path.c_str(), scratch, sizeof scratch), c.name) << c.path;
+  }
 }
 
 TEST(AssertDeathTest, NamesFileFunctionAndCondition) {

@@ -18,6 +18,11 @@ using emulator::Bytes;
 using emulator::framePacket;
 using emulator::frameHeader;
 
+// Types that no message has: the base client hands them to its dispatch unread.
+constexpr uint16_t UnknownType = 0x0999;
+constexpr uint16_t OtherUnknownType = 0x0998;
+constexpr uint16_t ThirdUnknownType = 0x0997;
+
 inline Bytes concat(std::initializer_list<Bytes> parts) {
   Bytes all;
   for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());

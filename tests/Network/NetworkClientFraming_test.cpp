@@ -10,20 +10,20 @@ using Framing = FakeClient;
 
 // Three packets and two keep-alives, one of them empty in the middle.
 Bytes mixedStream() {
-  return concat({framePacket(0x0999, {1, 2, 3}), keepAliveBytes(), framePacket(0x0998, {}),
-                 framePacket(0x0997, Bytes(40, 0xAB)), keepAliveBytes()});
+  return concat({framePacket(UnknownType, {1, 2, 3}), keepAliveBytes(), framePacket(OtherUnknownType, {}),
+                 framePacket(ThirdUnknownType, Bytes(40, 0xAB)), keepAliveBytes()});
 }
 
 void expectMixedStream(const TestClient& client, const FakeByteStream& stream) {
   auto packets = client.analyzedPackets();
   ASSERT_EQ(packets.size(), 5u);
-  EXPECT_EQ(client.analyzedTypes(), (std::vector<uint16_t>{0x0999, 7, 0x0998, 0x0997, 7}));
+  EXPECT_EQ(client.analyzedTypes(), (std::vector<uint16_t>{UnknownType, MessageTypeAlive, OtherUnknownType, ThirdUnknownType, MessageTypeAlive}));
   EXPECT_EQ(packets[0].payload, (Bytes{1, 2, 3}));
   EXPECT_TRUE(packets[1].payload.empty());
   EXPECT_EQ(packets[2].limit, Packet::HeaderSize);
   EXPECT_EQ(packets[3].payload, Bytes(40, 0xAB));
   EXPECT_EQ(packets[4].limit, Packet::HeaderSize);
-  // Both keep-alives answered, each with an empty type 7.
+  // Both keep-alives answered, each with an empty keep-alive.
   EXPECT_EQ(stream.written(), concat({keepAliveBytes(), keepAliveBytes()}));
 }
 
@@ -56,7 +56,7 @@ TEST_F(Framing, OneByteAtATime) {
 
 TEST_F(Framing, AnEmptyPacketEndingAChunkIsHandedOverFlipped) {
   logIn();
-  stream->receive(framePacket(0x0998, {}));
+  stream->receive(framePacket(OtherUnknownType, {}));
   auto packets = client->analyzedPackets();
   ASSERT_EQ(packets.size(), 1u);
   EXPECT_EQ(packets[0].limit, Packet::HeaderSize);
@@ -68,14 +68,14 @@ TEST_F(Framing, AKeepAliveIsAnsweredAtTheEndAndInTheMiddleOfAChunk) {
   stream->receive(keepAliveBytes());
   EXPECT_EQ(stream->written(), keepAliveBytes());
   stream->clearWritten();
-  stream->receive(concat({keepAliveBytes(), framePacket(0x0999, {9})}));
+  stream->receive(concat({keepAliveBytes(), framePacket(UnknownType, {9})}));
   EXPECT_EQ(stream->written(), keepAliveBytes());
-  EXPECT_EQ(client->analyzedTypes(), (std::vector<uint16_t>{7, 7, 0x0999}));
+  EXPECT_EQ(client->analyzedTypes(), (std::vector<uint16_t>{MessageTypeAlive, MessageTypeAlive, UnknownType}));
 }
 
 TEST_F(Framing, AfterALargePacketTheNextBufferStartsAtTheDefaultSizeAgain) {
   logIn();
-  stream->receive(concat({framePacket(0x0999, Bytes(100000, 1)), framePacket(0x0998, {2})}));
+  stream->receive(concat({framePacket(UnknownType, Bytes(100000, 1)), framePacket(OtherUnknownType, {2})}));
   auto packets = client->analyzedPackets();
   ASSERT_EQ(packets.size(), 2u);
   EXPECT_EQ(packets[0].payload.size(), 100000u);
@@ -85,7 +85,7 @@ TEST_F(Framing, AfterALargePacketTheNextBufferStartsAtTheDefaultSizeAgain) {
 
 TEST_F(Framing, APayloadOfExactlyTheCapIsReceived) {
   logIn();
-  const Bytes header = frameHeader(0x0999, static_cast<uint32_t>(Packet::MaxPayloadSize));
+  const Bytes header = frameHeader(UnknownType, static_cast<uint32_t>(Packet::MaxPayloadSize));
   stream->receive(header);
   const Bytes chunk(NetworkClient::ReadChunkSize, 0x5A);
   for (int64_t sent = 0; sent < Packet::MaxPayloadSize; sent += NetworkClient::ReadChunkSize) stream->receive(chunk);
@@ -103,7 +103,7 @@ class HostileLengths : public FakeClient, public ::testing::WithParamInterface<H
 
 TEST_P(HostileLengths, DisconnectWithReason8AndAllocateNothing) {
   logIn();
-  stream->receive(concat({frameHeader(0x0101, GetParam().length), Bytes(100, 0)}));
+  stream->receive(concat({frameHeader(MessageTypeLiveMediaFrame, GetParam().length), Bytes(100, 0)}));
   auto last = observer->lastDisconnect();
   ASSERT_TRUE(last);
   EXPECT_EQ(last->reason, NetworkDisconnectionReasonStreamError);
@@ -135,12 +135,12 @@ TEST_F(Framing, TheRestOfAChunkIsDroppedOnceTheConnectionIsTornDown) {
 
 TEST_F(Framing, APacketSentWhileAnotherIsPartlyWrittenWaitsBehindIt) {
   logIn();
-  const Bytes first = framePacket(0x0103, {1, 2, 3, 4, 5, 6, 7, 8});
-  const Bytes second = framePacket(0x010B, {9, 9});
+  const Bytes first = framePacket(MessageTypeVideoChannelMask, {1, 2, 3, 4, 5, 6, 7, 8});
+  const Bytes second = framePacket(MessageTypeAudioChannelMask, {9, 9});
   const int callsBefore = stream->writeCalls();
   stream->planWrites({3});
-  client->sendPacket(packet(0x0103, {1, 2, 3, 4, 5, 6, 7, 8}));
-  client->sendPacket(packet(0x010B, {9, 9}));
+  client->sendPacket(packet(MessageTypeVideoChannelMask, {1, 2, 3, 4, 5, 6, 7, 8}));
+  client->sendPacket(packet(MessageTypeAudioChannelMask, {9, 9}));
   EXPECT_EQ(stream->written(), Bytes(first.begin(), first.begin() + 3));
   EXPECT_EQ(stream->writeCalls() - callsBefore, 1);  // the second was queued, not written
 
@@ -160,31 +160,31 @@ TEST_F(Framing, AWriteOfZeroBytesDropsThatPacketAndKeepsTheConnection) {
   logIn();
   LogCapture log;
   stream->planWrites({0});
-  client->sendPacket(packet(0x0103, {1}));
-  client->sendPacket(packet(0x010B, {2}));
+  client->sendPacket(packet(MessageTypeVideoChannelMask, {1}));
+  client->sendPacket(packet(MessageTypeAudioChannelMask, {2}));
   EXPECT_TRUE(log.contains("WRITE RETURNS ZERO. outputStream:recorder.test:9000"));
-  EXPECT_EQ(stream->written(), framePacket(0x010B, {2}));
+  EXPECT_EQ(stream->written(), framePacket(MessageTypeAudioChannelMask, {2}));
   EXPECT_TRUE(client->isConnected());
 }
 
 TEST_F(Framing, APacketThatCouldNotBeBuiltIsDroppedAndTheNextOneGoesOut) {
   logIn();
   LogCapture log;
-  auto failed = Packet::createWithMessageType(0x0103);
+  auto failed = Packet::createWithMessageType(MessageTypeVideoChannelMask);
   const uint8_t byte = 1;
   failed->pushBytes(&byte, 1, int64_t{1} << 40);  // past the cap: marked failed, nothing allocated
   ASSERT_TRUE(failed->isFailed());
   client->sendPacket(failed);
-  client->sendPacket(packet(0x010B, {2}));
+  client->sendPacket(packet(MessageTypeAudioChannelMask, {2}));
   EXPECT_TRUE(log.contains("Dropped a packet of type 259 that could not be built"));
-  EXPECT_EQ(stream->written(), framePacket(0x010B, {2}));
+  EXPECT_EQ(stream->written(), framePacket(MessageTypeAudioChannelMask, {2}));
   EXPECT_TRUE(client->isConnected());
 }
 
 TEST_F(Framing, AFailedWriteDisconnectsWithTheStreamsError) {
   logIn();
   stream->planWrites({FakeByteStream::WriteFails});
-  client->sendPacket(packet(0x0103, {1}));
+  client->sendPacket(packet(MessageTypeVideoChannelMask, {1}));
   auto last = observer->lastDisconnect();
   ASSERT_TRUE(last);
   EXPECT_EQ(last->reason, NetworkDisconnectionReasonStreamError);
@@ -195,7 +195,7 @@ TEST_F(Framing, AFailedWriteDisconnectsWithTheStreamsError) {
 TEST_F(Framing, AFailedWriteWhileDrainingTheQueueDisconnects) {
   logIn();
   stream->planWrites({1, FakeByteStream::WriteFails});
-  client->sendPacket(packet(0x0103, {1, 2}));
+  client->sendPacket(packet(MessageTypeVideoChannelMask, {1, 2}));
   stream->signalSpaceAvailable();
   auto last = observer->lastDisconnect();
   ASSERT_TRUE(last);

@@ -140,11 +140,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, OutOfOrder,
                          ::testing::Values(OutOfOrderRow{"BusyForSync", false, MessageTypeBusy, 1},
                                            OutOfOrderRow{"LoginResponseForSync", false, MessageTypeLoginResponse, 2},
                                            OutOfOrderRow{"KeepAliveForSync", false, MessageTypeAlive, 2},
-                                           OutOfOrderRow{"LiveMessageForSync", false, 0x0102, 2},
+                                           OutOfOrderRow{"LiveMessageForSync", false, MessageTypeCameraInfo, 2},
                                            OutOfOrderRow{"SyncForLogin", true, MessageTypeSync, 2},
                                            OutOfOrderRow{"KeepAliveForLogin", true, MessageTypeAlive, 2},
                                            OutOfOrderRow{"BusyForLogin", true, MessageTypeBusy, 2},
-                                           OutOfOrderRow{"LiveMessageForLogin", true, 0x0101, 2}),
+                                           OutOfOrderRow{"LiveMessageForLogin", true, MessageTypeLiveMediaFrame, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---- The login response
@@ -277,12 +277,12 @@ TEST_F(Handshake, TheSyncRequestWrittenInPartsMovesToStatusTwoWhenComplete) {
 
 TEST_F(Handshake, PacketsSentBeforeLoginAreDroppedAndDoNotMoveTheStatus) {
   LogCapture log;
-  client->sendPacket(packet(0x0103, {0, 0, 0, 1, 0, 0, 0, 0}));  // never connected
+  client->sendPacket(packet(MessageTypeVideoChannelMask, {0, 0, 0, 1, 0, 0, 0, 0}));  // never connected
   EXPECT_TRUE(log.contains("Intend to send a packet to disconnected"));
   connect();
-  client->sendPacket(packet(0x0103, {1}));  // status 0
+  client->sendPacket(packet(MessageTypeVideoChannelMask, {1}));  // status 0
   stream->completeOpen();
-  client->sendPacket(packet(0x0103, {2}));  // status 2
+  client->sendPacket(packet(MessageTypeVideoChannelMask, {2}));  // status 2
   EXPECT_TRUE(log.contains("sent before login (status 2)"));
   EXPECT_EQ(stream->written(), syncRequestBytes());
   EXPECT_EQ(client->loginStatus(), NetworkLoginStatusSyncWritten);
@@ -290,18 +290,18 @@ TEST_F(Handshake, PacketsSentBeforeLoginAreDroppedAndDoNotMoveTheStatus) {
   stream->receive(framePacket(MessageTypeLoginResponse, {1, 0, 0, 0, 0}));
   ASSERT_TRUE(client->isConnected());
   stream->clearWritten();
-  client->sendPacket(packet(0x0103, {3}));
-  EXPECT_EQ(stream->written(), framePacket(0x0103, {3}));
+  client->sendPacket(packet(MessageTypeVideoChannelMask, {3}));
+  EXPECT_EQ(stream->written(), framePacket(MessageTypeVideoChannelMask, {3}));
 }
 
 TEST_F(Handshake, NoLogLineCarriesThePassword) {
   LogCapture log;
-  client->sendPacket(packet(0x0103, {1}));
+  client->sendPacket(packet(MessageTypeVideoChannelMask, {1}));
   connect(9000, "s3cret-Pw");
-  client->sendPacket(packet(0x0103, {1}));
+  client->sendPacket(packet(MessageTypeVideoChannelMask, {1}));
   stream->completeOpen();
   stream->planWrites({0});
-  client->sendPacket(packet(0x0103, {1}));
+  client->sendPacket(packet(MessageTypeVideoChannelMask, {1}));
   stream->receive(framePacket(MessageTypeSync, emulator::syncReplyPayload({})));
   stream->receive(framePacket(MessageTypeLoginResponse, {4, 0, 0, 0, 0}));
   ASSERT_FALSE(log.lines().empty());
@@ -474,7 +474,7 @@ TEST_F(HandshakeDeathTest, AnUnknownStreamEventIsAProgrammingError) {
 TEST_F(Handshake, UnknownMessagesAfterLoginAreLoggedAndTheConnectionStays) {
   logIn();
   LogCapture log;
-  stream->receive(concat({framePacket(0x0999, {}), framePacket(MessageTypeBusy, {})}));
+  stream->receive(concat({framePacket(UnknownType, {}), framePacket(MessageTypeBusy, {})}));
   EXPECT_TRUE(log.contains("Unknown Message Type: 2457"));
   EXPECT_TRUE(log.contains("Unknown Message Type: 8"));
   EXPECT_TRUE(client->isConnected());
@@ -487,7 +487,7 @@ class ClientCalledWhileGoing : public NetworkClient {
   using NetworkClient::NetworkClient;
   ~ClientCalledWhileGoing() override {
     std::thread([this] {
-      auto packet = Packet::createWithMessageType(0x0103);
+      auto packet = Packet::createWithMessageType(MessageTypeVideoChannelMask);
       packet->pack();
       sendPacket(packet);
       disconnect();

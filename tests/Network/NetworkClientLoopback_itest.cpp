@@ -1,6 +1,8 @@
 // The client against the recorder emulator over real loopback sockets.
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <mutex>
@@ -17,6 +19,7 @@
 #include "Network/OEMSyncOption.h"
 #include "Network/ProductInfoSyncOption.h"
 #include "Network/SystemInfoSyncOption.h"
+#include "Network/TcpByteStream.h"
 #include "emulator/RecorderEmulator.h"
 #include "support/Wait.h"
 
@@ -29,6 +32,9 @@ using emulator::RecorderConfig;
 using emulator::RecorderEmulator;
 using test::ClientObserver;
 using test::waitUntil;
+
+// A type that no message has: the base client hands it to its dispatch unread.
+constexpr uint16_t UnknownType = 0x0999;
 
 class Loopback : public ::testing::Test {
  protected:
@@ -73,8 +79,11 @@ class Loopback : public ::testing::Test {
 
   // The login notification delivered (the network thread no longer waits for the
   // main thread, so the test may block it, in a large send say).
+  // The recorder counts the login too once it has sent its answer: what it sends from
+  // then on goes to a logged-in connection.
   bool waitForLogin(size_t count = 1) {
-    return waitUntil([&] { return observer->count(NetworkLoginSucceedNotification) >= count; });
+    return waitUntil([&] { return observer->count(NetworkLoginSucceedNotification) >= count; }) &&
+           recorder->waitForLogins(static_cast<int>(count));
   }
 
   bool waitForDisconnects(size_t count) {
@@ -246,7 +255,7 @@ class LoopbackCut : public Loopback, public ::testing::WithParamInterface<Fault>
 // A reset met on read is reported by Qt as the peer's close: reason 7 as well.
 TEST_P(LoopbackCut, CutAtEveryByteOfTheHandshakeRepliesIsReason7) {
   RecorderConfig config;
-  const size_t total = emulator::framePacket(1, emulator::syncReplyPayload(config)).size() + 13;
+  const size_t total = emulator::framePacket(MessageTypeSync, emulator::syncReplyPayload(config)).size() + 13;
   makeClient();
   for (size_t offset = 0; offset < total; ++offset) {
     SCOPED_TRACE("cut after " + std::to_string(offset) + " bytes");
@@ -344,7 +353,7 @@ TEST_F(Loopback, KeepAlivesAreAnsweredAloneCoalescedAndLast) {
   ASSERT_TRUE(waitForLogin());
   const Bytes alive = emulator::framePacket(MessageTypeAlive, {});
   ASSERT_TRUE(recorder->send(MessageTypeAlive, {}));
-  Bytes coalesced = emulator::framePacket(0x0999, {1, 2});
+  Bytes coalesced = emulator::framePacket(UnknownType, {1, 2});
   coalesced.insert(coalesced.end(), alive.begin(), alive.end());
   Bytes third = alive;
   Bytes tail = emulator::framePacket(MessageTypeLiveError, {0, 0, 0, 1});
@@ -357,7 +366,7 @@ TEST_F(Loopback, KeepAlivesAreAnsweredAloneCoalescedAndLast) {
     EXPECT_TRUE(answer->payload.empty());
   }
   ASSERT_TRUE(waitUntil([&] { return client->analyzed() == 5; }));
-  EXPECT_EQ(client->analyzedTypes(), (std::vector<uint16_t>{7, 0x0999, 7, 7, MessageTypeLiveError}));
+  EXPECT_EQ(client->analyzedTypes(), (std::vector<uint16_t>{MessageTypeAlive, UnknownType, MessageTypeAlive, MessageTypeAlive, MessageTypeLiveError}));
   EXPECT_TRUE(client->isConnected());
 }
 
@@ -366,11 +375,11 @@ TEST_F(Loopback, ThePayloadCapHoldsOverTheSocket) {
   connect();
   ASSERT_TRUE(recorder->waitForLogins(1));
   ASSERT_TRUE(waitForLogin());
-  Bytes largest = emulator::framePacket(0x0999, Bytes(Packet::MaxPayloadSize, 0x33));
+  Bytes largest = emulator::framePacket(UnknownType, Bytes(Packet::MaxPayloadSize, 0x33));
   ASSERT_TRUE(recorder->lastSession()->sendRaw(largest));
   ASSERT_TRUE(waitUntil([&] { return client->analyzed() == 1; }));
   EXPECT_EQ(client->analyzedPackets()[0].payload.size(), static_cast<size_t>(Packet::MaxPayloadSize));
-  ASSERT_TRUE(recorder->lastSession()->sendRaw(emulator::frameHeader(0x0101, Packet::MaxPayloadSize + 1)));
+  ASSERT_TRUE(recorder->lastSession()->sendRaw(emulator::frameHeader(MessageTypeLiveMediaFrame, Packet::MaxPayloadSize + 1)));
   ASSERT_TRUE(waitForDisconnects(1));
   auto last = observer->lastDisconnect();
   EXPECT_EQ(last->reason, NetworkDisconnectionReasonStreamError);
@@ -422,15 +431,39 @@ TEST_F(Loopback, ASilentRecorderEndsInAHandshakeTimeOut) {
 TEST_F(Loopback, TheNetworkThreadWaitsWhileObserversRun) {
   startRecorder();
   makeClient();
-  int analyzedDuringObserver = -1;
+  std::atomic<TcpByteStream*> stream{nullptr};
+  client->setStreamFactory([&](const std::string& host, uint16_t port) {
+    auto made = std::make_shared<TcpByteStream>(QString::fromStdString(host), port);
+    stream = made.get();
+    return made;
+  });
+  // The recorder's keep-alives reach the dispatch too: only the sent packets count.
+  auto unknownAnalyzed = [&] {
+    const auto types = client->analyzedTypes();
+    return std::count(types.begin(), types.end(), UnknownType);
+  };
+  long analyzedDuringObserver = -1;
+  bool sent = true;
+  bool arrived = false;
   auto blocking = client->addObserver(NetworkLoginSucceedNotification, [&](const Notification&) {
-    for (int i = 0; i < 3; ++i) recorder->send(0x0999, {});
-    // The packets arrive while this observer runs; none may be handled before it returns.
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    analyzedDuringObserver = client->analyzed();
+    // To the connection itself: the recorder may not count it as logged in yet.
+    for (int i = 0; i < 3; ++i) sent = recorder->lastSession()->send(UnknownType, {}) && sent;
+    // The packets reach the client's socket while this observer runs (the network
+    // thread waits for it, so the socket is not touched there meanwhile); none may
+    // be handled before it returns. No events are served here: the wait only polls.
+    const int fd = static_cast<int>(stream.load()->socketDescriptor());
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int buffered = 0;
+    while (!arrived && std::chrono::steady_clock::now() < limit) {
+      std::this_thread::yield();
+      arrived = ioctl(fd, FIONREAD, &buffered) == 0 && buffered >= 3 * int(Packet::HeaderSize);
+    }
+    analyzedDuringObserver = unknownAnalyzed();
   });
   connect();
-  ASSERT_TRUE(waitUntil([&] { return client->analyzed() == 3; }));
+  ASSERT_TRUE(waitUntil([&] { return unknownAnalyzed() == 3; }));
+  EXPECT_TRUE(sent);
+  EXPECT_TRUE(arrived);
   EXPECT_EQ(analyzedDuringObserver, 0);
 }
 

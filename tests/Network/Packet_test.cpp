@@ -21,7 +21,7 @@ TEST(Packet, KeepAliveIsEightBytes) {
 }
 
 TEST(Packet, PackWritesThePayloadLength) {
-  auto packet = Packet::createWithMessageType(259);
+  auto packet = Packet::createWithMessageType(MessageTypeVideoChannelMask);
   packet->pushUint32(0xA);
   packet->pushString("abc");
   packet->pack();
@@ -29,16 +29,16 @@ TEST(Packet, PackWritesThePayloadLength) {
 }
 
 TEST(Packet, HeaderReadsIgnoreTheCursor) {
-  auto packet = Packet::createWithMessageType(0x0205);
+  auto packet = Packet::createWithMessageType(MessageTypePlaybackMediaFrame);
   packet->pushUint16(1);
   packet->pack();
   for (int64_t position : {0, 5, 9}) {
     packet->seek(position);
-    EXPECT_EQ(packet->messageType(), 0x0205);
+    EXPECT_EQ(packet->messageType(), MessageTypePlaybackMediaFrame);
     EXPECT_EQ(packet->payloadSize(), 2u);
   }
   packet->flip();
-  EXPECT_EQ(packet->messageType(), 0x0205);
+  EXPECT_EQ(packet->messageType(), MessageTypePlaybackMediaFrame);
 }
 
 TEST(Packet, DefaultsAndPadding) {
@@ -91,7 +91,7 @@ TEST(Packet, TypedPushesGrowTheBlock) {
 }
 
 TEST(Packet, CannotGrowPastTheCap) {
-  auto packet = Packet::createWithMessageType(257);
+  auto packet = Packet::createWithMessageType(MessageTypeLiveMediaFrame);
   uint8_t byte = 1;
   packet->pushBytes(&byte, 1, Packet::HeaderSize + Packet::MaxPayloadSize - 1);
   EXPECT_FALSE(packet->isFailed());

@@ -226,11 +226,11 @@ TEST_F(GLObjectsDeathTest, UpdateBeyondTheRecordedSizeStops) {
   texture.setImage(GL_LUMINANCE, 4, 2, GL_UNSIGNED_BYTE, nullptr);
   uint8_t bytes[16] = {};
   EXPECT_DEATH(texture.updateImage(GL_LUMINANCE, 0, 0, 5, 2, GL_UNSIGNED_BYTE, bytes),
-               "Invalid parameter not satisfying: xoffset \\+ width <= _width");
+               "Invalid parameter not satisfying: xoffset \\+ width <= width_");
   EXPECT_DEATH(texture.updateImage(GL_LUMINANCE, 1, 0, 4, 1, GL_UNSIGNED_BYTE, bytes),
-               "Invalid parameter not satisfying: xoffset \\+ width <= _width");
+               "Invalid parameter not satisfying: xoffset \\+ width <= width_");
   EXPECT_DEATH(texture.updateImage(GL_LUMINANCE, 0, 0, 4, 3, GL_UNSIGNED_BYTE, bytes),
-               "Invalid parameter not satisfying: yoffset \\+ height <= _height");
+               "Invalid parameter not satisfying: yoffset \\+ height <= height_");
   EXPECT_DEATH(texture.updateImage(GL_LUMINANCE, 0, 2, 1, 1, GL_UNSIGNED_BYTE, bytes),
                "updateImage, openglkit/Texture");
 }
@@ -240,7 +240,7 @@ TEST_F(GLObjectsDeathTest, UpdateOfANeverSetTextureStops) {
   texture.bind();
   uint8_t byte = 0;
   EXPECT_DEATH(texture.updateImage(GL_LUMINANCE, 0, 0, 1, 1, GL_UNSIGNED_BYTE, &byte),
-               "Invalid parameter not satisfying: xoffset \\+ width <= _width");
+               "Invalid parameter not satisfying: xoffset \\+ width <= width_");
 }
 
 TEST_F(GLObjectsDeathTest, FilterOutsideTheListsStops) {

@@ -20,21 +20,21 @@ namespace zelvo::test {
 
 class GLTestContext {
  public:
-  explicit GLTestContext(int width = 64, int height = 64) : _width(width), _height(height) {
+  explicit GLTestContext(int width = 64, int height = 64) : width_(width), height_(height) {
     auto getPlatformDisplay =
         reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (!getPlatformDisplay) {
-      _error = "eglGetPlatformDisplayEXT is missing";
+      error_ = "eglGetPlatformDisplayEXT is missing";
       return;
     }
-    _display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-    if (_display == EGL_NO_DISPLAY || !eglInitialize(_display, nullptr, nullptr)) {
-      _error = "no surfaceless EGL display";
-      _display = EGL_NO_DISPLAY;
+    display_ = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (display_ == EGL_NO_DISPLAY || !eglInitialize(display_, nullptr, nullptr)) {
+      error_ = "no surfaceless EGL display";
+      display_ = EGL_NO_DISPLAY;
       return;
     }
     if (!eglBindAPI(EGL_OPENGL_API)) {
-      _error = "desktop OpenGL is not available through EGL";
+      error_ = "desktop OpenGL is not available through EGL";
       return;
     }
     const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
@@ -43,20 +43,20 @@ class GLTestContext {
                                        EGL_NONE};
     EGLConfig config = nullptr;
     EGLint count = 0;
-    if (!eglChooseConfig(_display, configAttributes, &config, 1, &count) || count < 1) {
-      _error = "no RGBA8 pbuffer configuration";
+    if (!eglChooseConfig(display_, configAttributes, &config, 1, &count) || count < 1) {
+      error_ = "no RGBA8 pbuffer configuration";
       return;
     }
     const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
-    _surface = eglCreatePbufferSurface(_display, config, surfaceAttributes);
-    if (_surface == EGL_NO_SURFACE) {
-      _error = "no pbuffer surface";
+    surface_ = eglCreatePbufferSurface(display_, config, surfaceAttributes);
+    if (surface_ == EGL_NO_SURFACE) {
+      error_ = "no pbuffer surface";
       return;
     }
     // No attributes: Mesa then gives its highest compatibility profile.
-    _context = eglCreateContext(_display, config, EGL_NO_CONTEXT, nullptr);
-    if (_context == EGL_NO_CONTEXT || !eglMakeCurrent(_display, _surface, _surface, _context)) {
-      _error = "no current GL context";
+    context_ = eglCreateContext(display_, config, EGL_NO_CONTEXT, nullptr);
+    if (context_ == EGL_NO_CONTEXT || !eglMakeCurrent(display_, surface_, surface_, context_)) {
+      error_ = "no current GL context";
       return;
     }
     FrameBuffer::setDefaultFramebuffer(0);
@@ -64,32 +64,32 @@ class GLTestContext {
     // The kit leaves unpack alignment to its host; decoded planes are tightly packed.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    _valid = true;
+    valid_ = true;
   }
 
   ~GLTestContext() {
-    if (_display == EGL_NO_DISPLAY) return;
-    eglMakeCurrent(_display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    if (_context != EGL_NO_CONTEXT) eglDestroyContext(_display, _context);
-    if (_surface != EGL_NO_SURFACE) eglDestroySurface(_display, _surface);
+    if (display_ == EGL_NO_DISPLAY) return;
+    eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (context_ != EGL_NO_CONTEXT) eglDestroyContext(display_, context_);
+    if (surface_ != EGL_NO_SURFACE) eglDestroySurface(display_, surface_);
   }
 
   GLTestContext(const GLTestContext&) = delete;
   GLTestContext& operator=(const GLTestContext&) = delete;
 
-  bool isValid() const { return _valid; }
-  const std::string& error() const { return _error; }
-  int width() const { return _width; }
-  int height() const { return _height; }
+  bool isValid() const { return valid_; }
+  const std::string& error() const { return error_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
 
  private:
-  EGLDisplay _display = EGL_NO_DISPLAY;
-  EGLSurface _surface = EGL_NO_SURFACE;
-  EGLContext _context = EGL_NO_CONTEXT;
-  int _width;
-  int _height;
-  bool _valid = false;
-  std::string _error;
+  EGLDisplay display_ = EGL_NO_DISPLAY;
+  EGLSurface surface_ = EGL_NO_SURFACE;
+  EGLContext context_ = EGL_NO_CONTEXT;
+  int width_;
+  int height_;
+  bool valid_ = false;
+  std::string error_;
 };
 
 }  // namespace zelvo::test

@@ -141,7 +141,7 @@ TEST(EmptyWall, DrawsNothingAndNeedsNoRedraw) {
 }
 
 TEST_F(WallDeathTest, PlaneIndexOutsideTheWallStops) {
-  const char* text = "Invalid parameter not satisfying: 0 <= plane && plane < _planeCount";
+  const char* text = "Invalid parameter not satisfying: 0 <= plane && plane < planeCount_";
   EXPECT_DEATH(wall().isFront(64), text);
   EXPECT_DEATH(wall().planePosition(-1), text);
   EXPECT_DEATH(wall().clearPlane(64, 0, 0, 0), text);

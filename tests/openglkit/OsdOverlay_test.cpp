@@ -137,7 +137,7 @@ TEST_F(OsdOverlayTest, ClearPlaneMakesAOneColourBackground) {
 using OsdOverlayDeathTest = OsdOverlayTest;
 
 TEST_F(OsdOverlayDeathTest, PlaneNumbersAndDivisionsOutsideTheirRanges) {
-  const char* plane = "openglkit/MultiDivisionOsdPlane:.*Invalid parameter not satisfying: 0 <= plane && plane < _planeCount";
+  const char* plane = "openglkit/MultiDivisionOsdPlane:.*Invalid parameter not satisfying: 0 <= plane && plane < planeCount_";
   EXPECT_DEATH(overlay->clearPlane(64, Rgba::clear()), plane);
   EXPECT_DEATH(overlay->clearPlaneWithGradient(-1, Gradient(Rgba::clear(), Rgba::clear())), plane);
   EXPECT_DEATH(overlay->setTitle(64, "x"), plane);

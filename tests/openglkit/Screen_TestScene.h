@@ -44,28 +44,28 @@ class FramePixels {
  public:
   static FramePixels read(int width, int height) {
     FramePixels pixels;
-    pixels._width = width;
-    pixels._height = height;
+    pixels.width_ = width;
+    pixels.height_ = height;
     std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    pixels._bytes.resize(bottomUp.size());
+    pixels.bytes_.resize(bottomUp.size());
     for (int row = 0; row < height; ++row)
       std::copy_n(&bottomUp[static_cast<size_t>(height - 1 - row) * width * 4], width * 4,
-                  &pixels._bytes[static_cast<size_t>(row) * width * 4]);
+                  &pixels.bytes_[static_cast<size_t>(row) * width * 4]);
     return pixels;
   }
   std::array<int, 3> at(int x, int y) const {
-    const uint8_t* p = &_bytes[(static_cast<size_t>(y) * _width + x) * 4];
+    const uint8_t* p = &bytes_[(static_cast<size_t>(y) * width_ + x) * 4];
     return {p[0], p[1], p[2]};
   }
-  int width() const { return _width; }
-  int height() const { return _height; }
+  int width() const { return width_; }
+  int height() const { return height_; }
 
  private:
-  int _width = 0;
-  int _height = 0;
-  std::vector<uint8_t> _bytes;
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<uint8_t> bytes_;
 };
 
 inline bool near(const std::array<int, 3>& a, const std::array<int, 3>& b, int tolerance = 2) {

@@ -182,7 +182,7 @@ TEST(Screen, SixtyFourPlanesAreAccepted) {
 using ScreenPlaneDeathTest = ScreenTest;
 
 TEST_F(ScreenPlaneDeathTest, PlaneNumbersOutsideTheWall) {
-  const char* overlay = "openglkit/MultiDivisionOsdPlane:.*Invalid parameter not satisfying: 0 <= plane && plane < _planeCount";
+  const char* overlay = "openglkit/MultiDivisionOsdPlane:.*Invalid parameter not satisfying: 0 <= plane && plane < planeCount_";
   EXPECT_DEATH(screen->setTitle(64, "x"), overlay);
   EXPECT_DEATH(screen->showPtzIcon(-1), overlay);
   EXPECT_DEATH(screen->showHighlight(64), overlay);

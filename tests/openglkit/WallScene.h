@@ -34,7 +34,7 @@ inline void uploadSolid(MultiDivisionPlane& wall, int plane, Yuv8 colour, int wi
 class Pixels {
  public:
   Pixels(int width, int height, std::vector<uint8_t> topDown)
-      : _width(width), _height(height), _bytes(std::move(topDown)) {}
+      : width_(width), height_(height), bytes_(std::move(topDown)) {}
   // Reads the bound framebuffer.
   static Pixels read(int width, int height) {
     std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 4);
@@ -46,15 +46,15 @@ class Pixels {
     return Pixels(width, height, std::move(topDown));
   }
   Rgb8 at(int x, int y) const {
-    const uint8_t* p = &_bytes[(static_cast<size_t>(y) * _width + x) * 4];
+    const uint8_t* p = &bytes_[(static_cast<size_t>(y) * width_ + x) * 4];
     return {p[0], p[1], p[2]};
   }
-  int width() const { return _width; }
-  int height() const { return _height; }
+  int width() const { return width_; }
+  int height() const { return height_; }
 
  private:
-  int _width, _height;
-  std::vector<uint8_t> _bytes;
+  int width_, height_;
+  std::vector<uint8_t> bytes_;
 };
 
 

@@ -101,10 +101,14 @@ class PlaybackLoopback : public ::testing::Test {
     log = std::make_unique<NotificationLog>(static_cast<const NetworkClient*>(client.get()));
     connect();
   }
+  // Until the client has logged in and the recorder counts the login (it does so
+  // once it has sent its answer): what it sends from then on reaches the client.
   void connect() {
     const size_t logins = log->count(NetworkLoginSucceedNotification);
+    const int recorderLogins = emulator.loginCount();
     client->connectToHost("127.0.0.1", emulator.port(), "admin", "admin");
     ASSERT_TRUE(log->waitFor(NetworkLoginSucceedNotification, logins + 1));
+    ASSERT_TRUE(emulator.waitForLogins(recorderLogins + 1));
   }
   void TearDown() override {
     if (client && !client->isDisconnected()) {

@@ -26,6 +26,9 @@ using emulator::When;
 using test::playback::PlaybackLoopback;
 using test::playback::WireBytes;
 
+// Between the pause and the event calendar: no message has this type.
+constexpr uint16_t UnusedPlaybackType = 520;
+
 constexpr char StoppedByUser[] = "PlaybackStateStoppedByUserKey";
 
 Bytes bytes(const WireBytes& w) { return w.bytes; }
@@ -56,7 +59,7 @@ class PlaybackLists : public PlaybackLoopback {
 
 TEST_F(PlaybackLists, RecordingCalendarAsksForTheWholePeriod) {
   client->requestRecordingCalendar();
-  auto sent = emulator.waitForPacket(513);
+  auto sent = emulator.waitForPacket(MessageTypeRecordingCalendar);
   ASSERT_TRUE(sent);
   EXPECT_EQ(sent->payload, bytes(WireBytes().date(1970, 1, 1).date(2100, 12, 31)));
   ASSERT_TRUE(log->waitFor(PlaybackRecordingCalendarReceivedNotification));
@@ -67,7 +70,7 @@ TEST_F(PlaybackLists, RecordingCalendarAsksForTheWholePeriod) {
 
 TEST_F(PlaybackLists, EventCalendarAsksForTheWholePeriodWithATrailingZero) {
   client->requestEventCalendar();
-  auto sent = emulator.waitForPacket(521);
+  auto sent = emulator.waitForPacket(MessageTypeEventCalendar);
   ASSERT_TRUE(sent);
   EXPECT_EQ(sent->payload, bytes(WireBytes().date(1970, 1, 1).date(2100, 12, 31).u8(0)));
   ASSERT_TRUE(log->waitFor(PlaybackEventCalendarReceivedNotification));
@@ -78,7 +81,7 @@ TEST_F(PlaybackLists, EventCalendarAsksForTheWholePeriodWithATrailingZero) {
 
 TEST_F(PlaybackLists, TimeSlicesOfADayAndTheCacheOnTheSecondRequest) {
   client->requestRecordingTimeSliceList(Date(2026, 3, 4), BitMask32(3));
-  auto sent = emulator.waitForPacket(514);
+  auto sent = emulator.waitForPacket(MessageTypeRecordingTimeSliceList);
   ASSERT_TRUE(sent);
   EXPECT_EQ(sent->payload, bytes(WireBytes().wholeDay(2026, 3, 4).u32(3)));
   ASSERT_TRUE(log->waitFor(PlaybackRecordingTimeSliceListReceivedNotification));
@@ -92,12 +95,12 @@ TEST_F(PlaybackLists, TimeSlicesOfADayAndTheCacheOnTheSecondRequest) {
   EXPECT_TRUE(lines.contains("PlaybackClient::requestRecordingTimeSliceList : hit! : "));
   client->flushCache();
   client->requestRecordingTimeSliceList(Date(2026, 3, 4), BitMask32(3));
-  ASSERT_TRUE(emulator.waitForPacket(514));
+  ASSERT_TRUE(emulator.waitForPacket(MessageTypeRecordingTimeSliceList));
 }
 
 TEST_F(PlaybackLists, SectionListPutsTheMaskFirst) {
   client->requestRecordingSectionList(Interval::intervalOfDate(Date(2026, 3, 4)), BitMask32(5));
-  auto sent = emulator.waitForPacket(516);
+  auto sent = emulator.waitForPacket(MessageTypeRecordingSectionList);
   ASSERT_TRUE(sent);
   EXPECT_EQ(sent->payload, bytes(WireBytes().u32(5).wholeDay(2026, 3, 4)));
   ASSERT_TRUE(log->waitFor(PlaybackRecordingSectionListReceivedNotification));
@@ -108,12 +111,12 @@ TEST_F(PlaybackLists, SectionListPutsTheMaskFirst) {
 
 TEST_F(PlaybackLists, EventListPagesForwardAndBack) {
   client->requestEventList(EventListRequest::eventListRequestOfDate(Date(2026, 3, 4), 2));
-  auto sent = emulator.waitForPacket(515);
+  auto sent = emulator.waitForPacket(MessageTypeEventList);
   ASSERT_TRUE(sent);
   EXPECT_EQ(sent->payload, bytes(WireBytes().wholeDay(2026, 3, 4).u32(0xFFFFFFFF).u32(0xFFFFFFFF).u32(2)));
   ASSERT_TRUE(log->waitFor(PlaybackEventListReceivedNotification));
   client->requestEventListContinue(42, true);
-  auto next = emulator.waitForPacket(522);
+  auto next = emulator.waitForPacket(MessageTypeEventListContinue);
   ASSERT_TRUE(next);
   EXPECT_EQ(next->payload, bytes(WireBytes().u8(1).u32(42)));
   ASSERT_TRUE(log->waitFor(PlaybackEventListReceivedNotification, 2));
@@ -129,9 +132,9 @@ TEST_F(PlaybackLists, EventListPagesForwardAndBack) {
 }
 
 TEST_F(PlaybackLists, AHeldAnswerToAnEarlierDayIsNotShown) {
-  recorder->addFault(514, AnswerFault::Hold);
+  recorder->addFault(MessageTypeRecordingTimeSliceList, AnswerFault::Hold);
   client->requestRecordingTimeSliceList(Date(2026, 3, 4), BitMask32(1));
-  ASSERT_TRUE(emulator.waitForPacket(514));
+  ASSERT_TRUE(emulator.waitForPacket(MessageTypeRecordingTimeSliceList));
   client->requestRecordingTimeSliceList(Date(2026, 3, 5), BitMask32(1));
   ASSERT_TRUE(test::waitUntil([&] { return recorder->heldAnswers() == 2; }));
   recorder->releaseHeld();
@@ -147,7 +150,7 @@ TEST_F(PlaybackLists, AHeldAnswerToAnEarlierDayIsNotShown) {
 }
 
 TEST_F(PlaybackLists, AGarbledAnswerStillAnswersItsRequest) {
-  recorder->addFault(514, AnswerFault::Garble);
+  recorder->addFault(MessageTypeRecordingTimeSliceList, AnswerFault::Garble);
   test::LogCapture lines;
   client->requestRecordingTimeSliceList(Date(2026, 3, 4), BitMask32(1));
   client->requestRecordingTimeSliceList(Date(2026, 3, 5), BitMask32(1));
@@ -192,8 +195,8 @@ class PlaybackSpeeds : public PlaybackLoopback, public ::testing::WithParamInter
 TEST_P(PlaybackSpeeds, PlaysTheRecordingInOrderAndReportsItsEnd) {
   auto request = PlayRequest::playRequestPlay(BitMask32(1), WholeRecording, 1, GetParam().speed, false);
   client->play(request);
-  auto interval = emulator.waitForPacket(525);
-  auto play = emulator.waitForPacket(518);
+  auto interval = emulator.waitForPacket(MessageTypePlaybackInterval);
+  auto play = emulator.waitForPacket(MessageTypePlayRequest);
   ASSERT_TRUE(interval && play);
   EXPECT_EQ(interval->payload, bytes(WireBytes().dateTime(2026, 3, 4, 10, 0, 0).dateTime(2026, 3, 4, 10, 59, 59)));
   EXPECT_EQ(play->payload, bytes(WireBytes()
@@ -208,7 +211,7 @@ TEST_P(PlaybackSpeeds, PlaysTheRecordingInOrderAndReportsItsEnd) {
   const auto at = [&](uint16_t type) {
     return std::find_if(received.begin(), received.end(), [&](auto& p) { return p.type == type; }) - received.begin();
   };
-  EXPECT_LT(at(525), at(518));
+  EXPECT_LT(at(MessageTypePlaybackInterval), at(MessageTypePlayRequest));
 
   ASSERT_TRUE(log->waitFor(PlaybackPausedWithReasonNotification));
   EXPECT_EQ(log->frameIDs(), ascending(1, 20));
@@ -228,7 +231,7 @@ TEST_P(PlaybackSpeeds, PlaysTheRecordingInOrderAndReportsItsEnd) {
 
   // Once every frame is shown the machine settles the recorder with a pause.
   ASSERT_TRUE(waitForState(StoppedByUser));
-  auto settle = emulator.waitForPacket(519);
+  auto settle = emulator.waitForPacket(MessageTypePause);
   ASSERT_TRUE(settle);
   EXPECT_EQ(settle->payload, bytes(WireBytes().u32(1).u32(1).u32(9)));  // the last frame's position
 }
@@ -269,7 +272,7 @@ class PlaybackControl : public PlaybackLoopback {
 TEST_F(PlaybackControl, PauseStopsAtTheLastFrameShownAndReportsReasonOne) {
   playAndShow(4);
   client->pause();
-  auto pause = emulator.waitForPacket(519);
+  auto pause = emulator.waitForPacket(MessageTypePause);
   ASSERT_TRUE(pause);
   ASSERT_TRUE(log->waitFor(PlaybackPausedWithReasonNotification));
   ASSERT_TRUE(waitForState(StoppedByUser));
@@ -289,16 +292,16 @@ TEST_F(PlaybackControl, PlayWhilePlayingPausesFirstThenSendsOnlyTheNewest) {
   playAndShow(3);
   auto second = PlayRequest::playRequestPlay(BitMask32(2), WholeRecording, 1, 4, false);
   auto third = PlayRequest::playRequestPlay(BitMask32(1), WholeRecording, 1, 2, false);
-  recorder->addFault(519, AnswerFault::Hold);
+  recorder->addFault(MessageTypePause, AnswerFault::Hold);
   client->play(second);
   client->play(third);
-  ASSERT_TRUE(emulator.waitForPacket(519));
+  ASSERT_TRUE(emulator.waitForPacket(MessageTypePause));
   ASSERT_TRUE(test::waitUntil([&] { return recorder->heldAnswers() == 1; }));
   recorder->holdStreamAfter(std::nullopt);
   recorder->releaseHeld();
   ASSERT_TRUE(log->waitFor(PlaybackPlayRequestedNotification, 2));
-  auto play = emulator.waitForPacket(518);  // the first play
-  auto next = emulator.waitForPacket(518);
+  auto play = emulator.waitForPacket(MessageTypePlayRequest);  // the first play
+  auto next = emulator.waitForPacket(MessageTypePlayRequest);
   ASSERT_TRUE(play && next);
   EXPECT_EQ(next->payload.at(31), 2u);  // speed 2: the third request
   auto requested = log->named(PlaybackPlayRequestedNotification);
@@ -312,7 +315,7 @@ TEST_F(PlaybackControl, JumpToPositionAfterAPauseStreamsFromThere) {
   log->clear();
   recorder->holdStreamAfter(std::nullopt);
   client->play(PlayRequest::playRequestJumpToPosition(MediaPosition(1, 1, 0), 11));
-  auto jump = emulator.waitForPacket(523);
+  auto jump = emulator.waitForPacket(MessageTypeJump);
   ASSERT_TRUE(jump);
   EXPECT_EQ(jump->payload, bytes(WireBytes().u32(1).u32(1).u32(0).u64(11)));
   ASSERT_TRUE(log->waitFor(PlaybackPausedWithReasonNotification));
@@ -326,7 +329,7 @@ TEST_F(PlaybackControl, JumpToAnEventOfTheList) {
   auto page = *log->value<std::shared_ptr<const EventList>>(PlaybackEventListReceivedNotification, 0, PlaybackEventListKey);
   ASSERT_EQ(page->events().size(), 1u);
   client->play(PlayRequest::playRequestJumpToEvent(page->events()[0]));
-  auto jump = emulator.waitForPacket(523);
+  auto jump = emulator.waitForPacket(MessageTypeJump);
   ASSERT_TRUE(jump);
   EXPECT_EQ(jump->payload, bytes(WireBytes().u32(1).u32(1).u32(4).u64(0).u32(1)));
   ASSERT_TRUE(log->waitFor(PlaybackStartedNotification));
@@ -342,7 +345,7 @@ TEST_F(PlaybackControl, JumpNearAPositionCarriesTheWireDirection) {
   for (Row row : {Row{1, 2}, Row{0, 1}}) {
     client->play(PlayRequest::playRequestJump(BitMask32(1), MediaPosition(1, 0, 5),
                                               DateTime(Date(2026, 3, 4), Time(10, 0, 0)), row.direction));
-    auto jump = emulator.waitForPacket(524);
+    auto jump = emulator.waitForPacket(MessageTypeJumpToNearPosition);
     ASSERT_TRUE(jump);
     EXPECT_EQ(jump->payload,
               bytes(WireBytes().u32(1).u32(0).u32(5).dateTime(2026, 3, 4, 10, 0, 0).u32(row.wire).u32(1)));
@@ -363,8 +366,8 @@ TEST_F(PlaybackControl, ChannelChangeWhilePlayingResendsACopyOfThePlay) {
   auto original = playAndShow(3);
   client->updateChannelMask(BitMask32(3), true);
   ASSERT_TRUE(log->waitFor(PlaybackPlayRequestedNotification, 2));
-  emulator.waitForPacket(518);  // the original play
-  auto resent = emulator.waitForPacket(518);
+  emulator.waitForPacket(MessageTypePlayRequest);  // the original play
+  auto resent = emulator.waitForPacket(MessageTypePlayRequest);
   ASSERT_TRUE(resent);
   EXPECT_EQ(resent->payload, bytes(WireBytes()
                                        .u32(1)
@@ -403,7 +406,7 @@ TEST_P(PlaybackStoppedChange, ResumesAtTheLastFrameShown) {
   ASSERT_TRUE(jump);
   WireBytes expected;
   expected.u32(last.storageID()).u32(last.pageNumber()).u32(last.pageOffset());
-  if (GetParam().expectedType == 523)
+  if (GetParam().expectedType == MessageTypeJump)
     expected.u64(lastID);
   else
     expected.dateTime(2026, 3, 4, 10, 0, 0).u32(1).u32(GetParam().newMask);
@@ -411,8 +414,8 @@ TEST_P(PlaybackStoppedChange, ResumesAtTheLastFrameShown) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Masks, PlaybackStoppedChange,
-                         ::testing::Values(StoppedChangeCase{"ChannelStillSelected", 3, 523},
-                                           StoppedChangeCase{"ChannelDropped", 2, 524}),
+                         ::testing::Values(StoppedChangeCase{"ChannelStillSelected", 3, MessageTypeJump},
+                                           StoppedChangeCase{"ChannelDropped", 2, MessageTypeJumpToNearPosition}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 class PlaybackChannelless : public PlaybackControl {
@@ -433,7 +436,7 @@ TEST_F(PlaybackChannelless, ChannelChangeAfterAFrameWithoutChannelJumpsNearIt) {
   ASSERT_TRUE(waitForState(StoppedByUser));
   EXPECT_EQ(client->mediaDispatcher().lastPoppedMediaInfo().channel(), -1);
   client->updateChannelMask(BitMask32(0xFFFFFFFF), false);
-  auto jump = emulator.waitForPacket(524);
+  auto jump = emulator.waitForPacket(MessageTypeJumpToNearPosition);
   ASSERT_TRUE(jump);
   EXPECT_EQ(jump->payload, bytes(WireBytes().u32(1).u32(0).u32(3).dateTime(2026, 3, 4, 10, 0, 0).u32(1).u32(0xFFFFFFFF)));
 }
@@ -442,13 +445,13 @@ TEST_F(PlaybackControl, ChannelChangeBeforeAnyFrameResendsThePlayWithTheNewMask)
   recorder->holdStreamAfter(0);
   auto original = PlayRequest::playRequestPlay(BitMask32(1), WholeRecording, 1, 1, false);
   client->play(original);
-  ASSERT_TRUE(emulator.waitForPacket(518));
+  ASSERT_TRUE(emulator.waitForPacket(MessageTypePlayRequest));
   pauseAndWait();
   client->updateChannelMask(BitMask32(2), false);
-  auto resent = emulator.waitForPacket(518);
+  auto resent = emulator.waitForPacket(MessageTypePlayRequest);
   ASSERT_TRUE(resent);
   EXPECT_EQ(resent->payload.at(23), 2u);  // the mask
-  for (const auto& p : emulator.received()) EXPECT_TRUE(p.type != 523 && p.type != 524) << p.type;
+  for (const auto& p : emulator.received()) EXPECT_TRUE(p.type != MessageTypeJump && p.type != MessageTypeJumpToNearPosition) << p.type;
   EXPECT_EQ(original->channelMask().asUint32(), 1u);
   ASSERT_TRUE(test::waitUntil([&] { return client->lastPlayRequest()->type() == PlayRequest::TypeUpdateChannelMask; }));
   auto update = client->lastPlayRequest();
@@ -459,7 +462,7 @@ TEST_F(PlaybackControl, ChannelChangeBeforeAnyFrameResendsThePlayWithTheNewMask)
 
 TEST_F(PlaybackControl, AShortPauseFromTheRecorderStillStopsWithReasonZero) {
   playAndShow(3);
-  recorder->addFault(519, AnswerFault::Short);
+  recorder->addFault(MessageTypePause, AnswerFault::Short);
   client->pause();
   ASSERT_TRUE(log->waitFor(PlaybackPausedWithReasonNotification));
   EXPECT_EQ(*log->value<int>(PlaybackPausedWithReasonNotification, 0, PlaybackPauseReasonKey), 0);
@@ -475,7 +478,7 @@ TEST_F(PlaybackControl, AFrameWhileStoppedByTheUserReachesNobody) {
   const Bytes header = emulator::live::mediaFrame(emulator::makeRecording(1)[0].frame);
   Bytes payload = frame.bytes;
   payload.insert(payload.end(), header.begin(), header.end());
-  ASSERT_TRUE(emulator.send(517, payload));
+  ASSERT_TRUE(emulator.send(MessageTypePlaybackMediaFrame, payload));
   client->requestRecordingCalendar();  // answered after the frame was read
   ASSERT_TRUE(log->waitFor(PlaybackRecordingCalendarReceivedNotification));
   EXPECT_EQ(log->frameIDs().size(), frames);
@@ -483,7 +486,7 @@ TEST_F(PlaybackControl, AFrameWhileStoppedByTheUserReachesNobody) {
 }
 
 // The client goes away while its playback queue still holds a pause, which would
-// send a 519: the queue drains at destruction and the send is dropped quietly.
+// send a pause: the queue drains at destruction and the send is dropped quietly.
 TEST_F(PlaybackControl, WorkQueuedWhenTheClientGoesAwaySendsNothing) {
   recorder->holdStreamAfter(0);  // no frame holds the client on its network thread
   // The main thread does not take the play's notification (nothing below spins its
@@ -497,24 +500,27 @@ TEST_F(PlaybackControl, WorkQueuedWhenTheClientGoesAwaySendsNothing) {
   };
   // Also waits until hand-overs to the network thread have let go of the client.
   const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while ((!sent(518) || client.use_count() > 1) && std::chrono::steady_clock::now() < limit)
+  while ((!sent(MessageTypePlayRequest) || client.use_count() > 1) && std::chrono::steady_clock::now() < limit)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_TRUE(sent(518));
+  ASSERT_TRUE(sent(MessageTypePlayRequest));
   ASSERT_EQ(client.use_count(), 1);
   std::weak_ptr<PlaybackClient> weak = client;
   client.reset();
   EXPECT_TRUE(weak.expired());
   // Everything the client sent is in once its connection has closed.
   ASSERT_TRUE(emulator.waitForClosed(0));
-  EXPECT_FALSE(sent(519));
+  EXPECT_FALSE(sent(MessageTypePause));
 }
 
 TEST_F(PlaybackControl, MessagesTheClientDoesNotHandleGoToTheBase) {
   test::LogCapture lines;
-  for (uint16_t type : {518, 520, 522, 523, 524, 525}) ASSERT_TRUE(emulator.send(type, {}));
+  // Types the client sends and never receives, and one no one uses.
+  const uint16_t types[] = {MessageTypePlayRequest, UnusedPlaybackType, MessageTypeEventListContinue, MessageTypeJump,
+                            MessageTypeJumpToNearPosition, MessageTypePlaybackInterval};
+  for (uint16_t type : types) ASSERT_TRUE(emulator.send(type, {}));
   client->requestRecordingCalendar();
   ASSERT_TRUE(log->waitFor(PlaybackRecordingCalendarReceivedNotification));
-  for (int type : {518, 520, 522, 523, 524, 525})
+  for (int type : types)
     EXPECT_TRUE(lines.contains("Unknown Message Type: " + std::to_string(type))) << type;
 }
 
@@ -561,8 +567,8 @@ TEST_F(PlaybackBackPressure, ALiveClientKeepsReceivingFramesAndAnsweringKeepAliv
 
   live->sendVideoChannelMask(BitMask32(1));
   ASSERT_TRUE(test::waitUntil([&] { return liveFrames >= 10; }));
-  ASSERT_TRUE(liveEmulator.send(7, {}));
-  auto alive = liveEmulator.waitForPacket(7);
+  ASSERT_TRUE(liveEmulator.send(MessageTypeAlive, {}));
+  auto alive = liveEmulator.waitForPacket(MessageTypeAlive);
   ASSERT_TRUE(alive);
   EXPECT_TRUE(alive->payload.empty());
   // The playback is still held at its second frame.
@@ -623,7 +629,7 @@ TEST_P(PlaybackPauseReasons, ReachTheDelegateAndTheNotification) {
   Bytes payload = bytes(WireBytes().u8(1).u32(1).u32(0).u32(0));
   const Bytes frame = emulator::live::mediaFrame(emulator::makeRecording(1)[0].frame);
   payload.insert(payload.end(), frame.begin(), frame.end());
-  ASSERT_TRUE(emulator.send(517, payload));
+  ASSERT_TRUE(emulator.send(MessageTypePlaybackMediaFrame, payload));
   client->requestRecordingCalendar();
   ASSERT_TRUE(log->waitFor(PlaybackRecordingCalendarReceivedNotification));
   EXPECT_EQ(delegate.frames.load(), 20);
