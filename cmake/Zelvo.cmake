@@ -76,7 +76,8 @@ function(zelvo_tests folder)
         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
       # Tests whose names match RUN_ALONE run with no other test beside them: they
       # measure what a loaded machine cannot give them (sound recorded from the sound
-      # server, keys typed through the X server). The names are known only once CTest
+      # server, keys typed through the X server, a live wall drawn in software GL,
+      # which falls behind real time when the cores are shared). The names are known only once CTest
       # has listed the executable, so this runs after the listing's own script.
       if(ARG_RUN_ALONE)
         list(JOIN ARG_RUN_ALONE "|" alone)
