@@ -77,7 +77,10 @@ function(zelvo_tests folder)
       # Tests whose names match RUN_ALONE run with no other test beside them: they
       # measure what a loaded machine cannot give them (sound recorded from the sound
       # server, keys typed through the X server, a live wall drawn in software GL,
-      # which falls behind real time when the cores are shared). The names are known only once CTest
+      # which falls behind real time when the cores are shared), or take the X
+      # clipboard: the X server gives it only to a request timed after its last
+      # owner's, and Qt times it by its process's last event, so a process started
+      # before the last owner's is refused it. The names are known only once CTest
       # has listed the executable, so this runs after the listing's own script.
       if(ARG_RUN_ALONE)
         list(JOIN ARG_RUN_ALONE "|" alone)
