@@ -158,6 +158,9 @@ MainWindowController::MainWindowController(MainWindowComponents components, QWid
 }
 
 MainWindowController::~MainWindowController() {
+  // Deleting the window's children moves the focus, and the application announces it
+  // while only the QWidget part of this object is left: it must not reach us then.
+  QObject::disconnect(qApp, nullptr, this, nullptr);
   observations_.clear();
   stopTimer();
   if (remoteSetupWindow_) remoteSetupWindow_->disconnect(this);
