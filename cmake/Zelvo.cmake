@@ -102,12 +102,30 @@ endfunction()
 
 # Every test is labelled with its kind and its folder in lower case ("unit;network"),
 # so that a run can take one subsystem's tests. The tests of a source file that starts
-# child processes (QProcess, fork, exec, posix_spawn, popen, system) are labelled
+# child processes (QProcess, fork, exec, posix_spawn, popen, system; or that include a
+# support header which does) are labelled
 # "fork" too: the ThreadSanitizer run leaves them out (see the README). Test names are
 # known only once CTest has listed the executable, so this runs after the listing's
 # own script; the executable tells which file declares each test (kept until it is
 # rebuilt), and the files are read as CTest reads the tests.
 function(zelvo_label_tests target labels)
+  # A test file that includes a support header whose code starts child processes
+  # forks as surely as one that does it itself.
+  set(fork_pattern "QProcess|[^a-z_]v?fork[ ]*[(]|[^a-z_]exec[lv]p?e?[ ]*[(]|posix_spawn|[^a-z_]popen[ ]*[(]|[^a-z_:.]system[ ]*[(]")
+  file(GLOB support_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp ${CMAKE_SOURCE_DIR}/tests/support/*.h)
+  set(forking_support "")
+  foreach(support ${support_files})
+    file(READ ${support} text)
+    if(text MATCHES "${fork_pattern}")
+      get_filename_component(stem ${support} NAME_WE)
+      list(APPEND forking_support ${stem})
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES forking_support)
+  if(forking_support)
+    list(JOIN forking_support "|" stems)
+    string(APPEND fork_pattern "|support/(${stems})[.]h")
+  endif()
   set(files "")
   foreach(source ${ARGN})
     file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR} ${source})
@@ -127,7 +145,7 @@ if(EXISTS \"\${exe}\")
   set(forking \"\")
   foreach(source ${files})
     file(READ \"${CMAKE_SOURCE_DIR}/\${source}\" text)
-    if(text MATCHES \"QProcess|[^a-z_]v?fork[ ]*[(]|[^a-z_]exec[lv]p?e?[ ]*[(]|posix_spawn|[^a-z_]popen[ ]*[(]|[^a-z_:.]system[ ]*[(]\")
+    if(text MATCHES \"${fork_pattern}\")
       list(APPEND forking \"\${source}\")
     endif()
   endforeach()

@@ -4,17 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 
 #include "Decoder/AdpcmFixture.h"
 #include "Decoder/AudioDecoder.h"
 #include "Decoder/AudioPlayer.h"
 #include "Decoder/QtAudioOutput.h"
+#include "support/MonitorRecording.h"
 #include "support/SharedDeviceLock.h"
 #include "support/Wait.h"
 
@@ -24,40 +22,7 @@ namespace {
 constexpr int kRate = 8000;
 constexpr int kBlock = kRate / 50;  // 20 ms
 
-// Records the null sink's monitor while it lives.
-class MonitorRecording {
- public:
-  MonitorRecording() {
-    path_ = dir_.filePath("monitor.raw");
-    process_.setStandardOutputFile(path_);
-    process_.start("parec", {"-d", "null.monitor", "--raw", "--rate=8000", "--channels=1", "--format=s16le",
-                             "--latency-msec=5"});
-    started_ = process_.waitForStarted(10000);
-  }
-  ~MonitorRecording() {
-    process_.terminate();
-    if (!process_.waitForFinished(10000)) process_.kill();
-    process_.waitForFinished(10000);
-  }
-  bool started() const { return started_; }
-  std::vector<double> samples() const {
-    std::ifstream in(path_.toStdString(), std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<double> out(bytes.size() / 2);
-    for (size_t i = 0; i < out.size(); ++i) {
-      int16_t s;
-      std::memcpy(&s, bytes.data() + 2 * i, 2);
-      out[i] = s;
-    }
-    return out;
-  }
-
- private:
-  QTemporaryDir dir_;
-  QString path_;
-  QProcess process_;
-  bool started_ = false;
-};
+using test::MonitorRecording;
 
 // The loud part of a recording: 20 ms blocks whose level is above the noise.
 struct Analysis {

@@ -14,15 +14,11 @@
 #include <QMimeData>
 
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -38,7 +34,9 @@
 #include "emulator/LiveRecorder.h"
 #include "emulator/RecorderEmulator.h"
 #include "emulator/WallMedia.h"
+#include "support/MonitorRecording.h"
 #include "support/SharedDeviceLock.h"
+#include "support/TonePower.h"
 #include "support/Wait.h"
 
 namespace zelvo {
@@ -143,57 +141,8 @@ class PlayerAudio : public WallAudioPort {
   int played_ = 0;  // main thread only
 };
 
-// What the null sink plays, recorded from its monitor while the recording lives.
-class MonitorRecording {
- public:
-  MonitorRecording() {
-    path_ = dir_.filePath("monitor.raw");
-    process_.setStandardOutputFile(path_);
-    process_.start("parec", {"-d", "null.monitor", "--raw", "--rate=8000", "--channels=1", "--format=s16le",
-                             "--latency-msec=5"});
-    started_ = process_.waitForStarted(10000);
-  }
-  ~MonitorRecording() { stop(); }
-  void stop() {
-    if (process_.state() == QProcess::NotRunning) return;
-    process_.terminate();
-    if (!process_.waitForFinished(10000)) process_.kill();
-    process_.waitForFinished(10000);
-  }
-  bool started() const { return started_; }
-  // Samples in the file so far (the monitor hands them over in blocks, late).
-  qint64 recorded() const { return QFileInfo(path_).size() / 2; }
-  std::string errors() { return process_.readAllStandardError().toStdString(); }
-  std::vector<double> samples() const {
-    std::ifstream in(path_.toStdString(), std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<double> out(bytes.size() / 2);
-    for (size_t i = 0; i < out.size(); ++i) {
-      int16_t s;
-      std::memcpy(&s, bytes.data() + 2 * i, 2);
-      out[i] = s;
-    }
-    return out;
-  }
-
- private:
-  QTemporaryDir dir_;
-  QString path_;
-  QProcess process_;
-  bool started_ = false;
-};
-
-// Power of one frequency in the samples (Goertzel).
-double power(const std::vector<double>& samples, double frequency, double rate) {
-  double coefficient = 2.0 * std::cos(2.0 * M_PI * frequency / rate);
-  double s1 = 0, s2 = 0;
-  for (double sample : samples) {
-    double s0 = sample + coefficient * s1 - s2;
-    s2 = s1;
-    s1 = s0;
-  }
-  return s1 * s1 + s2 * s2 - coefficient * s1 * s2;
-}
+using test::MonitorRecording;
+using test::tonePower;
 
 // The wall under test decodes and draws four live cameras in software while CTest runs
 // other tests beside it: on a loaded machine its waits get a generous limit. They
@@ -378,9 +327,9 @@ TEST_F(WallEndToEnd, SelectingAPlanePlaysItsCamerasToneAndNoOther) {
   for (size_t at = from; at + block <= samples.size(); at += block) {
     std::vector<double> tenth(samples.begin() + static_cast<std::ptrdiff_t>(at),
                               samples.begin() + static_cast<std::ptrdiff_t>(at + block));
-    own += power(tenth, emulator::wallToneFrequency(1), emulator::WallToneRate);
-    previous += power(tenth, emulator::wallToneFrequency(0), emulator::WallToneRate);
-    next += power(tenth, emulator::wallToneFrequency(2), emulator::WallToneRate);
+    own += tonePower(tenth, emulator::wallToneFrequency(1), emulator::WallToneRate);
+    previous += tonePower(tenth, emulator::wallToneFrequency(0), emulator::WallToneRate);
+    next += tonePower(tenth, emulator::wallToneFrequency(2), emulator::WallToneRate);
   }
   EXPECT_GT(own, 0.0) << "camera 1 is heard";
   EXPECT_GT(own, 50.0 * previous);

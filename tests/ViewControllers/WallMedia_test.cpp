@@ -13,6 +13,7 @@ extern "C" {
 
 #include "Decoder/AudioDecoder.h"
 #include "Decoder/VideoDecoder.h"
+#include "support/TonePower.h"
 
 namespace zelvo {
 namespace {
@@ -20,17 +21,7 @@ namespace {
 using emulator::wallCameraColour;
 using emulator::wallToneFrequency;
 
-// Power of one frequency in the samples (Goertzel).
-double power(const std::vector<int16_t>& samples, double frequency, double rate) {
-  double coefficient = 2.0 * std::cos(2.0 * M_PI * frequency / rate);
-  double s1 = 0, s2 = 0;
-  for (int16_t sample : samples) {
-    double s0 = sample + coefficient * s1 - s2;
-    s2 = s1;
-    s1 = s0;
-  }
-  return s1 * s1 + s2 * s2 - coefficient * s1 * s2;
-}
+using test::tonePower;
 
 class WallTone : public ::testing::TestWithParam<int> {};
 
@@ -44,10 +35,10 @@ TEST_P(WallTone, IsTheCamerasOwn) {
     samples.insert(samples.end(), pcm.begin(), pcm.begin() + bytes / 2);
   }
   ASSERT_EQ(samples.size(), 16000u);  // 2 s at 8000 Hz
-  double own = power(samples, wallToneFrequency(camera), emulator::WallToneRate);
+  double own = tonePower(samples, wallToneFrequency(camera), emulator::WallToneRate);
   for (int other : {camera - 1, camera + 1}) {
     if (other < 0 || other >= emulator::WallCameraCount) continue;
-    EXPECT_GT(own, 100.0 * power(samples, wallToneFrequency(other), emulator::WallToneRate)) << other;
+    EXPECT_GT(own, 100.0 * tonePower(samples, wallToneFrequency(other), emulator::WallToneRate)) << other;
   }
 }
 
