@@ -311,6 +311,14 @@ TEST_F(MainWindowTest, TheWindowIsNeverNarrowerThanTheDividersNeed) {
   EXPECT_GE(window_->width(), 900);
 }
 
+TEST_F(MainWindowTest, TheSitePanelFillsItsPaneWhenTheDividerWidensIt) {
+  open();
+  QWidget* pane = window_->ui()->rightSideView;
+  pane->setGeometry(pane->x() - 100, pane->y(), pane->width() + 100, pane->height());
+  QApplication::processEvents();
+  EXPECT_EQ(window_->ui()->sitePanel->geometry(), QRect(QPoint(0, 0), pane->size()));
+}
+
 TEST_F(MainWindowTest, ACloseThatTheApplicationRefusesKeepsTheWindow) {
   open();
   int asked = 0;
