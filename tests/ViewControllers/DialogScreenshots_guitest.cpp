@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "DialogHarness.h"
+#include "FramedWindow.h"
 #include "GuiInput.h"
 #include "RecordingSiteRow.h"
 #include "ViewControllers/LoginWindowController.h"
@@ -31,23 +32,8 @@
 namespace zelvo {
 namespace {
 
-constexpr int TitleHeight = 28;
 
-// The window's own rendering inside a frame with its title, as a window manager shows it.
-QImage framed(QWidget& window) {
-  const QImage content = window.grab().toImage();
-  QImage image(content.width() + 2, content.height() + TitleHeight + 1, QImage::Format_RGB32);
-  image.fill(QColor(120, 120, 120));
-  QPainter p(&image);
-  p.fillRect(QRect(1, 1, content.width(), TitleHeight - 1), QColor(222, 222, 222));
-  QFont font = window.font();
-  font.setBold(true);
-  p.setFont(font);
-  p.setPen(QColor(40, 40, 40));
-  p.drawText(QRect(1, 1, content.width(), TitleHeight - 1), Qt::AlignCenter, window.windowTitle());
-  p.drawImage(1, TitleHeight, content);
-  return image;
-}
+using test::framed;
 
 // The alert centred over the dialog, as Qt places a window-modal message box.
 QImage withAlert(QWidget& dialog, QWidget& alert) {
@@ -55,7 +41,7 @@ QImage withAlert(QWidget& dialog, QWidget& alert) {
   const QImage box = framed(alert);
   QPainter p(&image);
   p.fillRect(image.rect(), QColor(0, 0, 0, 40));
-  const QPoint at((image.width() - box.width()) / 2, std::max(TitleHeight, (image.height() - box.height()) / 2));
+  const QPoint at((image.width() - box.width()) / 2, std::max(test::FramedTitleHeight, (image.height() - box.height()) / 2));
   p.fillRect(QRect(at + QPoint(3, 4), box.size()), QColor(0, 0, 0, 70));  // shadow
   p.drawImage(at, box);
   return image;

@@ -30,6 +30,7 @@
 #include "ViewControllers/SiteInfo.h"
 #include "emulator/LiveMessages.h"
 #include "emulator/RecorderEmulator.h"
+#include "FramedWindow.h"
 #include "support/SharedDeviceLock.h"
 #include "support/Wait.h"
 
@@ -41,7 +42,6 @@ namespace setup = emulator::setup;
 using test::waitUntil;
 
 constexpr QRgb Green = 0xFF20A040;
-constexpr int TitleHeight = 28;
 
 Bytes png(const QImage& image) {
   QByteArray bytes;
@@ -105,21 +105,7 @@ std::string hex(const Bytes& bytes) {
   return text;
 }
 
-// The window's own rendering inside a frame with its title, as a window manager shows it.
-QImage framed(QWidget& window) {
-  const QImage content = window.grab().toImage();
-  QImage image(content.width() + 2, content.height() + TitleHeight + 1, QImage::Format_RGB32);
-  image.fill(QColor(120, 120, 120));
-  QPainter p(&image);
-  p.fillRect(QRect(1, 1, content.width(), TitleHeight - 1), QColor(222, 222, 222));
-  QFont font = window.font();
-  font.setBold(true);
-  p.setFont(font);
-  p.setPen(QColor(40, 40, 40));
-  p.drawText(QRect(1, 1, content.width(), TitleHeight - 1), Qt::AlignCenter, window.windowTitle());
-  p.drawImage(1, TitleHeight, content);
-  return image;
-}
+using test::framed;
 
 void save(const QImage& image, const char* name) {
   ASSERT_FALSE(image.isNull());
