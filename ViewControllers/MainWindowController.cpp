@@ -158,9 +158,11 @@ MainWindowController::MainWindowController(MainWindowComponents components, QWid
 }
 
 MainWindowController::~MainWindowController() {
-  // Deleting the window's children moves the focus, and the application announces it
-  // while only the QWidget part of this object is left: it must not reach us then.
+  // Closing the window and deleting its children move the focus, which the application
+  // announces and which ends the tree's editing of a favourite's name, while only the
+  // QWidget part of this object is left: neither may reach us then.
   QObject::disconnect(qApp, nullptr, this, nullptr);
+  for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
   observations_.clear();
   stopTimer();
   if (remoteSetupWindow_) remoteSetupWindow_->disconnect(this);

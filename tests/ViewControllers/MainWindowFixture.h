@@ -56,7 +56,7 @@ class MainWindowFixture : public ::testing::Test {
   MainWindowComponents components() {
     MainWindowComponents parts;
     parts.wall = VideoViewController::Collaborators{&clients_, &decoders_, &audio_, &timers_};
-    parts.discoveryBackend = [this]() -> std::unique_ptr<ServiceDiscoveryBackend> {
+    parts.discoveryBackend = []() -> std::unique_ptr<ServiceDiscoveryBackend> {
       return std::make_unique<FakeDiscoveryBackend>();
     };
     parts.gain = [this] { return gain_; };

@@ -146,11 +146,12 @@ class FakePreferences final : public VideoViewPreferences {
   }
 };
 
-// The names of the view's notifications in the order they were posted, each with the
-// depth of the view's context lock at the time.
+// The view's notifications in the order they were posted, with their names apart for
+// comparing sequences. (The view itself asserts that none is posted under its context
+// lock.)
 class NotificationSpy {
  public:
-  explicit NotificationSpy(VideoView& view) : view_(view) {
+  explicit NotificationSpy(VideoView& view) {
     for (const std::string& name :
          {VideoViewSelectedPlaneChangedNotification, VideoViewLayoutChangedNotification,
           VideoViewDeleteRequestedNotification, VideoViewConnectionTargetDroppedNotification,
@@ -169,7 +170,6 @@ class NotificationSpy {
   std::vector<Notification> notifications;
 
  private:
-  VideoView& view_;
   std::vector<Observation> observations_;
 };
 
