@@ -161,6 +161,9 @@ MainWindowController::~MainWindowController() {
   // Deleting the window's children moves the focus, and the application announces it
   // while only the QWidget part of this object is left: it must not reach us then.
   QObject::disconnect(qApp, nullptr, this, nullptr);
+  // So do the children's own signals: the closing window takes the focus from an open
+  // editor in the site tree, which then ends its editing towards us.
+  for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
   observations_.clear();
   stopTimer();
   if (remoteSetupWindow_) remoteSetupWindow_->disconnect(this);
