@@ -158,6 +158,8 @@ class WallLoopback : public ::testing::Test {
   test::FakeView view{log};
   test::FakeAudio audio{log};
   test::FakeTimers timers;
+  // Declared before the controller, which holds it and unregisters from it as it goes.
+  BacklogAtArrival backlog_;
   std::unique_ptr<VideoViewController> controller;
   std::vector<Observation> observations;
 };
@@ -207,19 +209,18 @@ TEST_F(WallLoopback, PagesNotShownAreNotStreamed) {
 TEST_F(WallLoopback, EachCamerasDecodingKeepsUpWithinOneFrameInSteadyState) {
   test::LogCapture captured;
   Recorder recorder(4);
-  BacklogAtArrival decoders;
-  start(timers, decoders);
+  start(timers, backlog_);
   drop(recorder.site(4), 0);
   // Steady state: every plane has been showing pictures for a second.
   ASSERT_TRUE(test::waitUntil([&] { return picturesOnPlanes({0, 1, 2, 3}, 25); }));
-  decoders.restart();
+  backlog_.restart();
   ASSERT_TRUE(test::waitUntil([&] {
     for (int camera = 0; camera < 4; ++camera)
-      if (decoders.arrivals(camera) < 50) return false;
+      if (backlog_.arrivals(camera) < 50) return false;
     return true;
   }));
   // At each arrival at most one earlier frame of that camera waits or decodes.
-  for (int camera = 0; camera < 4; ++camera) EXPECT_LE(decoders.largest(camera), 1u) << "camera " << camera;
+  for (int camera = 0; camera < 4; ++camera) EXPECT_LE(backlog_.largest(camera), 1u) << "camera " << camera;
   EXPECT_FALSE(captured.contains("Decoder queue full"));
 }
 
