@@ -103,11 +103,13 @@ void SiteTreeCore::editSite(const SiteInfo& site) {
 }
 
 void SiteTreeCore::removeSite() {
-  if (selectedNode_) {
-    NodePtr parent = selectedNode_->parent();
+  // Held here: the view's selection follows the removed row and clears selectedNode_
+  // while the model takes the node out, and the model then lets go of it too.
+  if (const auto node = selectedNode_) {
+    NodePtr parent = node->parent();
     if (parent == siteNode_ || parent == favoriteNode_) {
-      model_.removeChild(parent.get(), selectedNode_.get());
-      removeNodeWhileSearching(*selectedNode_, searching_);
+      model_.removeChild(parent.get(), node.get());
+      removeNodeWhileSearching(*node, searching_);
     }
   }
   selectedNode_.reset();

@@ -84,8 +84,10 @@ class FirstRun : public ::testing::Test {
     zelvo_.setProcessChannelMode(QProcess::MergedChannels);
     zelvo_.start(kProgram, {});
     ASSERT_TRUE(zelvo_.waitForStarted());
+    // Viewable, not only made: the clicks and keys below go to the window under the pointer,
+    // and a window found before it is mapped lets them fall through to the root.
     ASSERT_TRUE(waitUntil([&] {
-      window_ = xdotool({"search", "--name", "^Zelvo$"}).section('\n', 0, 0);
+      window_ = xdotool({"search", "--onlyvisible", "--name", "^Zelvo$"}).section('\n', 0, 0);
       return !window_.isEmpty();
     })) << "no main window";
     const QString geometry = xdotool({"getwindowgeometry", "--shell", window_});

@@ -151,6 +151,22 @@ TEST_F(SiteTreeFilterTest, ASiteRemovedThroughItsCopyStaysRemoved) {
   EXPECT_EQ(shown(core.siteNode()), QStringList({"Bank[Vault,Desk]"}));
 }
 
+// The outline moves its selection to the row that takes the removed one's place while
+// the model takes it out, so the selection the removal started from is gone before it ends.
+TEST_F(SiteTreeFilterTest, ASiteRemovedWhileTheOutlineMovesItsSelectionTakesOnlyThatSite) {
+  core.updateFilter("a");
+  ASSERT_EQ(shown(core.siteNode()), QStringList({"Shop[CAM1,CAM2]", "Bank[Vault]"}));
+  QObject::connect(&core.model(), &QAbstractItemModel::rowsRemoved, [&](const QModelIndex& parent, int first) {
+    core.shouldSelectItem(SiteTreeModel::nodeForIndex(core.model().index(first, 0, parent)));
+  });
+  core.shouldSelectItem(core.siteNode().children()[0].get());  // the copy of Shop
+  core.removeSite();
+  EXPECT_EQ(shown(core.siteNode()), QStringList({"Bank[Vault]"}));
+  EXPECT_FALSE(core.selectedNode());
+  core.updateFilter("");
+  EXPECT_EQ(shown(core.siteNode()), QStringList({"Bank[Vault,Desk]"}));
+}
+
 TEST_F(SiteTreeFilterTest, ARemovedFavouriteStaysRemoved) {
   core.updateFilter("yar");
   core.shouldSelectItem(core.favoriteNode().children()[0].get());

@@ -233,8 +233,9 @@ TEST_F(VideoViewRenderTest, DevicePixelRatioTwo) {
 
 
 // Moves the X server's pointer as an operator's hand would: press on one point, drag in
-// steps, release on another. Returns once xdotool has sent everything.
-void xtestDrag(QPoint from, QPoint to) {
+// steps, release on another. Returns once xdotool has started; the process is the
+// caller's, which waits for it to end before it lets the pointer go.
+void xtestDrag(QProcess& process, QPoint from, QPoint to) {
   QStringList args{"mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.1",
                    "mousedown", "1", "sleep", "0.1"};
   for (int step = 1; step <= 8; ++step) {
@@ -243,11 +244,30 @@ void xtestDrag(QPoint from, QPoint to) {
   }
   args << "mousemove" << QString::number(to.x() + 1) << QString::number(to.y() + 1) << "sleep" << "0.2"
        << "mouseup" << "1";
-  auto* process = new QProcess;
-  QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
-  process->start("xdotool", args);
-  ASSERT_TRUE(process->waitForStarted()) << "xdotool is needed for the XTest drag";
+  process.start("xdotool", args);
+  ASSERT_TRUE(process.waitForStarted()) << "xdotool is needed for the XTest drag";
 }
+
+// xdotool, for as long as it may still move the pointer: it ends before the input lock
+// goes, so a test that fails half way neither leaves a process behind nor lets it drag
+// through the next test's windows.
+class XdotoolProcess {
+ public:
+  XdotoolProcess() = default;
+  XdotoolProcess(const XdotoolProcess&) = delete;
+  XdotoolProcess& operator=(const XdotoolProcess&) = delete;
+  ~XdotoolProcess() {
+    if (process_.state() == QProcess::NotRunning) return;
+    if (!process_.waitForFinished(20000)) {
+      process_.kill();
+      process_.waitForFinished();
+    }
+  }
+  QProcess& operator*() { return process_; }
+
+ private:
+  QProcess process_;
+};
 
 class VideoViewDragTest : public VideoViewRenderTest {
  protected:
@@ -275,9 +295,12 @@ class VideoViewDragTest : public VideoViewRenderTest {
     return view;
   }
 
+  void drag(QPoint from, QPoint to) { xtestDrag(*xdotool_, from, to); }
+
   QTemporaryDir folder;
   // Held from before the windows appear until they are gone.
   test::SharedDeviceLock input{"input"};
+  XdotoolProcess xdotool_;  // after the lock: it ends first
 };
 
 TEST_F(VideoViewDragTest, PlaneDraggedOntoAnotherWithTheXServersPointer) {
@@ -288,7 +311,7 @@ TEST_F(VideoViewDragTest, PlaneDraggedOntoAnotherWithTheXServersPointer) {
                           view->notificationObject(), [&](const Notification&) { draggingWhenTold = view->isDragging(); });
   bool finished = false;
   QObject::connect(view.get(), &VideoView::planeDragFinished, [&] { finished = true; });
-  xtestDrag(view->mapToGlobal(centreOf(5)), view->mapToGlobal(centreOf(9)));
+  drag(view->mapToGlobal(centreOf(5)), view->mapToGlobal(centreOf(9)));
   ASSERT_TRUE(test::waitUntil([&] { return finished && !spy.names.empty(); }));
   ASSERT_EQ(spy.names.back(), VideoViewPlaneDraggedNotification);
   const Notification& n = spy.notifications.back();
@@ -315,7 +338,7 @@ TEST_F(VideoViewDragTest, UnboundPlaneDragIsRefused) {
   bool finished = false;
   QObject::connect(view.get(), &VideoView::planeDragFinished, [&] { finished = true; });
   // Plane 7 is bound to nothing.
-  xtestDrag(view->mapToGlobal(centreOf(7)), view->mapToGlobal(centreOf(9)));
+  drag(view->mapToGlobal(centreOf(7)), view->mapToGlobal(centreOf(9)));
   ASSERT_TRUE(test::waitUntil([&] { return finished; }));
   QCoreApplication::processEvents();
   for (const std::string& name : spy.names) EXPECT_NE(name, VideoViewPlaneDraggedNotification);
@@ -353,7 +376,7 @@ TEST_F(VideoViewDragTest, PlaneDraggedOutCarriesItsSnapshotFile) {
   ASSERT_TRUE(test::waitUntil([&] { return target.isVisible() && target.windowHandle() && target.windowHandle()->isExposed(); }));
   bool finished = false;
   QObject::connect(view.get(), &VideoView::planeDragFinished, [&] { finished = true; });
-  xtestDrag(view->mapToGlobal(centreOf(5)), target.mapToGlobal(QPoint(100, 100)));
+  drag(view->mapToGlobal(centreOf(5)), target.mapToGlobal(QPoint(100, 100)));
   ASSERT_TRUE(test::waitUntil([&] { return finished; }));
   ASSERT_EQ(target.urls.size(), 1);
   EXPECT_EQ(target.urls.front().toLocalFile(), folder.filePath("Zelvo_Back door_2026-12-09 09.15.09 AM.jpg"));
@@ -368,7 +391,7 @@ TEST_F(VideoViewDragTest, VideoLossPlaneMovesWithoutAFile) {
   test::NotificationSpy spy(*view);
   bool finished = false;
   QObject::connect(view.get(), &VideoView::planeDragFinished, [&] { finished = true; });
-  xtestDrag(view->mapToGlobal(centreOf(6)), view->mapToGlobal(centreOf(10)));
+  drag(view->mapToGlobal(centreOf(6)), view->mapToGlobal(centreOf(10)));
   ASSERT_TRUE(test::waitUntil([&] { return finished && !spy.names.empty(); }));
   EXPECT_EQ(spy.names.back(), VideoViewPlaneDraggedNotification);
   EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
@@ -382,7 +405,7 @@ TEST_F(VideoViewDragTest, CopyThenDragAnotherPlaneThenPasteGivesTheCopiedPlane) 
   view->copy();
   bool finished = false;
   QObject::connect(view.get(), &VideoView::planeDragFinished, [&] { finished = true; });
-  xtestDrag(view->mapToGlobal(centreOf(5)), view->mapToGlobal(centreOf(9)));
+  drag(view->mapToGlobal(centreOf(5)), view->mapToGlobal(centreOf(9)));
   ASSERT_TRUE(test::waitUntil([&] { return finished; }));
   const QMimeData* pasted = QGuiApplication::clipboard()->mimeData();
   ASSERT_TRUE(pasted);
