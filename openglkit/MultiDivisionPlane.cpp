@@ -155,8 +155,9 @@ void MultiDivisionPlane::setupDraw(const Camera& camera) {
 void MultiDivisionPlane::render() {
   ZELVO_ASSERT(program_ != nullptr, "the wall is drawn before init");
   setupDraw(camera_);
-  // Tiles behind the shown page are drawn too and cut off by the far plane.
-  for (int i = 0; i < planeCount_; ++i) planes_[i].render();
+  // Tiles behind the shown page would be cut off by the far plane: they are not drawn.
+  for (int i = 0; i < planeCount_; ++i)
+    if (isFront(i)) planes_[i].render();
 }
 
 void MultiDivisionPlane::framePlane(Camera& camera, const Plane& plane) {

@@ -1,8 +1,8 @@
 #pragma once
 // The video layer of the wall: a fixed number of planes laid out d x d per page, with
 // one camera that frames exactly the page holding the selected plane. Pages behind
-// stay in the scene and are cut off by the far plane, so a new layout or page only
-// moves tiles and the camera. Also renders single tiles off screen for snapshots.
+// stay in the scene, beyond the far plane, so a new layout or page only moves tiles and
+// the camera; only the shown page is drawn. Also renders single tiles off screen for snapshots.
 // GL thread only; construct and destroy with the context current.
 
 #include <memory>

@@ -72,15 +72,16 @@ void Plane::updateVideoTexture(int width, int height, int lineSize, const uint8_
              maxTextureSize_);
     return;
   }
+  // A camera's pictures keep their size: the textures' storage is reused frame after frame.
   Texture::activeTexture(unitY_);
   textureY_.bind();
-  textureY_.setImage(GL_LUMINANCE, lineSize, height, GL_UNSIGNED_BYTE, y);
+  textureY_.replaceImage(GL_LUMINANCE, GL_LUMINANCE, lineSize, height, GL_UNSIGNED_BYTE, y);
   Texture::activeTexture(unitU_);
   textureU_.bind();
-  textureU_.setImage(GL_LUMINANCE, lineSize / 2, height / 2, GL_UNSIGNED_BYTE, u);
+  textureU_.replaceImage(GL_LUMINANCE, GL_LUMINANCE, lineSize / 2, height / 2, GL_UNSIGNED_BYTE, u);
   Texture::activeTexture(unitV_);
   textureV_.bind();
-  textureV_.setImage(GL_LUMINANCE, lineSize / 2, height / 2, GL_UNSIGNED_BYTE, v);
+  textureV_.replaceImage(GL_LUMINANCE, GL_LUMINANCE, lineSize / 2, height / 2, GL_UNSIGNED_BYTE, v);
 
   // Compared with the display size, so a scaled picture rewrites the same coordinates
   // on every frame.

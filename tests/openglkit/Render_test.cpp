@@ -3,6 +3,7 @@
 // pages, aspect fitting, fills and snapshots.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -221,6 +222,35 @@ TEST_P(WallLayoutPixels, EveryPageShowsItsPlanesAndNoOthers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Divisions, WallLayoutPixels, testing::Range(1, 9),
+                         [](const auto& info) { return std::to_string(info.param) + "x" + std::to_string(info.param); });
+
+// Pages behind the shown one lie beyond the far plane: they are not drawn at all, which
+// the primitives GL assembles tell (two triangles a plane).
+class WallShownPageDraws : public testing::TestWithParam<int> {};
+
+TEST_P(WallShownPageDraws, OnlyThePlanesOfTheShownPageAreDrawn) {
+  const int d = GetParam();
+  WallScene scene(64, 64, 64);
+  if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
+  ASSERT_TRUE(scene.init());
+  const int perPage = d * d;
+  const int pages = (64 + perPage - 1) / perPage;
+  GLuint query = 0;
+  glGenQueries(1, &query);
+  for (int page = 0; page < pages; ++page) {
+    scene.wall->setLayout(page * perPage, d);
+    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+    scene.draw();
+    glEndQuery(GL_PRIMITIVES_GENERATED);
+    GLuint primitives = 0;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &primitives);
+    const int shown = std::min(perPage, 64 - page * perPage);
+    EXPECT_EQ(primitives, static_cast<GLuint>(2 * shown)) << "d " << d << " page " << page;
+  }
+  glDeleteQueries(1, &query);
+}
+
+INSTANTIATE_TEST_SUITE_P(Divisions, WallShownPageDraws, testing::Range(1, 9),
                          [](const auto& info) { return std::to_string(info.param) + "x" + std::to_string(info.param); });
 
 TEST(WallPaging, PlaneComingIntoViewIsBlackUntilItsNextFrame) {
