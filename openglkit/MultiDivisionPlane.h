@@ -63,14 +63,17 @@ class MultiDivisionPlane : public RenderObject {
   const Camera& camera() const { return camera_; }
   const Matrix& yuvToRgb() const { return yuvToRgb_; }
   Program* program() const { return program_.get(); }
+  Program* neutralProgram() const { return neutralProgram_.get(); }
 
  private:
   void setupBuffers();
   void frameDivisions(int divisions);
   static void framePlane(Camera& camera, const Plane& plane);
-  void setupDraw(const Camera& camera);
+  void setupDraw(const Camera& camera, Program& program);
 
   std::unique_ptr<Program> program_;
+  // The conversion alone, for the planes at neutral settings (most of them, most of the time).
+  std::unique_ptr<Program> neutralProgram_;
   ArrayVertexBuffer positionBuffer_;
   ArrayVertexBuffer texCoordBuffer_;
   int planeCount_;

@@ -179,20 +179,32 @@ float Plane::contrastFactor(float contrast) {
   return static_cast<float>((c >= 0 ? 3 * c : c) + 1);
 }
 
-void Plane::bindTexture(Texture& texture, const char* uniform, GLenum unit) {
+void Plane::bindTexture(Program& program, Texture& texture, const char* uniform, GLenum unit) {
   Texture::activeTexture(unit);
   texture.bind();
-  program_->setUniform1i(uniform, Texture::unitIndex(unit));
+  program.setUniform1i(uniform, Texture::unitIndex(unit));
+}
+
+void Plane::bindTexturesAndDraw(Program& program) {
+  bindTexture(program, textureY_, "u_textureY", unitY_);
+  bindTexture(program, textureU_, "u_textureU", unitU_);
+  bindTexture(program, textureV_, "u_textureV", unitV_);
+  glDrawArrays(GL_TRIANGLE_STRIP, static_cast<GLint>(positionOffset_ / 12), 4);
 }
 
 void Plane::render() {
   program_->setUniformMatrix4fv("u_mColorTransform", colorTransform_);
   program_->setUniform1f("u_brightness", configuration_.brightness);
   program_->setUniform1f("u_contrast", contrastFactor(configuration_.contrast));
-  bindTexture(textureY_, "u_textureY", unitY_);
-  bindTexture(textureU_, "u_textureU", unitU_);
-  bindTexture(textureV_, "u_textureV", unitV_);
-  glDrawArrays(GL_TRIANGLE_STRIP, static_cast<GLint>(positionOffset_ / 12), 4);
+  bindTexturesAndDraw(*program_);
 }
+
+bool Plane::hasNeutralSettings() const {
+  // The same values render sends, compared as the shader compares them.
+  return colorTransform_ == Matrix::identity() && configuration_.brightness == 0.0f &&
+         contrastFactor(configuration_.contrast) == 1.0f;
+}
+
+void Plane::renderNeutral(Program& neutralProgram) { bindTexturesAndDraw(neutralProgram); }
 
 }  // namespace zelvo

@@ -64,6 +64,12 @@ class Plane : public RenderObject {
   bool update(float time) override;
   // Expects the wall's program in use and both attribute arrays set up.
   void render() override;
+  // Whether the video shader would skip its adjustment for this plane: the settings it
+  // is sent are the identity transform, brightness 0 and contrast factor 1.
+  bool hasNeutralSettings() const;
+  // Draws with the conversion-only program (in use, attribute arrays set up), which
+  // gives what render gives at neutral settings.
+  void renderNeutral(Program& neutralProgram);
 
   const PlanePosition& position() const { return position_; }
   Quad rect() const { return {rect_.x0, rect_.y0, rect_.x1, rect_.y1, depth_}; }
@@ -88,7 +94,8 @@ class Plane : public RenderObject {
   void setupTextures();
   void setupTexture(Texture& texture);
   void fillTexture(Texture& texture, uint8_t value);
-  void bindTexture(Texture& texture, const char* uniform, GLenum unit);
+  void bindTexture(Program& program, Texture& texture, const char* uniform, GLenum unit);
+  void bindTexturesAndDraw(Program& program);
   void writeTexCoords();
 
   float texCoords_[8] = {0, 0, 1, 0, 0, 1, 1, 1};

@@ -138,6 +138,122 @@ INSTANTIATE_TEST_SUITE_P(
         SettingCase{"MixedSettings", {40, 160, 220}, {0.25f, -0.3f, -0.1f, 0.2f}, {-1, 0, 0}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// --- The conversion-only program against the full shader at neutral settings ---
+
+// Draws plane (a 24 x 16 picture of varied bytes, in a 24 x 16 view) with program,
+// through render (the full shader) or renderNeutral, and reads the view back.
+Pixels drawPicture(Program& program, bool neutralPath) {
+  ArrayVertexBuffer positions, texCoords;
+  positions.bind();
+  positions.setData(Plane::positionBytes, nullptr, GL_STATIC_DRAW);
+  texCoords.bind();
+  texCoords.setData(Plane::texCoordBytes, nullptr, GL_STATIC_DRAW);
+  Plane plane;
+  plane.init(&program, &positions, &texCoords, 0, 0, GL_TEXTURE0, GL_TEXTURE1, GL_TEXTURE2);
+  plane.setPosition(0, 0, 0);
+  // Line 32 for a picture 24 wide: the crop is part of what is compared.
+  std::vector<uint8_t> y(32 * 16), u(16 * 8), v(16 * 8);
+  for (size_t i = 0; i < y.size(); ++i) y[i] = static_cast<uint8_t>(16 + (i * 37) % 220);
+  for (size_t i = 0; i < u.size(); ++i) {
+    u[i] = static_cast<uint8_t>(40 + (i * 53) % 180);
+    v[i] = static_cast<uint8_t>(30 + (i * 29) % 200);
+  }
+  plane.updateVideoTexture(24, 16, 32, y.data(), 1, 1, u.data(), v.data());
+  plane.update(0);
+  Camera camera;
+  camera.lookAt(Vector(0.5f, -0.5f, 1, 0), Vector(0.5f, -0.5f, 0, 0));
+  camera.frustum(-0.5f, 0.5f, -0.5f, 0.5f, 2, 2.5f);
+  program.use();
+  program.setUniformMatrix4fv("u_MVP", camera.projection() * camera.view());
+  MultiDivisionPlane conversion(0);
+  conversion.setYuvToRgb();
+  program.setUniformMatrix4fv("u_mYUVToRGB", conversion.yuvToRgb());
+  positions.bind();
+  program.enableVertexAttribArray("a_position", true);
+  program.vertexAttribPointer("a_position", 3, GL_FLOAT, false, 0, 0);
+  texCoords.bind();
+  program.enableVertexAttribArray("a_texCoord", true);
+  program.vertexAttribPointer("a_texCoord", 2, GL_FLOAT, false, 0, 0);
+  glClearColor(0, 0, 1, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  EXPECT_TRUE(plane.hasNeutralSettings());
+  if (neutralPath)
+    plane.renderNeutral(program);
+  else
+    plane.render();
+  Pixels pixels = Pixels::read(24, 16);
+  program.enableVertexAttribArray("a_position", false);
+  program.enableVertexAttribArray("a_texCoord", false);
+  return pixels;
+}
+
+TEST(NeutralProgram, DrawsExactlyWhatTheFullShaderDrawsAtNeutralSettings) {
+  test::GLTestContext gl(24, 16);
+  if (!gl.isValid()) FAIL() << "no GL context: " << gl.error();
+  auto full = Program::create(videoVertexShaderSource, videoFragmentShaderSource);
+  auto neutral = Program::create(videoVertexShaderSource, videoNeutralFragmentShaderSource);
+  ASSERT_NE(full, nullptr);
+  ASSERT_NE(neutral, nullptr);
+  const Pixels byFull = drawPicture(*full, false);
+  const Pixels byNeutral = drawPicture(*neutral, true);
+  int differing = 0;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 24; ++x)
+      if (!(byFull.at(x, y) == byNeutral.at(x, y))) ++differing;
+  EXPECT_EQ(differing, 0);
+  EXPECT_FALSE(byFull.at(3, 3) == (Rgb8{0, 0, 255})) << "the picture was drawn";
+}
+
+struct NeutralityCase {
+  const char* name;
+  CameraConfiguration settings;
+  bool neutral;
+};
+
+class PlaneNeutrality : public testing::TestWithParam<NeutralityCase> {};
+
+// The plane's own test must agree with the shader's: a plane it calls neutral is drawn
+// without the adjustment.
+TEST_P(PlaneNeutrality, FollowsTheValuesTheShaderIsSent) {
+  const auto& c = GetParam();
+  Plane plane;
+  plane.setConfiguration(c.settings);
+  EXPECT_EQ(plane.hasNeutralSettings(), c.neutral);
+  plane.resetColorTransform();
+  EXPECT_TRUE(plane.hasNeutralSettings());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PlaneNeutrality,
+                         testing::Values(NeutralityCase{"AllZero", {}, true},
+                                         NeutralityCase{"Hue", {0.1f, 0, 0, 0}, false},
+                                         NeutralityCase{"Saturation", {0, -0.2f, 0, 0}, false},
+                                         NeutralityCase{"Brightness", {0, 0, 0.001f, 0}, false},
+                                         NeutralityCase{"Contrast", {0, 0, 0, 0.5f}, false},
+                                         NeutralityCase{"LowestContrast", {0, 0, 0, -1}, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A page mixing neutral and adjusted planes: each cell as its own settings give it.
+TEST(WallMixedSettings, EveryCellFollowsItsOwnSettings) {
+  WallScene scene(64, 32, 32);
+  if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
+  ASSERT_TRUE(scene.init());
+  scene.wall->setLayout(0, 2);
+  const Yuv8 colour{126, 100, 150};
+  const CameraConfiguration adjusted{0.3f, -0.4f, 0.1f, 0.2f};
+  for (int i = 0; i < 4; ++i) uploadSolid(*scene.wall, i, colour);
+  scene.wall->setConfiguration(1, adjusted);
+  scene.wall->setConfiguration(2, adjusted);
+  scene.wall->setConfiguration(2, {});
+  Pixels pixels = scene.draw();
+  const Rgb8 neutralPixel = expectedPixel(colour.y, colour.u, colour.v);
+  const Rgb8 adjustedPixel = expectedPixel(colour.y, colour.u, colour.v, adjusted);
+  ASSERT_FALSE(test::near(neutralPixel, adjustedPixel));
+  EXPECT_TRUE(test::near(pixels.at(8, 8), neutralPixel)) << pixels.at(8, 8);
+  EXPECT_TRUE(test::near(pixels.at(24, 8), adjustedPixel)) << pixels.at(24, 8);
+  EXPECT_TRUE(test::near(pixels.at(8, 24), neutralPixel)) << pixels.at(8, 24);
+  EXPECT_TRUE(test::near(pixels.at(24, 24), neutralPixel)) << pixels.at(24, 24);
+}
+
 // --- Settings through the wall, with the real conversion ---
 
 struct WallSettingCase {
