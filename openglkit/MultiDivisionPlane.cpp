@@ -157,11 +157,12 @@ void MultiDivisionPlane::setupDraw(const Camera& camera, Program& program) {
 
 void MultiDivisionPlane::render() {
   ZELVO_ASSERT(program_ != nullptr, "the wall is drawn before init");
-  // Tiles behind the shown page would be cut off by the far plane: they are not drawn.
-  // The shown tiles never overlap, so drawing the neutral ones first changes nothing.
+  // Tiles behind the shown page would be cut off by the far plane: they are not drawn,
+  // nor are the shown ones that would draw only the black the target is cleared to. The
+  // shown tiles never overlap, so drawing the neutral ones first changes nothing.
   bool neutralSetUp = false, adjustedLeft = false;
   for (int i = 0; i < planeCount_; ++i) {
-    if (!isFront(i)) continue;
+    if (!isFront(i) || planes_[i].showsBlackOnly()) continue;
     if (!planes_[i].hasNeutralSettings()) {
       adjustedLeft = true;
       continue;

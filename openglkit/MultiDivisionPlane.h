@@ -54,6 +54,7 @@ class MultiDivisionPlane : public RenderObject {
   CameraConfiguration getConfiguration(int plane) const;
 
   bool update(float time) override;
+  // Into the bound target, which the caller has cleared to opaque black.
   void render() override;
   // Draws one plane alone into target at the picture's size; leaves target bound and
   // the viewport at that size.

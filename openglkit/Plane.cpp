@@ -33,6 +33,7 @@ void Plane::init(Program* program, ArrayVertexBuffer* positionBuffer, ArrayVerte
   const uint8_t black[4] = {0, 0, 0, 0};
   const uint8_t grey = 128;
   updateVideoTexture(2, 2, 2, black, 1.0f, 1.0f, &grey, &grey);
+  blackFill_ = true;
 
   colorTransform_ = Matrix::identity();
   configuration_ = CameraConfiguration{};
@@ -73,6 +74,7 @@ void Plane::updateVideoTexture(int width, int height, int lineSize, const uint8_
     return;
   }
   // A camera's pictures keep their size: the textures' storage is reused frame after frame.
+  blackFill_ = false;
   Texture::activeTexture(unitY_);
   textureY_.bind();
   textureY_.replaceImage(GL_LUMINANCE, GL_LUMINANCE, lineSize, height, GL_UNSIGNED_BYTE, y);
@@ -106,6 +108,7 @@ Plane::Yuv Plane::rgbToYuv(int r, int g, int b) {
 
 void Plane::fill(int red, int green, int blue) {
   Yuv yuv = rgbToYuv(red, green, blue);
+  blackFill_ = red == 0 && green == 0 && blue == 0;
   Texture::activeTexture(unitY_);
   fillTexture(textureY_, static_cast<uint8_t>(yuv.y & 0xFF));
   Texture::activeTexture(unitU_);

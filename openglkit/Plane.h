@@ -46,6 +46,9 @@ class Plane : public RenderObject {
                           const uint8_t* u, const uint8_t* v);
   // The whole picture becomes one colour (0..255 each); size and crop stay.
   void fill(int red, int green, int blue);
+  // Whether the picture is the black fill (as after init or fill(0, 0, 0)) and the
+  // settings are neutral: the plane then draws exactly the wall's black background.
+  bool showsBlackOnly() const { return blackFill_ && hasNeutralSettings(); }
   static Yuv rgbToYuv(int red, int green, int blue);
 
   void setPosition(int column, int row, int layer);
@@ -123,6 +126,8 @@ class Plane : public RenderObject {
   // The line size the crop was computed for: a new line size at the same picture size
   // moves the crop too.
   int lineSize_ = 0;
+  // No picture since the last black fill (or since init, whose picture is black).
+  bool blackFill_ = false;
   GLint maxTextureSize_ = 0;
   Matrix colorTransform_;
   CameraConfiguration configuration_;

@@ -355,6 +355,8 @@ TEST_P(WallShownPageDraws, OnlyThePlanesOfTheShownPageAreDrawn) {
   glGenQueries(1, &query);
   for (int page = 0; page < pages; ++page) {
     scene.wall->setLayout(page * perPage, d);
+    // Pictures everywhere: a plane showing only black is not drawn either.
+    for (int i = 0; i < 64; ++i) uploadSolid(*scene.wall, i, planeColour(i), 4, 4);
     glBeginQuery(GL_PRIMITIVES_GENERATED, query);
     scene.draw();
     glEndQuery(GL_PRIMITIVES_GENERATED);
@@ -368,6 +370,42 @@ TEST_P(WallShownPageDraws, OnlyThePlanesOfTheShownPageAreDrawn) {
 
 INSTANTIATE_TEST_SUITE_P(Divisions, WallShownPageDraws, testing::Range(1, 9),
                          [](const auto& info) { return std::to_string(info.param) + "x" + std::to_string(info.param); });
+
+// A shown plane that would draw only black on the black target is skipped: one never
+// fed, or filled black since its last picture, at neutral settings. Adjusted settings
+// can lift black, so such a plane is drawn.
+TEST(WallBlackPlanes, AreNotDrawnAndStillShowBlack) {
+  WallScene scene(64, 32, 32);
+  if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
+  ASSERT_TRUE(scene.init());
+  scene.wall->setLayout(0, 2);
+  const Yuv8 grey{126, 128, 128};
+  uploadSolid(*scene.wall, 1, grey);
+  uploadSolid(*scene.wall, 2, grey);
+  scene.wall->clearPlane(2, 0, 0, 0);
+  uploadSolid(*scene.wall, 3, grey);
+  scene.wall->clearPlane(3, 0, 0, 0);
+  const CameraConfiguration brighter{0, 0, 0.25f, 0};
+  scene.wall->setConfiguration(3, brighter);
+  GLuint query = 0;
+  glGenQueries(1, &query);
+  glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+  Pixels pixels = scene.draw();
+  glEndQuery(GL_PRIMITIVES_GENERATED);
+  GLuint primitives = 0;
+  glGetQueryObjectuiv(query, GL_QUERY_RESULT, &primitives);
+  glDeleteQueries(1, &query);
+  EXPECT_EQ(primitives, 4u) << "planes 1 and 3 only";
+  EXPECT_EQ(pixels.at(8, 8), (Rgb8{0, 0, 0}));
+  EXPECT_TRUE(test::near(pixels.at(24, 8), expectedPixel(grey.y, grey.u, grey.v))) << pixels.at(24, 8);
+  EXPECT_EQ(pixels.at(8, 24), (Rgb8{0, 0, 0}));
+  const Rgb8 lifted = expectedPixel(0, 128, 128, brighter);
+  ASSERT_FALSE(test::near(lifted, {0, 0, 0}));
+  EXPECT_TRUE(test::near(pixels.at(24, 24), lifted)) << pixels.at(24, 24) << " vs " << lifted;
+  // A plane filled in another colour is drawn.
+  scene.wall->clearPlane(0, 255, 255, 255);
+  EXPECT_TRUE(test::near(scene.draw().at(8, 8), {255, 255, 255}));
+}
 
 TEST(WallPaging, PlaneComingIntoViewIsBlackUntilItsNextFrame) {
   WallScene scene(64, 16, 16);
