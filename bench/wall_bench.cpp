@@ -386,7 +386,7 @@ void registerCases() {
     int width, layout, cameras;
   };
   const std::vector<Case> full = {{352, 7, 32}, {352, 3, 32}, {704, 7, 32}, {704, 3, 32},
-                                  {352, 7, 24}, {352, 7, 16}, {352, 7, 8},  {352, 7, 4}};
+                                  {352, 7, 24}, {352, 7, 16}, {352, 7, 8},  {352, 7, 4}, {352, 7, 2}};
   // Both layouts and both paths (decoding, upload, drawing) on few streams.
   const std::vector<Case> brief = {{352, 7, 4}, {704, 3, 2}};
   for (const Case& c : shortRun() ? brief : full)
