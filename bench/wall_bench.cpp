@@ -17,6 +17,9 @@
 //   renders_per_s           the view's renders; rss_mb the process's resident memory
 // Run under an X server big enough for the view:
 //   xvfb-run -a -s "-screen 0 2560x1600x24" build/<dir>/bench/wall_bench
+// ZELVO_WALL_SHORT=1 is the quick run CI makes: two cases of few cameras, a second of
+// warm-up and ZELVO_WALL_SECONDS (default 3 s there) each; the run fails when a case
+// could not run.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -54,10 +57,23 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+bool shortRun() {
+  const char* text = std::getenv("ZELVO_WALL_SHORT");
+  return text && std::string(text) == "1";
+}
+
 double steadySeconds() {
   const char* text = std::getenv("ZELVO_WALL_SECONDS");
   double seconds = text ? std::atof(text) : 0.0;
-  return seconds > 0.0 ? seconds : 20.0;
+  return seconds > 0.0 ? seconds : shortRun() ? 3.0 : 20.0;
+}
+
+// Cases that could not run; the short run fails on any.
+int failedCases = 0;
+
+void fail(benchmark::State& state, const char* why) {
+  ++failedCases;
+  state.SkipWithError(why);
 }
 
 // Spins the event loop until the condition holds or the limit passes.
@@ -284,7 +300,7 @@ void BM_WallSteady(benchmark::State& state) {
 
   Recorder first(cameras, width), second(cameras, width);
   if (!first.started || !second.started) {
-    state.SkipWithError("emulator did not start");
+    fail(state, "emulator did not start");
     return;
   }
   MeasuredDecoders decoders;
@@ -300,7 +316,7 @@ void BM_WallSteady(benchmark::State& state) {
   view->show();
   if (!waitUntil([&] { return view->isValid() && view->renderCount() > 0; }, std::chrono::seconds(30)) ||
       !view->hasScreen()) {
-    state.SkipWithError("no GL view");
+    fail(state, "no GL view");
     return;
   }
   view->setLayout(layout);
@@ -314,11 +330,11 @@ void BM_WallSteady(benchmark::State& state) {
   if (!waitUntil([&] { return decoders.fewestArrivals(shown) >= 1; }, std::chrono::seconds(90))) {
     std::fprintf(stderr, "cameras streaming: %zu of %zu, fewest frames %llu, renders %d\n", decoders.cameraCount(),
                  shown, static_cast<unsigned long long>(decoders.fewestArrivals(0)), view->renderCount());
-    state.SkipWithError("cameras did not all stream");
+    fail(state, "cameras did not all stream");
     return;
   }
 
-  serveEventsFor(3);
+  serveEventsFor(shortRun() ? 1 : 3);
 
   std::array<double, GroupCount> cpu{};
   double elapsed = 0;
@@ -365,15 +381,22 @@ void BM_WallSteady(benchmark::State& state) {
 // 352 x 240 (each camera's own picture) and 704 x 480 (one D1 stream for all), 64
 // planes in layout 7 and the first page of layout 3; then fewer planes bound in
 // layout 7, for where the one-frame bound holds if 64 break it.
-BENCHMARK(BM_WallSteady)
-    ->ArgNames({"width", "layout", "cameras_per_recorder"})
-    ->Args({352, 7, 32})
-    ->Args({352, 3, 32})
-    ->Args({704, 7, 32})
-    ->Args({704, 3, 32})
-    ->Iterations(1)
-    ->Unit(benchmark::kSecond)
-    ->UseRealTime();
+void registerCases() {
+  struct Case {
+    int width, layout, cameras;
+  };
+  const std::vector<Case> full = {{352, 7, 32}, {352, 3, 32}, {704, 7, 32}, {704, 3, 32},
+                                  {352, 7, 24}, {352, 7, 16}, {352, 7, 8},  {352, 7, 4}, {352, 7, 2}};
+  // Both layouts and both paths (decoding, upload, drawing) on few streams.
+  const std::vector<Case> brief = {{352, 7, 4}, {704, 3, 2}};
+  for (const Case& c : shortRun() ? brief : full)
+    benchmark::RegisterBenchmark("BM_WallSteady", BM_WallSteady)
+        ->ArgNames({"width", "layout", "cameras_per_recorder"})
+        ->Args({c.width, c.layout, c.cameras})
+        ->Iterations(1)
+        ->Unit(benchmark::kSecond)
+        ->UseRealTime();
+}
 
 }  // namespace
 }  // namespace zelvo
@@ -381,10 +404,15 @@ BENCHMARK(BM_WallSteady)
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   zelvo::installMainThreadHops();
+  zelvo::registerCases();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   zelvo::closeMainThreadHops();
+  if (zelvo::shortRun() && zelvo::failedCases > 0) {
+    std::fprintf(stderr, "wall_bench: %d case(s) could not run\n", zelvo::failedCases);
+    return 1;
+  }
   return 0;
 }

@@ -18,7 +18,8 @@ MultiDivisionPlane::~MultiDivisionPlane() {
 
 bool MultiDivisionPlane::loadProgram() {
   program_ = Program::create(videoVertexShaderSource, videoFragmentShaderSource);
-  return program_ != nullptr;
+  neutralProgram_ = Program::create(videoVertexShaderSource, videoNeutralFragmentShaderSource);
+  return program_ != nullptr && neutralProgram_ != nullptr;
 }
 
 void MultiDivisionPlane::setYuvToRgb() {
@@ -49,9 +50,11 @@ void MultiDivisionPlane::setupBuffers() {
   positionBuffer_.bind();
   positionBuffer_.setData(planeCount_ * Plane::positionBytes, nullptr, GL_STATIC_DRAW);
   program_->enableVertexAttribArray("a_position", true);
+  neutralProgram_->enableVertexAttribArray("a_position", true);
   texCoordBuffer_.bind();
   texCoordBuffer_.setData(planeCount_ * Plane::texCoordBytes, nullptr, GL_STATIC_DRAW);
   program_->enableVertexAttribArray("a_texCoord", true);
+  neutralProgram_->enableVertexAttribArray("a_texCoord", true);
 }
 
 void MultiDivisionPlane::setLayout(int selected, int divisions) {
@@ -142,21 +145,38 @@ bool MultiDivisionPlane::update(float time) {
   return needed;
 }
 
-void MultiDivisionPlane::setupDraw(const Camera& camera) {
-  program_->use();
-  program_->setUniformMatrix4fv("u_MVP", camera.projection() * camera.view());
-  program_->setUniformMatrix4fv("u_mYUVToRGB", yuvToRgb_);
+void MultiDivisionPlane::setupDraw(const Camera& camera, Program& program) {
+  program.use();
+  program.setUniformMatrix4fv("u_MVP", camera.projection() * camera.view());
+  program.setUniformMatrix4fv("u_mYUVToRGB", yuvToRgb_);
   positionBuffer_.bind();
-  program_->vertexAttribPointer("a_position", 3, GL_FLOAT, false, 0, 0);
+  program.vertexAttribPointer("a_position", 3, GL_FLOAT, false, 0, 0);
   texCoordBuffer_.bind();
-  program_->vertexAttribPointer("a_texCoord", 2, GL_FLOAT, false, 0, 0);
+  program.vertexAttribPointer("a_texCoord", 2, GL_FLOAT, false, 0, 0);
 }
 
 void MultiDivisionPlane::render() {
   ZELVO_ASSERT(program_ != nullptr, "the wall is drawn before init");
-  setupDraw(camera_);
-  // Tiles behind the shown page are drawn too and cut off by the far plane.
-  for (int i = 0; i < planeCount_; ++i) planes_[i].render();
+  // Tiles behind the shown page would be cut off by the far plane: they are not drawn,
+  // nor are the shown ones that would draw only the black the target is cleared to. The
+  // shown tiles never overlap, so drawing the neutral ones first changes nothing.
+  bool neutralSetUp = false, adjustedLeft = false;
+  for (int i = 0; i < planeCount_; ++i) {
+    if (!isFront(i) || planes_[i].showsBlackOnly()) continue;
+    if (!planes_[i].hasNeutralSettings()) {
+      adjustedLeft = true;
+      continue;
+    }
+    if (!neutralSetUp) {
+      setupDraw(camera_, *neutralProgram_);
+      neutralSetUp = true;
+    }
+    planes_[i].renderNeutral(*neutralProgram_);
+  }
+  if (!adjustedLeft) return;
+  setupDraw(camera_, *program_);
+  for (int i = 0; i < planeCount_; ++i)
+    if (isFront(i) && !planes_[i].hasNeutralSettings()) planes_[i].render();
 }
 
 void MultiDivisionPlane::framePlane(Camera& camera, const Plane& plane) {
@@ -179,7 +199,7 @@ void MultiDivisionPlane::renderPlaneOffscreen(int plane, FrameBuffer& target) {
   target.bind();
   glClear(GL_COLOR_BUFFER_BIT);
   glViewport(0, 0, tile.videoWidth(), tile.videoHeight());
-  setupDraw(camera);
+  setupDraw(camera, *program_);
   tile.render();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The video layer of the wall: a fixed number of planes laid out d x d per page, with
 // one camera that frames exactly the page holding the selected plane. Pages behind
-// stay in the scene and are cut off by the far plane, so a new layout or page only
-// moves tiles and the camera. Also renders single tiles off screen for snapshots.
+// stay in the scene, beyond the far plane, so a new layout or page only moves tiles and
+// the camera; only the shown page is drawn. Also renders single tiles off screen for snapshots.
 // GL thread only; construct and destroy with the context current.
 
 #include <memory>
@@ -54,6 +54,7 @@ class MultiDivisionPlane : public RenderObject {
   CameraConfiguration getConfiguration(int plane) const;
 
   bool update(float time) override;
+  // Into the bound target, which the caller has cleared to opaque black.
   void render() override;
   // Draws one plane alone into target at the picture's size; leaves target bound and
   // the viewport at that size.
@@ -63,14 +64,17 @@ class MultiDivisionPlane : public RenderObject {
   const Camera& camera() const { return camera_; }
   const Matrix& yuvToRgb() const { return yuvToRgb_; }
   Program* program() const { return program_.get(); }
+  Program* neutralProgram() const { return neutralProgram_.get(); }
 
  private:
   void setupBuffers();
   void frameDivisions(int divisions);
   static void framePlane(Camera& camera, const Plane& plane);
-  void setupDraw(const Camera& camera);
+  void setupDraw(const Camera& camera, Program& program);
 
   std::unique_ptr<Program> program_;
+  // The conversion alone, for the planes at neutral settings (most of them, most of the time).
+  std::unique_ptr<Program> neutralProgram_;
   ArrayVertexBuffer positionBuffer_;
   ArrayVertexBuffer texCoordBuffer_;
   int planeCount_;

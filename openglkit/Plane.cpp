@@ -33,6 +33,7 @@ void Plane::init(Program* program, ArrayVertexBuffer* positionBuffer, ArrayVerte
   const uint8_t black[4] = {0, 0, 0, 0};
   const uint8_t grey = 128;
   updateVideoTexture(2, 2, 2, black, 1.0f, 1.0f, &grey, &grey);
+  blackFill_ = true;
 
   colorTransform_ = Matrix::identity();
   configuration_ = CameraConfiguration{};
@@ -72,15 +73,17 @@ void Plane::updateVideoTexture(int width, int height, int lineSize, const uint8_
              maxTextureSize_);
     return;
   }
+  // A camera's pictures keep their size: the textures' storage is reused frame after frame.
+  blackFill_ = false;
   Texture::activeTexture(unitY_);
   textureY_.bind();
-  textureY_.setImage(GL_LUMINANCE, lineSize, height, GL_UNSIGNED_BYTE, y);
+  textureY_.replaceImage(GL_LUMINANCE, GL_LUMINANCE, lineSize, height, GL_UNSIGNED_BYTE, y);
   Texture::activeTexture(unitU_);
   textureU_.bind();
-  textureU_.setImage(GL_LUMINANCE, lineSize / 2, height / 2, GL_UNSIGNED_BYTE, u);
+  textureU_.replaceImage(GL_LUMINANCE, GL_LUMINANCE, lineSize / 2, height / 2, GL_UNSIGNED_BYTE, u);
   Texture::activeTexture(unitV_);
   textureV_.bind();
-  textureV_.setImage(GL_LUMINANCE, lineSize / 2, height / 2, GL_UNSIGNED_BYTE, v);
+  textureV_.replaceImage(GL_LUMINANCE, GL_LUMINANCE, lineSize / 2, height / 2, GL_UNSIGNED_BYTE, v);
 
   // Compared with the display size, so a scaled picture rewrites the same coordinates
   // on every frame.
@@ -105,6 +108,7 @@ Plane::Yuv Plane::rgbToYuv(int r, int g, int b) {
 
 void Plane::fill(int red, int green, int blue) {
   Yuv yuv = rgbToYuv(red, green, blue);
+  blackFill_ = red == 0 && green == 0 && blue == 0;
   Texture::activeTexture(unitY_);
   fillTexture(textureY_, static_cast<uint8_t>(yuv.y & 0xFF));
   Texture::activeTexture(unitU_);
@@ -178,20 +182,32 @@ float Plane::contrastFactor(float contrast) {
   return static_cast<float>((c >= 0 ? 3 * c : c) + 1);
 }
 
-void Plane::bindTexture(Texture& texture, const char* uniform, GLenum unit) {
+void Plane::bindTexture(Program& program, Texture& texture, const char* uniform, GLenum unit) {
   Texture::activeTexture(unit);
   texture.bind();
-  program_->setUniform1i(uniform, Texture::unitIndex(unit));
+  program.setUniform1i(uniform, Texture::unitIndex(unit));
+}
+
+void Plane::bindTexturesAndDraw(Program& program) {
+  bindTexture(program, textureY_, "u_textureY", unitY_);
+  bindTexture(program, textureU_, "u_textureU", unitU_);
+  bindTexture(program, textureV_, "u_textureV", unitV_);
+  glDrawArrays(GL_TRIANGLE_STRIP, static_cast<GLint>(positionOffset_ / 12), 4);
 }
 
 void Plane::render() {
   program_->setUniformMatrix4fv("u_mColorTransform", colorTransform_);
   program_->setUniform1f("u_brightness", configuration_.brightness);
   program_->setUniform1f("u_contrast", contrastFactor(configuration_.contrast));
-  bindTexture(textureY_, "u_textureY", unitY_);
-  bindTexture(textureU_, "u_textureU", unitU_);
-  bindTexture(textureV_, "u_textureV", unitV_);
-  glDrawArrays(GL_TRIANGLE_STRIP, static_cast<GLint>(positionOffset_ / 12), 4);
+  bindTexturesAndDraw(*program_);
 }
+
+bool Plane::hasNeutralSettings() const {
+  // The same values render sends, compared as the shader compares them.
+  return colorTransform_ == Matrix::identity() && configuration_.brightness == 0.0f &&
+         contrastFactor(configuration_.contrast) == 1.0f;
+}
+
+void Plane::renderNeutral(Program& neutralProgram) { bindTexturesAndDraw(neutralProgram); }
 
 }  // namespace zelvo

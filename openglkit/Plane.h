@@ -46,6 +46,9 @@ class Plane : public RenderObject {
                           const uint8_t* u, const uint8_t* v);
   // The whole picture becomes one colour (0..255 each); size and crop stay.
   void fill(int red, int green, int blue);
+  // Whether the picture is the black fill (as after init or fill(0, 0, 0)) and the
+  // settings are neutral: the plane then draws exactly the wall's black background.
+  bool showsBlackOnly() const { return blackFill_ && hasNeutralSettings(); }
   static Yuv rgbToYuv(int red, int green, int blue);
 
   void setPosition(int column, int row, int layer);
@@ -64,6 +67,12 @@ class Plane : public RenderObject {
   bool update(float time) override;
   // Expects the wall's program in use and both attribute arrays set up.
   void render() override;
+  // Whether the video shader would skip its adjustment for this plane: the settings it
+  // is sent are the identity transform, brightness 0 and contrast factor 1.
+  bool hasNeutralSettings() const;
+  // Draws with the conversion-only program (in use, attribute arrays set up), which
+  // gives what render gives at neutral settings.
+  void renderNeutral(Program& neutralProgram);
 
   const PlanePosition& position() const { return position_; }
   Quad rect() const { return {rect_.x0, rect_.y0, rect_.x1, rect_.y1, depth_}; }
@@ -88,7 +97,8 @@ class Plane : public RenderObject {
   void setupTextures();
   void setupTexture(Texture& texture);
   void fillTexture(Texture& texture, uint8_t value);
-  void bindTexture(Texture& texture, const char* uniform, GLenum unit);
+  void bindTexture(Program& program, Texture& texture, const char* uniform, GLenum unit);
+  void bindTexturesAndDraw(Program& program);
   void writeTexCoords();
 
   float texCoords_[8] = {0, 0, 1, 0, 0, 1, 1, 1};
@@ -116,6 +126,8 @@ class Plane : public RenderObject {
   // The line size the crop was computed for: a new line size at the same picture size
   // moves the crop too.
   int lineSize_ = 0;
+  // No picture since the last black fill (or since init, whose picture is black).
+  bool blackFill_ = false;
   GLint maxTextureSize_ = 0;
   Matrix colorTransform_;
   CameraConfiguration configuration_;

@@ -69,6 +69,8 @@ bool Screen::update(float time) {
 
 void Screen::render() {
   frameBuffer_.bind();
+  // Opaque black whatever the host left set: planes that would draw only black are skipped.
+  glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
   glViewport(0, 0, renderTarget_.width(), renderTarget_.height());
   video_.render();

@@ -101,6 +101,24 @@ void main()
 }
 )";
 
+// Must stay the neutral path of the shader above, expression for expression: planes at
+// neutral settings are drawn with it and must look the same.
+const char* const videoNeutralFragmentShaderSource = R"(uniform sampler2D u_textureY;
+uniform sampler2D u_textureU;
+uniform sampler2D u_textureV;
+uniform mat4 u_mYUVToRGB;
+varying vec2 v_texCoord;
+
+void main()
+{
+    float y = texture2D(u_textureY, v_texCoord).r;
+    float u = texture2D(u_textureU, v_texCoord).r;
+    float v = texture2D(u_textureV, v_texCoord).r;
+    vec4 rgb = u_mYUVToRGB * vec4(y, u, v, 1.0);
+    gl_FragColor = rgb;
+}
+)";
+
 const char* const osdVertexShaderSource = R"(attribute vec4 a_position;
 attribute vec2 a_osdTexCoord;
 attribute vec2 a_backgroundTexCoord;

@@ -1,5 +1,5 @@
 #pragma once
-// The kit's two GLSL programs, compiled at start-up (one Program per drawable). They
+// The kit's GLSL programs, compiled at start-up (one Program per drawable). They
 // carry no version directive and no precision qualifiers: desktop GLSL on a
 // compatibility context.
 
@@ -9,6 +9,10 @@ namespace zelvo {
 // adjustment in HSL space (u_mColorTransform, u_contrast, u_brightness).
 extern const char* const videoVertexShaderSource;
 extern const char* const videoFragmentShaderSource;
+// The conversion alone: what videoFragmentShaderSource gives at neutral settings, without
+// the adjustment it would otherwise evaluate for every pixel (a software rasteriser runs
+// both sides of a branch). Used with videoVertexShaderSource.
+extern const char* const videoNeutralFragmentShaderSource;
 
 // The on-screen-display texture blended over the rendered video by its own alpha.
 extern const char* const osdVertexShaderSource;

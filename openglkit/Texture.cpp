@@ -25,7 +25,25 @@ void Texture::setImage(GLint internalFormat, GLenum format, int width, int heigh
                        const void* pixels) {
   width_ = width;
   height_ = height;
+  internalFormat_ = 0;
+  format_ = 0;
+  type_ = 0;
+  ++allocations_;
   glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, pixels);
+}
+
+void Texture::replaceImage(GLint internalFormat, GLenum format, int width, int height, GLenum type,
+                           const void* pixels) {
+  ZELVO_PRECONDITION(pixels != nullptr);
+  if (internalFormat_ != 0 && internalFormat == internalFormat_ && format == format_ && type == type_ &&
+      width == width_ && height == height_) {
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, type, pixels);
+    return;
+  }
+  setImage(internalFormat, format, width, height, type, pixels);
+  internalFormat_ = internalFormat;
+  format_ = format;
+  type_ = type;
 }
 
 void Texture::updateImage(GLenum format, int xoffset, int yoffset, int width, int height, GLenum type,

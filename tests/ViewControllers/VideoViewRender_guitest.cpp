@@ -189,6 +189,69 @@ TEST_F(VideoViewRenderTest, LayoutsZeroAndSeven) {
   EXPECT_EQ(rgbAt(shot, 375, 280), (test::Rgb8{0, 0, 0}));
 }
 
+// The part of a plane's cell (layout 3 of a 400 x 300 view) below its title and inside
+// the grid and ring: what its picture alone decides.
+QImage pictureAreaOf(const QImage& shot, int64_t plane) {
+  const QPoint corner(int(plane % 4) * 100, int((plane % 16) / 4) * 75);
+  return shot.copy(QRect(corner + QPoint(4, 26), QSize(92, 45)));
+}
+
+// A plane fed picture after picture of one size writes them into the textures it has;
+// it must show the last one exactly as a plane given that picture alone, and so again
+// after a picture of another size has given it new textures.
+TEST_F(VideoViewRenderTest, PicturesOfOneSizeShowAsIfEachWereTheFirst) {
+  auto view = makeView();
+  const QImage first = test::cameraScene(1, 64, 48), second = test::cameraScene(2, 64, 48);
+  const QImage larger = test::cameraScene(4, 352, 240);
+  pictures.push_back(TestPicture::fromImage(first));
+  pictures.push_back(TestPicture::fromImage(second));
+  pictures.push_back(TestPicture::fromImage(larger));
+  const TestPicture& a = *pictures[0];
+  const TestPicture& b = *pictures[1];
+  const TestPicture& c = *pictures[2];
+  for (int64_t plane : {5, 6, 7}) view->clearPlane(plane, false, false);
+  view->setVideoFrame(a.decoded(), 5);
+  shotOf(*view);  // drawn once with the first picture
+  view->setVideoFrame(b.decoded(), 5);
+  view->setVideoFrame(b.decoded(), 6);
+  QImage shot = shotOf(*view);
+  EXPECT_EQ(pictureAreaOf(shot, 5), pictureAreaOf(shot, 6));
+  EXPECT_NE(pictureAreaOf(shot, 5), pictureAreaOf(shot, 4)) << "the picture shows at all";
+  // A larger picture (line 384), then the same again: new storage, then reused.
+  view->setVideoFrame(c.decoded(), 5);
+  shotOf(*view);
+  view->setVideoFrame(c.decoded(), 5);
+  view->setVideoFrame(c.decoded(), 7);
+  shot = shotOf(*view);
+  EXPECT_EQ(pictureAreaOf(shot, 5), pictureAreaOf(shot, 7));
+  EXPECT_NE(pictureAreaOf(shot, 5), pictureAreaOf(shot, 6));
+  // And back to the small size.
+  view->setVideoFrame(b.decoded(), 5);
+  shot = shotOf(*view);
+  EXPECT_EQ(pictureAreaOf(shot, 5), pictureAreaOf(shot, 6));
+}
+
+// Only the shown page is drawn: every cell shows its own plane's picture whichever page
+// is shown, and nothing of the pages before or after it.
+TEST_F(VideoViewRenderTest, EveryPageShowsItsOwnPlanesOnly) {
+  auto view = makeView();
+  const auto colourOf = [](int64_t plane) {
+    return test::Yuv8Colour{static_cast<uint8_t>(40 + 3 * plane), static_cast<uint8_t>(80 + 30 * (plane % 4)),
+                            static_cast<uint8_t>(80 + 30 * ((plane / 4) % 4))};
+  };
+  for (int64_t first : {16, 0, 48, 32}) {
+    view->setSelectedPlane(first);
+    // Planes that come into view start black: feed the whole wall after the page moved.
+    for (int64_t plane = 0; plane < 64; ++plane) show(*view, plane, colourOf(plane));
+    const QImage shot = shotOf(*view);
+    for (int64_t plane = first; plane < first + 16; ++plane) {
+      const QPoint centre = centreOf(plane % 16) + QPoint(0, 20);
+      EXPECT_TRUE(test::near(rgbAt(shot, centre.x(), centre.y()), expected(colourOf(plane)), 3))
+          << "page of " << first << ", plane " << plane << ": " << rgbAt(shot, centre.x(), centre.y());
+    }
+  }
+}
+
 TEST_F(VideoViewRenderTest, FollowsResizes) {
   auto view = makeView();
   show(*view, 15, Green);

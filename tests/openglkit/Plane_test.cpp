@@ -152,6 +152,70 @@ TEST_F(PlaneTest, NewLineSizeAtTheSameSizeMovesTheCrop) {
   EXPECT_EQ(plane.textureY().width(), 768);
 }
 
+// A picture of the same geometry is written into the storage the textures have; any
+// other geometry gives them new storage. Either way the textures hold the new picture.
+struct StorageCase {
+  const char* name;
+  int width, height, lineSize;
+  bool reallocates;
+  int textureWidth, textureHeight;
+};
+
+class PlaneStorage : public PlaneTest, public testing::WithParamInterface<StorageCase> {};
+
+TEST_P(PlaneStorage, SameGeometryReusesTheStorageAndAnotherReallocates) {
+  const auto& c = GetParam();
+  upload(704, 480, 768);
+  const int allocations[3] = {plane.textureY().allocationCount(), plane.textureU().allocationCount(),
+                              plane.textureV().allocationCount()};
+  // A picture whose bytes differ in every plane and along every row.
+  std::vector<uint8_t> y(static_cast<size_t>(c.lineSize) * c.height);
+  for (size_t i = 0; i < y.size(); ++i) y[i] = static_cast<uint8_t>(i * 7);
+  std::vector<uint8_t> u(static_cast<size_t>(c.lineSize / 2) * (c.height / 2)), v(u.size());
+  for (size_t i = 0; i < u.size(); ++i) {
+    u[i] = static_cast<uint8_t>(i * 3 + 1);
+    v[i] = static_cast<uint8_t>(i * 5 + 2);
+  }
+  plane.updateVideoTexture(c.width, c.height, c.lineSize, y.data(), 1, 1, u.data(), v.data());
+  const Texture* textures[3] = {&plane.textureY(), &plane.textureU(), &plane.textureV()};
+  for (int k = 0; k < 3; ++k)
+    EXPECT_EQ(textures[k]->allocationCount(), allocations[k] + (c.reallocates ? 1 : 0)) << "texture " << k;
+  EXPECT_EQ(plane.textureY().width(), c.textureWidth);
+  EXPECT_EQ(plane.textureY().height(), c.textureHeight);
+  GLint glWidth = 0, glHeight = 0;
+  glBindTexture(GL_TEXTURE_2D, plane.textureU().name());
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &glWidth);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &glHeight);
+  EXPECT_EQ(glWidth, c.textureWidth / 2);
+  EXPECT_EQ(glHeight, c.textureHeight / 2);
+  EXPECT_EQ(textureBytes(plane.textureY()), y);
+  EXPECT_EQ(textureBytes(plane.textureU()), u);
+  EXPECT_EQ(textureBytes(plane.textureV()), v);
+  float s = static_cast<float>(c.width) / static_cast<float>(c.lineSize);
+  EXPECT_EQ(texCoordSlice(), (std::vector<float>{0, 0, s, 0, 0, 1, s, 1}));
+  EXPECT_EQ(plane.videoWidth(), c.width);
+  EXPECT_EQ(plane.videoHeight(), c.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PlaneStorage,
+    testing::Values(StorageCase{"SameGeometry", 704, 480, 768, false, 768, 480},
+                    // The texture spans the line, so a narrower crop of it keeps the storage.
+                    StorageCase{"NarrowerPictureInTheSameLine", 640, 480, 768, false, 768, 480},
+                    StorageCase{"NewLineSize", 704, 480, 736, true, 736, 480},
+                    StorageCase{"NewHeight", 704, 240, 768, true, 768, 240},
+                    StorageCase{"Cif", 352, 240, 384, true, 384, 240}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PlaneTest, FillKeepsTheStorageAndTheNextPictureReusesIt) {
+  upload(352, 240, 384);
+  const int allocations = plane.textureY().allocationCount();
+  plane.fill(0, 0, 0);
+  upload(352, 240, 384);
+  EXPECT_EQ(plane.textureY().allocationCount(), allocations);
+  EXPECT_EQ(textureBytes(plane.textureY()), std::vector<uint8_t>(384 * 240, 100));
+}
+
 struct RefusedCase {
   const char* name;
   int width, height, lineSize;

@@ -3,6 +3,7 @@
 // pages, aspect fitting, fills and snapshots.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,122 @@ INSTANTIATE_TEST_SUITE_P(
         SettingCase{"MixedSettings", {40, 160, 220}, {0.25f, -0.3f, -0.1f, 0.2f}, {-1, 0, 0}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// --- The conversion-only program against the full shader at neutral settings ---
+
+// Draws plane (a 24 x 16 picture of varied bytes, in a 24 x 16 view) with program,
+// through render (the full shader) or renderNeutral, and reads the view back.
+Pixels drawPicture(Program& program, bool neutralPath) {
+  ArrayVertexBuffer positions, texCoords;
+  positions.bind();
+  positions.setData(Plane::positionBytes, nullptr, GL_STATIC_DRAW);
+  texCoords.bind();
+  texCoords.setData(Plane::texCoordBytes, nullptr, GL_STATIC_DRAW);
+  Plane plane;
+  plane.init(&program, &positions, &texCoords, 0, 0, GL_TEXTURE0, GL_TEXTURE1, GL_TEXTURE2);
+  plane.setPosition(0, 0, 0);
+  // Line 32 for a picture 24 wide: the crop is part of what is compared.
+  std::vector<uint8_t> y(32 * 16), u(16 * 8), v(16 * 8);
+  for (size_t i = 0; i < y.size(); ++i) y[i] = static_cast<uint8_t>(16 + (i * 37) % 220);
+  for (size_t i = 0; i < u.size(); ++i) {
+    u[i] = static_cast<uint8_t>(40 + (i * 53) % 180);
+    v[i] = static_cast<uint8_t>(30 + (i * 29) % 200);
+  }
+  plane.updateVideoTexture(24, 16, 32, y.data(), 1, 1, u.data(), v.data());
+  plane.update(0);
+  Camera camera;
+  camera.lookAt(Vector(0.5f, -0.5f, 1, 0), Vector(0.5f, -0.5f, 0, 0));
+  camera.frustum(-0.5f, 0.5f, -0.5f, 0.5f, 2, 2.5f);
+  program.use();
+  program.setUniformMatrix4fv("u_MVP", camera.projection() * camera.view());
+  MultiDivisionPlane conversion(0);
+  conversion.setYuvToRgb();
+  program.setUniformMatrix4fv("u_mYUVToRGB", conversion.yuvToRgb());
+  positions.bind();
+  program.enableVertexAttribArray("a_position", true);
+  program.vertexAttribPointer("a_position", 3, GL_FLOAT, false, 0, 0);
+  texCoords.bind();
+  program.enableVertexAttribArray("a_texCoord", true);
+  program.vertexAttribPointer("a_texCoord", 2, GL_FLOAT, false, 0, 0);
+  glClearColor(0, 0, 1, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  EXPECT_TRUE(plane.hasNeutralSettings());
+  if (neutralPath)
+    plane.renderNeutral(program);
+  else
+    plane.render();
+  Pixels pixels = Pixels::read(24, 16);
+  program.enableVertexAttribArray("a_position", false);
+  program.enableVertexAttribArray("a_texCoord", false);
+  return pixels;
+}
+
+TEST(NeutralProgram, DrawsExactlyWhatTheFullShaderDrawsAtNeutralSettings) {
+  test::GLTestContext gl(24, 16);
+  if (!gl.isValid()) FAIL() << "no GL context: " << gl.error();
+  auto full = Program::create(videoVertexShaderSource, videoFragmentShaderSource);
+  auto neutral = Program::create(videoVertexShaderSource, videoNeutralFragmentShaderSource);
+  ASSERT_NE(full, nullptr);
+  ASSERT_NE(neutral, nullptr);
+  const Pixels byFull = drawPicture(*full, false);
+  const Pixels byNeutral = drawPicture(*neutral, true);
+  int differing = 0;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 24; ++x)
+      if (!(byFull.at(x, y) == byNeutral.at(x, y))) ++differing;
+  EXPECT_EQ(differing, 0);
+  EXPECT_FALSE(byFull.at(3, 3) == (Rgb8{0, 0, 255})) << "the picture was drawn";
+}
+
+struct NeutralityCase {
+  const char* name;
+  CameraConfiguration settings;
+  bool neutral;
+};
+
+class PlaneNeutrality : public testing::TestWithParam<NeutralityCase> {};
+
+// The plane's own test must agree with the shader's: a plane it calls neutral is drawn
+// without the adjustment.
+TEST_P(PlaneNeutrality, FollowsTheValuesTheShaderIsSent) {
+  const auto& c = GetParam();
+  Plane plane;
+  plane.setConfiguration(c.settings);
+  EXPECT_EQ(plane.hasNeutralSettings(), c.neutral);
+  plane.resetColorTransform();
+  EXPECT_TRUE(plane.hasNeutralSettings());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PlaneNeutrality,
+                         testing::Values(NeutralityCase{"AllZero", {}, true},
+                                         NeutralityCase{"Hue", {0.1f, 0, 0, 0}, false},
+                                         NeutralityCase{"Saturation", {0, -0.2f, 0, 0}, false},
+                                         NeutralityCase{"Brightness", {0, 0, 0.001f, 0}, false},
+                                         NeutralityCase{"Contrast", {0, 0, 0, 0.5f}, false},
+                                         NeutralityCase{"LowestContrast", {0, 0, 0, -1}, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A page mixing neutral and adjusted planes: each cell as its own settings give it.
+TEST(WallMixedSettings, EveryCellFollowsItsOwnSettings) {
+  WallScene scene(64, 32, 32);
+  if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
+  ASSERT_TRUE(scene.init());
+  scene.wall->setLayout(0, 2);
+  const Yuv8 colour{126, 100, 150};
+  const CameraConfiguration adjusted{0.3f, -0.4f, 0.1f, 0.2f};
+  for (int i = 0; i < 4; ++i) uploadSolid(*scene.wall, i, colour);
+  scene.wall->setConfiguration(1, adjusted);
+  scene.wall->setConfiguration(2, adjusted);
+  scene.wall->setConfiguration(2, {});
+  Pixels pixels = scene.draw();
+  const Rgb8 neutralPixel = expectedPixel(colour.y, colour.u, colour.v);
+  const Rgb8 adjustedPixel = expectedPixel(colour.y, colour.u, colour.v, adjusted);
+  ASSERT_FALSE(test::near(neutralPixel, adjustedPixel));
+  EXPECT_TRUE(test::near(pixels.at(8, 8), neutralPixel)) << pixels.at(8, 8);
+  EXPECT_TRUE(test::near(pixels.at(24, 8), adjustedPixel)) << pixels.at(24, 8);
+  EXPECT_TRUE(test::near(pixels.at(8, 24), neutralPixel)) << pixels.at(8, 24);
+  EXPECT_TRUE(test::near(pixels.at(24, 24), neutralPixel)) << pixels.at(24, 24);
+}
+
 // --- Settings through the wall, with the real conversion ---
 
 struct WallSettingCase {
@@ -222,6 +339,73 @@ TEST_P(WallLayoutPixels, EveryPageShowsItsPlanesAndNoOthers) {
 
 INSTANTIATE_TEST_SUITE_P(Divisions, WallLayoutPixels, testing::Range(1, 9),
                          [](const auto& info) { return std::to_string(info.param) + "x" + std::to_string(info.param); });
+
+// Pages behind the shown one lie beyond the far plane: they are not drawn at all, which
+// the primitives GL assembles tell (two triangles a plane).
+class WallShownPageDraws : public testing::TestWithParam<int> {};
+
+TEST_P(WallShownPageDraws, OnlyThePlanesOfTheShownPageAreDrawn) {
+  const int d = GetParam();
+  WallScene scene(64, 64, 64);
+  if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
+  ASSERT_TRUE(scene.init());
+  const int perPage = d * d;
+  const int pages = (64 + perPage - 1) / perPage;
+  GLuint query = 0;
+  glGenQueries(1, &query);
+  for (int page = 0; page < pages; ++page) {
+    scene.wall->setLayout(page * perPage, d);
+    // Pictures everywhere: a plane showing only black is not drawn either.
+    for (int i = 0; i < 64; ++i) uploadSolid(*scene.wall, i, planeColour(i), 4, 4);
+    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+    scene.draw();
+    glEndQuery(GL_PRIMITIVES_GENERATED);
+    GLuint primitives = 0;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &primitives);
+    const int shown = std::min(perPage, 64 - page * perPage);
+    EXPECT_EQ(primitives, static_cast<GLuint>(2 * shown)) << "d " << d << " page " << page;
+  }
+  glDeleteQueries(1, &query);
+}
+
+INSTANTIATE_TEST_SUITE_P(Divisions, WallShownPageDraws, testing::Range(1, 9),
+                         [](const auto& info) { return std::to_string(info.param) + "x" + std::to_string(info.param); });
+
+// A shown plane that would draw only black on the black target is skipped: one never
+// fed, or filled black since its last picture, at neutral settings. Adjusted settings
+// can lift black, so such a plane is drawn.
+TEST(WallBlackPlanes, AreNotDrawnAndStillShowBlack) {
+  WallScene scene(64, 32, 32);
+  if (!scene.gl.isValid()) FAIL() << "no GL context: " << scene.gl.error();
+  ASSERT_TRUE(scene.init());
+  scene.wall->setLayout(0, 2);
+  const Yuv8 grey{126, 128, 128};
+  uploadSolid(*scene.wall, 1, grey);
+  uploadSolid(*scene.wall, 2, grey);
+  scene.wall->clearPlane(2, 0, 0, 0);
+  uploadSolid(*scene.wall, 3, grey);
+  scene.wall->clearPlane(3, 0, 0, 0);
+  const CameraConfiguration brighter{0, 0, 0.25f, 0};
+  scene.wall->setConfiguration(3, brighter);
+  GLuint query = 0;
+  glGenQueries(1, &query);
+  glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+  Pixels pixels = scene.draw();
+  glEndQuery(GL_PRIMITIVES_GENERATED);
+  GLuint primitives = 0;
+  glGetQueryObjectuiv(query, GL_QUERY_RESULT, &primitives);
+  glDeleteQueries(1, &query);
+  EXPECT_EQ(primitives, 4u) << "planes 1 and 3 only";
+  EXPECT_EQ(pixels.at(8, 8), (Rgb8{0, 0, 0}));
+  EXPECT_TRUE(test::near(pixels.at(24, 8), expectedPixel(grey.y, grey.u, grey.v))) << pixels.at(24, 8);
+  EXPECT_EQ(pixels.at(8, 24), (Rgb8{0, 0, 0}));
+  const Rgb8 lifted = expectedPixel(0, 128, 128, brighter);
+  ASSERT_FALSE(test::near(lifted, {0, 0, 0}));
+  EXPECT_TRUE(test::near(pixels.at(24, 24), lifted)) << pixels.at(24, 24) << " vs " << lifted;
+  // A plane filled in another colour is drawn.
+  scene.wall->clearPlane(0, 255, 255, 255);
+  EXPECT_TRUE(test::near(scene.draw().at(8, 8), {255, 255, 255}));
+}
 
 TEST(WallPaging, PlaneComingIntoViewIsBlackUntilItsNextFrame) {
   WallScene scene(64, 16, 16);
