@@ -49,6 +49,7 @@
 #include "ViewControllers/TimerFactory.h"
 #include "ViewControllers/VideoView.h"
 #include "ViewControllers/VideoViewController.h"
+#include "ViewControllers/WallDecoderProbe.h"
 #include "emulator/LiveRecorder.h"
 #include "emulator/RecorderEmulator.h"
 
@@ -159,41 +160,8 @@ double residentMegabytes() {
 // The shared decoders, timing each frame from its hand-over to the end of its
 // handler (the hop that uploads it), and looking at the camera's queue count as
 // every frame arrives.
-class MeasuredDecoders : public WallDecoderPort {
+class MeasuredDecoders : public test::WallDecoderProbe {
  public:
-  void registerDecodersForNetworkClient(const LiveClientPort& client, int64_t count) override {
-    inner_.registerDecodersForNetworkClient(client, count);
-  }
-  void unregisterDecodersForNetworkClient(const LiveClientPort& client) override {
-    inner_.unregisterDecodersForNetworkClient(client);
-  }
-  void resetForNetworkClient(const LiveClientPort& client) override { inner_.resetForNetworkClient(client); }
-  void asyncDecodeMediaFrame(const MediaFrame& frame, const LiveClientPort& client,
-                             CompletionHandler handler) override {
-    auto key = client.networkClient();
-    const int64_t camera = frame.channel();
-    if (key && camera >= 0) {
-      size_t earlier = VideoDecoderGroup::sharedDecoderGroup().framesInFlightForCamera(camera, key.get());
-      ++arrivals_[{key.get(), camera}];
-      if (measuring_) {
-        backlogMax_ = std::max(backlogMax_, earlier);
-        if (earlier > 1) ++overOne_;
-      }
-    }
-    inner_.asyncDecodeMediaFrame(frame, client,
-                                 [this, handler = std::move(handler), start = Clock::now()](DecodedVideoFrame picture) {
-                                   handler(picture);
-                                   if (!picture.gotPicture) return;
-                                   double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-                                   std::lock_guard lock(mutex_);
-                                   if (measuringLatency_) latencies_.push_back(ms);
-                                 });
-  }
-  bool dispatchAsyncOnQueueForCamera(int64_t camera, const LiveClientPort& client,
-                                     std::function<void()> task) override {
-    return inner_.dispatchAsyncOnQueueForCamera(camera, client, std::move(task));
-  }
-
   // Main thread.
   uint64_t fewestArrivals(size_t cameras) const {
     if (arrivals_.size() < cameras) return 0;
@@ -226,7 +194,23 @@ class MeasuredDecoders : public WallDecoderPort {
   }
 
  private:
-  WallDecoderPort& inner_ = sharedWallDecoders();
+  void arrived(const NetworkClient& client, int64_t camera, size_t earlier) override {
+    ++arrivals_[{&client, camera}];
+    if (measuring_) {
+      backlogMax_ = std::max(backlogMax_, earlier);
+      if (earlier > 1) ++overOne_;
+    }
+  }
+  CompletionHandler completion(CompletionHandler handler) override {
+    return [this, handler = std::move(handler), start = Clock::now()](DecodedVideoFrame picture) {
+      handler(picture);
+      if (!picture.gotPicture) return;
+      double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+      std::lock_guard lock(mutex_);
+      if (measuringLatency_) latencies_.push_back(ms);
+    };
+  }
+
   // Main thread only.
   std::map<std::pair<const NetworkClient*, int64_t>, uint64_t> arrivals_;
   bool measuring_ = false;

@@ -12,6 +12,7 @@
 #include "Network/MessageType.h"
 #include "ViewControllers/ConnectionTargetArchive.h"
 #include "ViewControllers/VideoViewController.h"
+#include "WallDecoderProbe.h"
 #include "WallFakes.h"
 #include "emulator/LiveRecorder.h"
 #include "emulator/RecorderEmulator.h"
@@ -71,31 +72,8 @@ struct Recorder {
 
 // The shared decoders, with a look at each camera's decoding queue as every video
 // frame arrives: how many earlier frames of that camera still wait or decode.
-class BacklogAtArrival : public WallDecoderPort {
+class BacklogAtArrival : public test::WallDecoderProbe {
  public:
-  void registerDecodersForNetworkClient(const LiveClientPort& client, int64_t count) override {
-    inner_.registerDecodersForNetworkClient(client, count);
-  }
-  void unregisterDecodersForNetworkClient(const LiveClientPort& client) override {
-    inner_.unregisterDecodersForNetworkClient(client);
-  }
-  void resetForNetworkClient(const LiveClientPort& client) override { inner_.resetForNetworkClient(client); }
-  void asyncDecodeMediaFrame(const MediaFrame& frame, const LiveClientPort& client,
-                             CompletionHandler handler) override {
-    const int64_t camera = frame.channel();
-    if (auto key = client.networkClient(); key && camera >= 0 && camera < 32) {
-      const size_t earlier = VideoDecoderGroup::sharedDecoderGroup().framesInFlightForCamera(camera, key.get());
-      auto c = static_cast<size_t>(camera);
-      ++arrivals_[c];
-      if (earlier > largest_[c]) largest_[c] = earlier;
-    }
-    inner_.asyncDecodeMediaFrame(frame, client, std::move(handler));
-  }
-  bool dispatchAsyncOnQueueForCamera(int64_t camera, const LiveClientPort& client,
-                                     std::function<void()> task) override {
-    return inner_.dispatchAsyncOnQueueForCamera(camera, client, std::move(task));
-  }
-
   // All on the main thread, as the arrivals.
   void restart() {
     for (size_t c = 0; c < 32; ++c) {
@@ -107,7 +85,13 @@ class BacklogAtArrival : public WallDecoderPort {
   size_t largest(int camera) const { return largest_[static_cast<size_t>(camera)]; }
 
  private:
-  WallDecoderPort& inner_ = sharedWallDecoders();
+  void arrived(const NetworkClient&, int64_t camera, size_t earlier) override {
+    if (camera >= 32) return;
+    auto c = static_cast<size_t>(camera);
+    ++arrivals_[c];
+    if (earlier > largest_[c]) largest_[c] = earlier;
+  }
+
   std::array<uint64_t, 32> arrivals_{};
   std::array<size_t, 32> largest_{};
 };
