@@ -3,24 +3,11 @@
 #include <QIcon>
 #include <QSurfaceFormat>
 
+#include "Foundation/KeepLibrariesLoaded.h"
 #include "Foundation/MainThread.h"
 #include "Resources/Resources.h"
 #include "ViewControllers/VideoView.h"
 #include "ViewControllers/ZelvoAppDelegate.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#include <dlfcn.h>
-
-// The AddressSanitizer build unloads no shared object. LeakSanitizer looks at the heap
-// after main has returned, when the X connection is closed and glvnd has unloaded Mesa's
-// driver: what the driver's globals still pointed to then shows as a leak from an unknown
-// module, which no suppression can name, and our own leaks would hide among them.
-// Defined here, in the program, it takes the place of the C library's for every library.
-int dlclose(void* handle) noexcept {
-  static_cast<void>(handle);
-  return 0;
-}
-#endif
 
 int main(int argc, char** argv) {
   // The wall's context format must be the default before the first window exists.

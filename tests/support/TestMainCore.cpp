@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <memory>
 
+#include "Foundation/KeepLibrariesLoaded.h"
 #include "Foundation/MainThread.h"
 #include "support/Listing.h"
 #include "support/TestApplication.h"

@@ -1,13 +1,10 @@
 // Test main for tests that need a display (Xvfb in CI). Listing them needs none.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <link.h>
 
 #include <QApplication>
 #include <memory>
-#include <string>
-#include <vector>
 
+#include "Foundation/KeepLibrariesLoaded.h"
 #include "Foundation/MainThread.h"
 #include "support/Listing.h"
 #include "support/TestApplication.h"
@@ -16,22 +13,6 @@ namespace {
 
 // main's own: a test that leaves with exit() does not destroy it among the statics.
 std::unique_ptr<QApplication>* application = nullptr;
-
-// Closing the display unloads Mesa's GL driver (swrast_dri.so), and what the driver
-// still holds becomes a leak at exit, reported against addresses no library owns
-// any more, which no suppression can name. Pinned, the driver stays mapped until the
-// process ends, and what it holds stays reachable from it.
-void keepGLDriversMapped() {
-  std::vector<std::string> drivers;
-  dl_iterate_phdr(
-      [](dl_phdr_info* info, size_t, void* found) {
-        if (info->dlpi_name && std::string(info->dlpi_name).find("/dri/") != std::string::npos)
-          static_cast<std::vector<std::string>*>(found)->push_back(info->dlpi_name);
-        return 0;
-      },
-      &drivers);
-  for (const std::string& driver : drivers) dlopen(driver.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-}
 
 }  // namespace
 
@@ -47,7 +28,6 @@ int main(int argc, char** argv) {
   int status = RUN_ALL_TESTS();
   // Threads still posting to the main thread must not wait for it while the process ends.
   zelvo::closeMainThreadHops();
-  keepGLDriversMapped();
   app.reset();
   return status;
 }
