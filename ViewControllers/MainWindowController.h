@@ -23,8 +23,8 @@
 #include "ViewControllers/SitePanelController.h"
 #include "ViewControllers/ToolbarInfoViewController.h"
 #include "ViewControllers/VideoViewController.h"
-#include "ViewControllers/VideoViewScreen.h"
-#include "ViewControllers/WallControllerPorts.h"
+#include "ViewControllers/Wall/VideoViewScreen.h"
+#include "ViewControllers/Wall/WallControllerPorts.h"
 
 class QAbstractButton;
 class QAction;

@@ -5,11 +5,11 @@
 #include <QStackedWidget>
 
 #include "Foundation/Assert.h"
-#include "ViewControllers/ControlView.h"
-#include "ViewControllers/LogView.h"
-#include "ViewControllers/PTZPresetLabelWindow.h"
+#include "ViewControllers/SitePanel/ControlView.h"
+#include "ViewControllers/SitePanel/LogView.h"
+#include "ViewControllers/SitePanel/PTZPresetLabelWindow.h"
 #include "ViewControllers/VideoViewController.h"
-#include "ViewControllers/VideoViewPort.h"
+#include "ViewControllers/Wall/VideoViewPort.h"
 #include "ui_SitePanelController.h"
 
 namespace zelvo {

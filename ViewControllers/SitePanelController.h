@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "Foundation/NotificationCenter.h"
-#include "ViewControllers/SitePanelCore.h"
-#include "ViewControllers/SitePanelPorts.h"
+#include "ViewControllers/SitePanel/SitePanelCore.h"
+#include "ViewControllers/SitePanel/SitePanelPorts.h"
 
 class QButtonGroup;
 class QStackedWidget;

@@ -9,10 +9,10 @@
 
 #include "Foundation/Assert.h"
 #include "Resources/Resources.h"
-#include "ViewControllers/LogViewController.h"
+#include "ViewControllers/SitePanel/LogViewController.h"
 #include "ViewControllers/SitePanelController.h"
 #include "ViewControllers/VideoViewController.h"
-#include "ViewControllers/VideoViewPort.h"
+#include "ViewControllers/Wall/VideoViewPort.h"
 #include "ui_ToolbarInfoViewController.h"
 
 namespace zelvo {

@@ -20,8 +20,8 @@
 #include "Foundation/NotificationCenter.h"
 #include "Network/DateTime.h"
 #include "Network/Live/CameraInfo.h"
-#include "ViewControllers/FrameTimeFormatter.h"
-#include "ViewControllers/SitePanelPorts.h"
+#include "ViewControllers/MainWindow/FrameTimeFormatter.h"
+#include "ViewControllers/SitePanel/SitePanelPorts.h"
 
 class QFontMetrics;
 class QLabel;

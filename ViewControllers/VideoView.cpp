@@ -25,8 +25,8 @@ extern "C" {
 #include "Foundation/Assert.h"
 #include "Foundation/Log.h"
 #include "Foundation/NotificationCenter.h"
-#include "ViewControllers/PlaneSnapshotFile.h"
-#include "ViewControllers/SnapshotMimeData.h"
+#include "ViewControllers/Wall/PlaneSnapshotFile.h"
+#include "ViewControllers/Wall/SnapshotMimeData.h"
 #include "openglkit/FrameBuffer.h"
 #include "openglkit/OpenGL.h"
 

@@ -24,13 +24,13 @@
 #include <vector>
 
 #include "Foundation/NotificationCenter.h"
-#include "ViewControllers/VideoViewControllerQueries.h"
-#include "ViewControllers/VideoViewDropRules.h"
-#include "ViewControllers/VideoViewGLLock.h"
-#include "ViewControllers/VideoViewLayout.h"
-#include "ViewControllers/VideoViewPort.h"
-#include "ViewControllers/VideoViewPreferences.h"
-#include "ViewControllers/VideoViewScreen.h"
+#include "ViewControllers/Wall/VideoViewControllerQueries.h"
+#include "ViewControllers/Wall/VideoViewDropRules.h"
+#include "ViewControllers/Wall/VideoViewGLLock.h"
+#include "ViewControllers/Wall/VideoViewLayout.h"
+#include "ViewControllers/Wall/VideoViewPort.h"
+#include "ViewControllers/Wall/VideoViewPreferences.h"
+#include "ViewControllers/Wall/VideoViewScreen.h"
 #include "openglkit/Gradient.h"
 #include "openglkit/ScreenDelegate.h"
 

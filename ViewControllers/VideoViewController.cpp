@@ -8,7 +8,7 @@
 #include "Foundation/Log.h"
 #include "Foundation/MainThread.h"
 #include "Network/SystemInfoSyncOption.h"
-#include "ViewControllers/ConnectionTargetArchive.h"
+#include "ViewControllers/Store/ConnectionTargetArchive.h"
 
 namespace zelvo {
 

@@ -23,15 +23,15 @@
 #include <vector>
 
 #include "Network/DateTime.h"
-#include "ViewControllers/AutoReconnecter.h"
-#include "ViewControllers/CameraMappingTable.h"
-#include "ViewControllers/FavoriteTarget.h"
-#include "ViewControllers/LiveClientPort.h"
-#include "ViewControllers/SiteInfo.h"
-#include "ViewControllers/VideoViewControllerQueries.h"
-#include "ViewControllers/VideoViewPort.h"
-#include "ViewControllers/WallControllerPorts.h"
-#include "ViewControllers/WallMediaPorts.h"
+#include "ViewControllers/Wall/AutoReconnecter.h"
+#include "ViewControllers/Wall/CameraMappingTable.h"
+#include "ViewControllers/Store/FavoriteTarget.h"
+#include "ViewControllers/Wall/LiveClientPort.h"
+#include "ViewControllers/Store/SiteInfo.h"
+#include "ViewControllers/Wall/VideoViewControllerQueries.h"
+#include "ViewControllers/Wall/VideoViewPort.h"
+#include "ViewControllers/Wall/WallControllerPorts.h"
+#include "ViewControllers/Wall/WallMediaPorts.h"
 
 namespace zelvo {
 

@@ -8,11 +8,11 @@
 
 #include "Decoder/AudioPlayer.h"
 #include "Foundation/Log.h"
-#include "ViewControllers/ManagedObjectContext.h"
-#include "ViewControllers/PersistentStack.h"
-#include "ViewControllers/PreferenceController.h"
-#include "ViewControllers/SiteTreeViewController.h"
-#include "ViewControllers/StoreError.h"
+#include "ViewControllers/Store/ManagedObjectContext.h"
+#include "ViewControllers/Store/PersistentStack.h"
+#include "ViewControllers/Dialogs/PreferenceController.h"
+#include "ViewControllers/SiteTree/SiteTreeViewController.h"
+#include "ViewControllers/Store/StoreError.h"
 
 namespace zelvo {
 

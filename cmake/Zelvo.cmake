@@ -55,6 +55,8 @@ function(zelvo_tests folder)
     if(sources)
       add_executable(${target} ${sources})
       target_compile_options(${target} PRIVATE ${ZELVO_WARNINGS})
+      # A folder's shared test helpers sit at its root; its wings' tests name them bare.
+      target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/${folder})
       target_link_libraries(${target} PRIVATE ${ARG_LIBS} ${main} zelvo_test_support GTest::gtest GTest::gmock)
       # QTest's mouse functions are inline and change with this macro: one setting for
       # every file of an executable, or the linker keeps whichever copy it meets first.

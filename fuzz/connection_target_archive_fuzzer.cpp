@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "ViewControllers/ConnectionTargetArchive.h"
+#include "ViewControllers/Store/ConnectionTargetArchive.h"
 
 using namespace zelvo;
 

@@ -8,7 +8,7 @@
 
 #include <QByteArray>
 
-#include "ViewControllers/PropertyList.h"
+#include "ViewControllers/Store/PropertyList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QByteArray xml(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

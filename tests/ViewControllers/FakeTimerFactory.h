@@ -15,7 +15,7 @@
 #include <optional>
 #include <vector>
 
-#include "ViewControllers/TimerFactory.h"
+#include "ViewControllers/Controls/TimerFactory.h"
 
 namespace zelvo::test {
 

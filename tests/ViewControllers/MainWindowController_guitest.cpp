@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "ViewControllers/LoginWindowController.h"
-#include "ViewControllers/MainWindowPanes.h"
-#include "ViewControllers/PreferenceController.h"
+#include "ViewControllers/Dialogs/LoginWindowController.h"
+#include "ViewControllers/MainWindow/MainWindowPanes.h"
+#include "ViewControllers/Dialogs/PreferenceController.h"
 #include "ViewControllers/VideoView.h"
 #include "tests/ViewControllers/MainWindowFixture.h"
 #include "tests/support/Wait.h"

@@ -13,19 +13,19 @@
 #include <optional>
 #include <vector>
 
-#include "ViewControllers/ChildNode.h"
-#include "ViewControllers/ConnectionTargetArchive.h"
-#include "ViewControllers/Favorite.h"
-#include "ViewControllers/FavoriteCamera.h"
+#include "ViewControllers/SiteTree/ChildNode.h"
+#include "ViewControllers/Store/ConnectionTargetArchive.h"
+#include "ViewControllers/Store/Favorite.h"
+#include "ViewControllers/Store/FavoriteCamera.h"
 #include "ViewControllers/MainWindowController.h"
-#include "ViewControllers/ManagedObjectContext.h"
-#include "ViewControllers/PersistentStack.h"
-#include "ViewControllers/Site.h"
-#include "ViewControllers/SiteCamera.h"
-#include "ViewControllers/SiteInfo.h"
-#include "ViewControllers/SiteTreeViewController.h"
-#include "ViewControllers/StoreError.h"
-#include "tests/ViewControllers/SiteTreeFakes.h"
+#include "ViewControllers/Store/ManagedObjectContext.h"
+#include "ViewControllers/Store/PersistentStack.h"
+#include "ViewControllers/Store/Site.h"
+#include "ViewControllers/Store/SiteCamera.h"
+#include "ViewControllers/Store/SiteInfo.h"
+#include "ViewControllers/SiteTree/SiteTreeViewController.h"
+#include "ViewControllers/Store/StoreError.h"
+#include "tests/ViewControllers/SiteTree/SiteTreeFakes.h"
 #include "tests/ViewControllers/WallFakes.h"
 
 namespace zelvo::test {

@@ -10,8 +10,8 @@
 #include <QSqlQuery>
 #include <QTimer>
 
-#include "ViewControllers/DVRInfoView.h"
-#include "ViewControllers/SiteSetupDialog.h"
+#include "ViewControllers/SitePanel/DVRInfoView.h"
+#include "ViewControllers/Dialogs/SiteSetupDialog.h"
 #include "tests/ViewControllers/MainWindowFixture.h"
 #include "tests/support/Wait.h"
 

@@ -22,9 +22,9 @@
 #include "FakeTimerFactory.h"
 #include "GuiInput.h"
 #include "Resources/Resources.h"
-#include "SitePanelFakes.h"
-#include "ViewControllers/ControlView.h"
-#include "ViewControllers/PTZPresetLabelWindow.h"
+#include "SitePanel/SitePanelFakes.h"
+#include "ViewControllers/SitePanel/ControlView.h"
+#include "ViewControllers/SitePanel/PTZPresetLabelWindow.h"
 #include "ViewControllers/SitePanelController.h"
 #include "support/Wait.h"
 

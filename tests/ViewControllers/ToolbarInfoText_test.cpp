@@ -3,8 +3,8 @@
 // pattern.
 #include <gtest/gtest.h>
 
-#include "SitePanelFakes.h"
-#include "ViewControllers/FrameTimeFormatter.h"
+#include "SitePanel/SitePanelFakes.h"
+#include "ViewControllers/MainWindow/FrameTimeFormatter.h"
 #include "ViewControllers/ToolbarInfoViewController.h"
 
 namespace zelvo {

@@ -15,12 +15,12 @@
 #include <QToolButton>
 #include <cstdlib>
 
-#include "SitePanelFakes.h"
-#include "ViewControllers/ConnectingIndicator.h"
-#include "ViewControllers/LogViewController.h"
+#include "SitePanel/SitePanelFakes.h"
+#include "ViewControllers/MainWindow/ConnectingIndicator.h"
+#include "ViewControllers/SitePanel/LogViewController.h"
 #include "ViewControllers/SitePanelController.h"
 #include "ViewControllers/ToolbarInfoViewController.h"
-#include "ViewControllers/VideoViewPort.h"
+#include "ViewControllers/Wall/VideoViewPort.h"
 #include "support/Wait.h"
 
 namespace zelvo {

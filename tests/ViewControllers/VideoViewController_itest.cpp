@@ -10,7 +10,7 @@
 #include "Network/NetworkClient.h"
 
 #include "Network/MessageType.h"
-#include "ViewControllers/ConnectionTargetArchive.h"
+#include "ViewControllers/Store/ConnectionTargetArchive.h"
 #include "ViewControllers/VideoViewController.h"
 #include "WallDecoderProbe.h"
 #include "WallFakes.h"

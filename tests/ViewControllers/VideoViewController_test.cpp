@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ViewControllers/ConnectionTargetArchive.h"
+#include "ViewControllers/Store/ConnectionTargetArchive.h"
 #include "WallControllerFixture.h"
 #include "support/Wait.h"
 

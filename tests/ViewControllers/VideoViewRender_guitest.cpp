@@ -23,7 +23,7 @@
 #include <memory>
 
 #include "Foundation/NotificationCenter.h"
-#include "ViewControllers/ConnectionTargetArchive.h"
+#include "ViewControllers/Store/ConnectionTargetArchive.h"
 #include "openglkit/ShaderModel.h"
 #include "support/SharedDeviceLock.h"
 #include "support/Wait.h"

@@ -14,9 +14,9 @@
 #include <algorithm>
 #include <memory>
 
-#include "ViewControllers/ConnectionTargetArchive.h"
-#include "ViewControllers/PlaneSnapshotFile.h"
-#include "ViewControllers/SnapshotMimeData.h"
+#include "ViewControllers/Store/ConnectionTargetArchive.h"
+#include "ViewControllers/Wall/PlaneSnapshotFile.h"
+#include "ViewControllers/Wall/SnapshotMimeData.h"
 #include "support/SharedDeviceLock.h"
 #include "support/Wait.h"
 #include "VideoViewFakes.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "ViewControllers/ConnectionTargetArchive.h"
+#include "ViewControllers/Store/ConnectionTargetArchive.h"
 #include "ViewControllers/VideoViewController.h"
 #include "WallFakes.h"
 

@@ -11,8 +11,8 @@
 
 #include "Decoder/VideoDecoderGroup.h"
 #include "Network/NetworkClient.h"
-#include "ViewControllers/LiveClientPort.h"
-#include "ViewControllers/WallMediaPorts.h"
+#include "ViewControllers/Wall/LiveClientPort.h"
+#include "ViewControllers/Wall/WallMediaPorts.h"
 
 namespace zelvo::test {
 

@@ -27,7 +27,7 @@
 #include "Decoder/QtAudioOutput.h"
 #include "Foundation/MainThread.h"
 #include "Network/MessageType.h"
-#include "ViewControllers/ConnectionTargetArchive.h"
+#include "ViewControllers/Store/ConnectionTargetArchive.h"
 #include "ViewControllers/VideoView.h"
 #include "ViewControllers/VideoViewController.h"
 #include "WallFakes.h"

@@ -11,7 +11,7 @@
 #include <QSqlQuery>
 #include <sys/stat.h>
 
-#include "ViewControllers/PreferenceController.h"
+#include "ViewControllers/Dialogs/PreferenceController.h"
 #include "ViewControllers/ZelvoAppDelegate.h"
 #include "tests/ViewControllers/MainWindowFixture.h"
 #include "ui_MainWindowController.h"

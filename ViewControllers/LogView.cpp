@@ -1,7 +1,0 @@
-#include "ViewControllers/LogView.h"
-
-namespace zelvo {
-
-LogView::LogView(QWidget* parent) : QWidget(parent) {}
-
-}  // namespace zelvo

@@ -1,9 +1,0 @@
-#include "ViewControllers/NSCustomSecureTextField.h"
-
-namespace zelvo {
-
-NSCustomSecureTextField::NSCustomSecureTextField(QWidget* parent) : NSCustomTextField(parent) {
-  setEchoMode(QLineEdit::Password);
-}
-
-}  // namespace zelvo

@@ -1,0 +1,7 @@
+#include "ViewControllers/SitePanel/LogView.h"
+
+namespace zelvo {
+
+LogView::LogView(QWidget* parent) : QWidget(parent) {}
+
+}  // namespace zelvo

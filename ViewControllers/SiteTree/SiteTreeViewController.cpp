@@ -1,0 +1,140 @@
+#include "ViewControllers/SiteTree/SiteTreeViewController.h"
+
+#include <QDrag>
+#include <QMenu>
+#include <QMimeData>
+
+#include "Foundation/Assert.h"
+#include "Resources/Resources.h"
+#include "ViewControllers/SiteTree/AvahiBackend.h"
+#include "ViewControllers/Store/ConnectionTarget.h"
+#include "ui_SiteTreeViewController.h"
+
+namespace zelvo {
+
+void SiteOutlineView::startDrag(Qt::DropActions) {
+  if (dragStarter_) dragStarter_(currentIndex());
+}
+
+namespace {
+
+SiteTreeCore::Icons loadIcons() {
+  SiteTreeCore::Icons icons{imageResource("site_site icon", "png"), imageResource("site_cam icon", "png"),
+                            imageResource("favorite icon", "png")};
+  // A row without an icon would be drawn as a section.
+  ZELVO_ASSERT(!icons.site.isNull() && !icons.camera.isNull() && !icons.favorite.isNull(), "site tree icons");
+  return icons;
+}
+
+}  // namespace
+
+SiteTreeViewController::SiteTreeViewController(QWidget* parent, std::unique_ptr<ServiceDiscoveryBackend> backend)
+    : QWidget(parent), ui_(std::make_unique<Ui::SiteTreeViewController>()) {
+  ui_->setupUi(this);
+  SiteOutlineView* outline = ui_->outlineView;
+  outline->setAcceptDrops(false);
+  outline->setExpandsOnDoubleClick(true);
+  cell_ = new ImageAndTextCell(outline);
+  outline->setItemDelegate(cell_);
+
+  SiteTreeView& view = *this;
+  core_ = std::make_unique<SiteTreeCore>(view, loadIcons());
+  core_->model().setObjectName("treeController");
+  core_->model().setParent(this);
+  outline->setModel(&core_->model());
+
+  if (!backend) backend = std::make_unique<AvahiBackend>();
+  discovery_ = std::make_unique<ServiceDiscovery>(*core_, std::move(backend));
+  discovery_->start();
+
+  connect(outline, &QTreeView::expanded, this,
+          [this](const QModelIndex& index) { core_->outlineViewExpanded(SiteTreeModel::nodeForIndex(index)); });
+  connect(outline, &QTreeView::collapsed, this,
+          [this](const QModelIndex& index) { core_->outlineViewCollapsed(SiteTreeModel::nodeForIndex(index)); });
+  connect(outline->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { userSelectionChanged(); });
+  connect(outline->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) { userCurrentChanged(current); });
+  connect(outline, &QTreeView::doubleClicked, this, [this] { emit doubleClicked(); });
+  connect(outline, &QWidget::customContextMenuRequested, this, &SiteTreeViewController::contextMenuRequested);
+  connect(cell_, &QAbstractItemDelegate::closeEditor, this, [this] { emit editingEnded(); });
+  outline->setDragStarter([this](const QModelIndex& index) { startDrag(index); });
+  dragExecutor_ = [this](QMimeData* mime) {
+    auto* drag = new QDrag(ui_->outlineView);
+    drag->setMimeData(mime);
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
+  };
+}
+
+SiteTreeViewController::~SiteTreeViewController() {
+  discovery_.reset();
+  ui_->outlineView->setModel(nullptr);
+}
+
+SiteOutlineView* SiteTreeViewController::outlineView() const { return ui_->outlineView; }
+QMenu* SiteTreeViewController::editMenu() const { return ui_->editMenu; }
+
+void SiteTreeViewController::updateFilter(const QString& text) { core_->updateFilter(text); }
+
+bool SiteTreeViewController::isExpanded(const BaseNode* node) const {
+  QModelIndex index = core_->model().indexForNode(node);
+  return index.isValid() && ui_->outlineView->isExpanded(index);
+}
+
+void SiteTreeViewController::expand(const BaseNode* node) {
+  QModelIndex index = core_->model().indexForNode(node);
+  if (index.isValid()) ui_->outlineView->expand(index);
+}
+
+void SiteTreeViewController::selectRow(const BaseNode* node) {
+  QModelIndex index = core_->model().indexForNode(node);
+  if (!index.isValid()) return;
+  ++programmatic_;
+  ui_->outlineView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+  --programmatic_;
+  emit selectionChanged();
+}
+
+void SiteTreeViewController::clearSelection() {
+  ++programmatic_;
+  ui_->outlineView->selectionModel()->clearSelection();
+  --programmatic_;
+  emit selectionChanged();
+}
+
+void SiteTreeViewController::beginEditing(const BaseNode* node) {
+  QModelIndex index = core_->model().indexForNode(node);
+  if (index.isValid()) ui_->outlineView->edit(index);
+}
+
+void SiteTreeViewController::userSelectionChanged() {
+  if (programmatic_) return;
+  const QModelIndexList selected = ui_->outlineView->selectionModel()->selectedIndexes();
+  if (selected.size() == 1) core_->shouldSelectItem(SiteTreeModel::nodeForIndex(selected.front()));
+  emit selectionChanged();
+}
+
+void SiteTreeViewController::userCurrentChanged(const QModelIndex& current) {
+  if (programmatic_) return;
+  BaseNode* node = SiteTreeModel::nodeForIndex(current);
+  // A click on a section makes it current without selecting it: nothing is selected.
+  if (node && core_->isSpecialSection(node)) core_->shouldSelectItem(node);
+}
+
+void SiteTreeViewController::contextMenuRequested(const QPoint& position) {
+  BaseNode* node = SiteTreeModel::nodeForIndex(ui_->outlineView->indexAt(position));
+  if (!core_->menuNeedsUpdate(node)) return;
+  ui_->editMenu->popup(ui_->outlineView->viewport()->mapToGlobal(position));
+}
+
+void SiteTreeViewController::startDrag(const QModelIndex& index) {
+  BaseNode* node = SiteTreeModel::nodeForIndex(index);
+  std::optional<QByteArray> payload = core_->writeItem(node);
+  if (!payload) return;
+  auto* mime = new QMimeData;
+  mime->setData(QString::fromLatin1(PasteBoardTypeConnectionTarget), *payload);
+  if (dragExecutor_) dragExecutor_(mime);
+  else delete mime;
+}
+
+}  // namespace zelvo
