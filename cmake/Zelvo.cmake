@@ -9,12 +9,16 @@ endif()
 # The assertion texts name sources relative to the project ("Network/ByteBuffer").
 add_compile_definitions(ZELVO_SOURCE_ROOT="${CMAKE_SOURCE_DIR}/")
 
-# zelvo_library(<name> [DEPS targets...])
-# A library made of every .cpp under the calling folder (recursively).
+# zelvo_library(<name> [EXCLUDE subfolders...] [DEPS targets...])
+# A library made of every .cpp under the calling folder (recursively), but for the
+# subfolders named in EXCLUDE, which are libraries of their own.
 function(zelvo_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(FILTER sources EXCLUDE REGEX "^${CMAKE_CURRENT_SOURCE_DIR}/${excluded}/")
+  endforeach()
   # A folder whose first classes have not landed yet makes no target (its tests wait for it).
   list(FILTER sources INCLUDE REGEX "\\.cpp$")
   if(NOT sources)
@@ -22,6 +26,9 @@ function(zelvo_library name)
   endif()
   file(GLOB_RECURSE all_sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(FILTER all_sources EXCLUDE REGEX "^${CMAKE_CURRENT_SOURCE_DIR}/${excluded}/")
+  endforeach()
   add_library(${name} STATIC ${all_sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${ZELVO_WARNINGS})
