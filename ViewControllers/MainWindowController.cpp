@@ -39,7 +39,7 @@
 #include "ViewControllers/MainWindow/MainWindowPanes.h"
 #include "ViewControllers/Dialogs/PreferenceController.h"
 #include "ViewControllers/RemoteSetup/RemoteSetupWindowController.h"
-#include "ViewControllers/SitePanel/VideoViewControllerPanelWall.h"
+#include "ViewControllers/VideoViewControllerPanelWall.h"
 #include "ViewControllers/Store/ManagedObjectContext.h"
 #include "ViewControllers/Store/Site.h"
 #include "ViewControllers/Store/SiteCamera.h"

@@ -1,4 +1,4 @@
-#include "ViewControllers/SitePanel/VideoViewControllerPanelWall.h"
+#include "ViewControllers/VideoViewControllerPanelWall.h"
 
 #include "ViewControllers/SitePanel/LiveClientPanelPort.h"
 #include "ViewControllers/VideoViewController.h"

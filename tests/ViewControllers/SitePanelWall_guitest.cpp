@@ -29,7 +29,7 @@
 #include "ViewControllers/ToolbarInfoViewController.h"
 #include "ViewControllers/VideoView.h"
 #include "ViewControllers/VideoViewController.h"
-#include "ViewControllers/SitePanel/VideoViewControllerPanelWall.h"
+#include "ViewControllers/VideoViewControllerPanelWall.h"
 #include "WallFakes.h"
 #include "emulator/LiveRecorder.h"
 #include "emulator/RecorderEmulator.h"
