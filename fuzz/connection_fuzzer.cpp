@@ -1,4 +1,3 @@
-// LIBS: Network Foundation zelvo_test_support
 // The recorder's side of a connection, from the input: a client is brought to a
 // login status (the first byte picks it), then the rest arrives as chunks of
 // input-chosen sizes, with write results and space events mixed in. Nothing may

@@ -1,4 +1,3 @@
-// LIBS: Store Foundation
 // Connection target archives from hostile bytes (a drop can bring anything): the
 // reader gives a record or nothing, never a crash, a hang or an unbounded
 // allocation. A record that comes back must survive the uses the wall and the tree

@@ -1,4 +1,3 @@
-// LIBS: Network Foundation
 // The live and remote-setup message handlers fed hostile messages: the input is a
 // run of (u8 message selector, u16 length, payload) records, each handed to a
 // logged-in live client (with media accepted) or to a setup client as a received

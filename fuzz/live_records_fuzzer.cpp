@@ -1,4 +1,3 @@
-// LIBS: Network Foundation
 // The live status records read from hostile bytes: the first byte picks the
 // record, the rest is what it reads. A short input must throw ReadError with the
 // cursor unmoved; nothing else may happen, and every accessor must hold up.

@@ -1,4 +1,3 @@
-// LIBS: Network Foundation
 // A received media frame message, read as the live and playback clients read it:
 // the frame from the payload, then its title, codec information and options. The
 // option list walk is also run over the raw input. A read past the message must

@@ -1,4 +1,3 @@
-// LIBS: Decoder Network Foundation
 // A recorder's media payload, as audio of each chip layout and as video with each
 // prefix rule: the audio decoders and the H.264 path (prefix, padded copy,
 // library, 4:2:0 conversion) must take any bytes without reading or writing out

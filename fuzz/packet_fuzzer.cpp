@@ -1,4 +1,3 @@
-// LIBS: Network Foundation
 // Every generic read of a received packet, driven by the input: typed reads at the
 // cursor and at indexes, strings, fixed-size fields and byte runs. Reads past the
 // limit must throw ReadError and nothing else may happen.

@@ -1,4 +1,3 @@
-// LIBS: Network Foundation
 // Feeds arbitrary payloads to the playback client's message handlers, as the
 // recorder would send them after login: calendars, slices, sections, event pages,
 // recorded frames (while playing) and pauses. No crash, no hang, no unbounded

@@ -1,4 +1,3 @@
-// LIBS: Network Foundation
 // The readers of the playback records, driven by the input: the first byte picks
 // the record, the rest is the received payload. A bad count or a short payload
 // must throw ReadError and nothing else; whatever is read must build a time table

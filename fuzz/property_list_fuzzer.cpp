@@ -1,4 +1,3 @@
-// LIBS: Store
 // The property-list reader on any bytes, as a preferences file in the user's folder may
 // hold them: it gives a value or none, never a crash, a hang or a huge allocation. A
 // value it gives is written and read back to the same value, so that a file the
