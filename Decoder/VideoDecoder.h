@@ -35,6 +35,11 @@ struct DecodedVideoFrame {
   uint16_t height = 0;
   // The decoder's own picture: data[0..2] are Y, U, V with linesize[0..2]. Valid
   // until the same decoder decodes its next frame.
+  // When gotPicture holds, the picture is planar 4:2:0 with chroma lines exactly half
+  // the luma line: linesize[1] == linesize[2] == linesize[0] / 2 (linesize[0] even),
+  // U and V each (height + 1) / 2 lines. The decoder converts any other layout or
+  // stride first, so a reader may pass linesize[0] alone on (Screen::setVideoFrame
+  // relies on it) and need not look at linesize[1] or linesize[2].
   AVFrame* picture = nullptr;
   bool gotPicture = false;
 };

@@ -11,6 +11,7 @@
 #include "Network/ProductInfoSyncOption.h"
 #include "Network/ProfileListSyncOption.h"
 #include "Network/SystemInfoSyncOption.h"
+#include "Network/SyncOptionType.h"
 
 namespace zelvo {
 
@@ -39,13 +40,13 @@ void SyncInfo::readOptions(Packet& packet) {
     const int64_t length = packet.popUint16();
     std::shared_ptr<const SyncOption> option;
     switch (type) {
-      case 1: option = std::make_shared<ProfileListSyncOption>(packet, length); break;
-      case 2: option = std::make_shared<ProductInfoSyncOption>(packet, length); break;
-      case 3: option = std::make_shared<OEMSyncOption>(packet, length); break;
-      case 4: option = std::make_shared<EncryptionKeySyncOption>(packet, length); break;
-      case 5: option = std::make_shared<SystemInfoSyncOption>(packet, length); break;
-      case 11: option = std::make_shared<HTTPStreamingSyncOption>(packet); break;
-      case 14: option = std::make_shared<MobileStreamingSyncOption>(packet); break;
+      case SyncOptionTypeProfileList: option = std::make_shared<ProfileListSyncOption>(packet, length); break;
+      case SyncOptionTypeProductInfo: option = std::make_shared<ProductInfoSyncOption>(packet, length); break;
+      case SyncOptionTypeOEM: option = std::make_shared<OEMSyncOption>(packet, length); break;
+      case SyncOptionTypeEncryptionKey: option = std::make_shared<EncryptionKeySyncOption>(packet, length); break;
+      case SyncOptionTypeSystemInfo: option = std::make_shared<SystemInfoSyncOption>(packet, length); break;
+      case SyncOptionTypeHTTPStreaming: option = std::make_shared<HTTPStreamingSyncOption>(packet); break;
+      case SyncOptionTypeMobileStreaming: option = std::make_shared<MobileStreamingSyncOption>(packet); break;
       default:
         if (length > packet.remaining())
           throw ReadError("sync option " + std::to_string(type) + " of " + std::to_string(length) +
@@ -67,7 +68,7 @@ std::shared_ptr<const SyncOption> SyncInfo::syncOptionByType(int type) const {
 }
 
 uint32_t SyncInfo::encryptionKey() const {
-  auto option = syncOption<EncryptionKeySyncOption>(4);
+  auto option = syncOption<EncryptionKeySyncOption>(SyncOptionTypeEncryptionKey);
   if (!option) return 0;
   uint32_t key;
   std::memcpy(&key, option->key().data(), 4);

@@ -1,10 +1,11 @@
 #include "Network/SystemInfoSyncOption.h"
 
 #include "Network/Packet.h"
+#include "Network/SyncOptionType.h"
 
 namespace zelvo {
 
-SystemInfoSyncOption::SystemInfoSyncOption(Packet& packet, int64_t length) : SyncOption(5, length) {
+SystemInfoSyncOption::SystemInfoSyncOption(Packet& packet, int64_t length) : SyncOption(SyncOptionTypeSystemInfo, length) {
   packet.getBytes(macAddress_.data(), 6);
   int signal = packet.popUint8();
   signalType_ = signal >= 1 && signal <= 3 ? signal : 0;

@@ -48,6 +48,11 @@ class Screen final : public RenderObject {
   // The fill of the selected plane's frame.
   void setSelectionGradient(const Gradient& gradient);
   // One decoded 4:2:0 picture for a plane (see MultiDivisionPlane::updateVideoTexture).
+  // y is height lines of lineSize bytes (lineSize >= width; the columns past width are
+  // cropped). u and v have no line size of their own: each must be at least height / 2
+  // lines of exactly lineSize / 2 bytes, one right after another, which is what
+  // DecodedVideoFrame guarantees. Chroma of any other stride comes out sheared, and a
+  // shorter plane is read past its end. The planes are copied before this returns.
   void setVideoFrame(int plane, int width, int height, int lineSize, const uint8_t* y, float xScale, float yScale,
                      const uint8_t* u, const uint8_t* v);
   // Nothing at all (no notification) when the size is the current one.

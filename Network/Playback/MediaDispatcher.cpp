@@ -37,7 +37,7 @@ void MediaDispatcher::requestDispatch(std::shared_ptr<const MediaFrame> frame, c
 void MediaDispatcher::dispatch(const std::shared_ptr<const MediaFrame>& frame, const MediaPosition& position,
                                bool visible, int speed, int direction) {
   if (dispatching_.load()) {
-    if (frame->type() == 0 && visible) {
+    if (frame->type() == MediaFrameTypeVideo && visible) {
       sleepToSync(*frame, speed, direction);
       // Posted even when the wait was cut short: it is the frame the recorder is
       // told to stop at.

@@ -1,11 +1,11 @@
 #include "ViewControllers/SitePanel/LiveClientPanelPort.h"
 
+#include "Network/SyncOptionType.h"
 #include "Network/SystemInfoSyncOption.h"
 
 namespace zelvo {
 
 namespace {
-constexpr int SystemInfoOptionType = 5;
 }
 
 LiveClientPanelPort::LiveClientPanelPort(const std::shared_ptr<LiveClient>& client)
@@ -26,7 +26,7 @@ std::optional<PanelClientPort::ChannelCounts> LiveClientPanelPort::channelCounts
   if (!client) return std::nullopt;
   const std::shared_ptr<const SyncInfo> info = client->peerInfo();
   if (!info) return std::nullopt;
-  const auto option = info->syncOption<SystemInfoSyncOption>(SystemInfoOptionType);
+  const auto option = info->syncOption<SystemInfoSyncOption>(SyncOptionTypeSystemInfo);
   if (!option) return std::nullopt;
   return ChannelCounts{option->videoInCount(), option->alarmCount(), option->sensorCount()};
 }
