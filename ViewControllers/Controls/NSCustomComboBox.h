@@ -19,7 +19,7 @@ class NSCustomComboBox : public QComboBox {
   qint64 maxStringCount() const;
   void setMaxStringCount(qint64 count);
 
-  // A text of the program's own, accepted as it is (see NSCustomTextField::setText).
+  // A text of the program's own, accepted as it is (see NSCustomTextField::setStoredText).
   void setEditText(const QString& text);
 
  private:

@@ -11,7 +11,7 @@ qint64 NSCustomTextField::maxStringCount() const { return validator_->limit(); }
 
 void NSCustomTextField::setMaxStringCount(qint64 count) { validator_->setLimit(count); }
 
-void NSCustomTextField::setText(const QString& text) {
+void NSCustomTextField::setStoredText(const QString& text) {
   validator_->allow(text);
   QLineEdit::setText(text);
 }

@@ -22,7 +22,7 @@ class NSCustomTextField : public QLineEdit {
   // A text of the program's own (a stored value), accepted as it is, over the limit too;
   // while it stays over the limit it may only shrink. Use this rather than
   // QLineEdit::setText: after that, Qt stops refusing edits of a text it found too long.
-  void setText(const QString& text);
+  void setStoredText(const QString& text);
 
  private:
   Utf16LengthValidator* validator_;

@@ -15,7 +15,7 @@ NSNumbericTextField::NSNumbericTextField(QWidget* parent) : QLineEdit(parent) {
   connect(this, &QLineEdit::editingFinished, this, &NSNumbericTextField::textDidEndEditing);
 }
 
-void NSNumbericTextField::setText(const QString& text) {
+void NSNumbericTextField::setStoredText(const QString& text) {
   editing_ = false;
   QLineEdit::setText(text);
 }

@@ -28,7 +28,7 @@ class NSNumbericTextField : public QLineEdit {
 
   // A text of the program's own; it ends any editing under way, so the next edit starts
   // from it. Shown as it is until the next edit or end of editing.
-  void setText(const QString& text);
+  void setStoredText(const QString& text);
 
   // Shows the text's leading integer, or the last value when the text holds none or has
   // grown past the limit.

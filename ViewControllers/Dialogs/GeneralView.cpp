@@ -45,12 +45,12 @@ void GeneralView::loadValues() {
   // The readers' values, clamped and defaulted, so that a hand-edited file cannot put a
   // text or an out-of-range number in front of the operator.
   const int sequence = preferences_->sequenceInterval();
-  sequenceIntervalField_->setText(QString::number(sequence));
+  sequenceIntervalField_->setStoredText(QString::number(sequence));
   sequenceIntervalStepper_->setValue(sequence);
 
   autoReconnectCheckBox_->setChecked(preferences_->autoReconnectFlag());
   const double interval = preferences_->autoReconnectInterval();
-  autoReconnectIntervalField_->setText(QString::number(interval));
+  autoReconnectIntervalField_->setStoredText(QString::number(interval));
   autoReconnectIntervalStepper_->setValue(static_cast<int>(std::trunc(interval)));
   autoReconnectIntervalField_->setEnabled(autoReconnectCheckBox_->isChecked());
 

@@ -155,7 +155,7 @@ std::optional<PropertyListValue> PreferenceController::validateValue(const std::
     return number;
   }
   // The stepper holds the last valid value.
-  field->setText(QString::number(stepper->value()));
+  field->setStoredText(QString::number(stepper->value()));
   return PropertyListValue::integer(stepper->value());
 }
 
@@ -172,7 +172,7 @@ void PreferenceController::setSequenceDuration() {
 void PreferenceController::handleSequenceInterval() {
   GeneralView* view = generalView();
   const auto value = validatedText(view->sequenceIntervalStepper()->text(), PreferenceSequenceIntervalKey);
-  view->sequenceIntervalField()->setText(QString::number(view->sequenceIntervalStepper()->value()));
+  view->sequenceIntervalField()->setStoredText(QString::number(view->sequenceIntervalStepper()->value()));
   saveValue(value, PreferenceSequenceIntervalKey, PreferenceSequenceNotification);
 }
 
@@ -198,7 +198,7 @@ void PreferenceController::setAutoReconnectInterval() {
 void PreferenceController::handleAutoReconnectInterval() {
   GeneralView* view = generalView();
   const auto interval = validatedText(view->autoReconnectIntervalStepper()->text(), PreferenceAutoReconnectIntervalKey);
-  view->autoReconnectIntervalField()->setText(QString::number(view->autoReconnectIntervalStepper()->value()));
+  view->autoReconnectIntervalField()->setStoredText(QString::number(view->autoReconnectIntervalStepper()->value()));
   const PropertyListValue flag = stateValue(view->autoReconnectCheckBox());
   saveValue(interval, PreferenceAutoReconnectIntervalKey);
   saveUserInfo(reconnectionInfo(flag, interval), PreferenceAutoReconnectNotification);

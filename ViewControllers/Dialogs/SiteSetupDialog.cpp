@@ -74,12 +74,12 @@ void SiteSetupDialog::prepareAdd(std::shared_ptr<SiteRow> site) {
   cancelled_ = true;
   setWindowTitle(QStringLiteral("Add Site"));
   ui_->button->setText(QStringLiteral("Add"));
-  ui_->name->setText(QString());
+  ui_->name->setStoredText(QString());
   ui_->address->setText(QString());
-  ui_->port->setText(QStringLiteral("10101"));
-  ui_->dvrInfo->setText(QString());
+  ui_->port->setStoredText(QStringLiteral("10101"));
+  ui_->dvrInfo->setStoredText(QString());
   ui_->user->setEditText(QString());
-  ui_->password->setText(QString());
+  ui_->password->setStoredText(QString());
   autoLoginValue_ = false;
   ui_->autoLogin->setChecked(false);
   enableLogin(false);
@@ -93,18 +93,18 @@ void SiteSetupDialog::prepareEdit(std::shared_ptr<SiteRow> site) {
   cancelled_ = true;
   setWindowTitle(QStringLiteral("Edit Site"));
   ui_->button->setText(QStringLiteral("Edit"));
-  ui_->name->setText(site_->name().value_or(QString()));
+  ui_->name->setStoredText(site_->name().value_or(QString()));
   ui_->name->selectAll();
   ui_->address->setText(site_->address().value_or(QString()));
   // A record without a port shows an empty field, which keeps OK disabled until one is typed.
   const std::optional<qint64> port = site_->port();
-  ui_->port->setText(port ? QString::number(*port) : QString());
-  ui_->dvrInfo->setText(site_->dvrInfo().value_or(QString()));
+  ui_->port->setStoredText(port ? QString::number(*port) : QString());
+  ui_->dvrInfo->setStoredText(site_->dvrInfo().value_or(QString()));
   autoLoginValue_ = site_->autoLogin().value_or(false);
   ui_->autoLogin->setChecked(autoLoginValue_);
   enableLogin(autoLoginValue_);
   ui_->user->setEditText(site_->user().value_or(QString()));
-  ui_->password->setText(site_->password().value_or(QString()));
+  ui_->password->setStoredText(site_->password().value_or(QString()));
   ui_->name->setFocus();
   validateButton();
 }
@@ -118,7 +118,7 @@ void SiteSetupDialog::changeAutoLoginState(bool on) {
   autoLoginValue_ = on;
   if (!on) {
     ui_->user->setEditText(QString());
-    ui_->password->setText(QString());
+    ui_->password->setStoredText(QString());
   }
   enableLogin(on);
   validateButton();

@@ -32,7 +32,7 @@ struct LimitedControl {
         widget.reset(field);
         edit = field;
         setLimit = [field](qint64 limit) { field->setMaxStringCount(limit); };
-        setStoredText = [field](const QString& text) { field->setText(text); };
+        setStoredText = [field](const QString& text) { field->setStoredText(text); };
         break;
       }
       case Kind::ComboBox: {

@@ -71,7 +71,7 @@ TEST_P(IntegerField, KeepsOnlyAnInteger) {
   NSNumbericTextField field;
   field.setMaxStringCount(8);
   field.show();
-  field.setText(c.start);
+  field.setStoredText(c.start);
   c.edit(&field);
   EXPECT_EQ(field.text(), c.expected);
   EXPECT_EQ(field.lastValue(), c.lastValue);
@@ -112,7 +112,7 @@ TEST(IntegerField, ALastValueFromAnEarlierEditGoesWithTheNextTextOfTheProgram) {
   field.setMaxStringCount(8);
   field.show();
   test::paste(&field, "8000");
-  field.setText("10101");
+  field.setStoredText("10101");
   test::selectAll(&field);
   QTest::keyClicks(&field, "x");
   EXPECT_EQ(field.text(), "10101");

@@ -214,7 +214,7 @@ const OkCase okCases[] = {
     {"PortLongPasteIntoAnEmptiedField",
      [](SiteSetupOk& t) {
        t.required();
-       t.port()->setText("");
+       t.port()->setStoredText("");
        test::paste(t.port(), "1234567890");
      },
      false},
