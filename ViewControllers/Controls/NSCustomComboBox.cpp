@@ -17,7 +17,7 @@ qint64 NSCustomComboBox::maxStringCount() const { return validator_->limit(); }
 
 void NSCustomComboBox::setMaxStringCount(qint64 count) { validator_->setLimit(count); }
 
-void NSCustomComboBox::setEditText(const QString& text) {
+void NSCustomComboBox::setStoredText(const QString& text) {
   validator_->allow(text);
   QComboBox::setEditText(text);
 }

@@ -20,7 +20,7 @@ class NSCustomComboBox : public QComboBox {
   void setMaxStringCount(qint64 count);
 
   // A text of the program's own, accepted as it is (see NSCustomTextField::setStoredText).
-  void setEditText(const QString& text);
+  void setStoredText(const QString& text);
 
  private:
   Utf16LengthValidator* validator_ = nullptr;

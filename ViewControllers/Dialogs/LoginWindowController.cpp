@@ -51,7 +51,7 @@ void LoginWindowController::prepare(const QString& title) {
   password_.clear();
   setWindowTitle(QStringLiteral("Login : %1").arg(title));
   ui_->siteTitle->setText(ui_->siteTitle->fontMetrics().elidedText(title, Qt::ElideMiddle, SiteTitleWidth));
-  ui_->userComboBox->setEditText(QString());
+  ui_->userComboBox->setStoredText(QString());
   ui_->passwordField->setStoredText(QString());
   ui_->userComboBox->setFocus();
   ui_->doneButton->setEnabled(false);

@@ -78,7 +78,7 @@ void SiteSetupDialog::prepareAdd(std::shared_ptr<SiteRow> site) {
   ui_->address->setText(QString());
   ui_->port->setStoredText(QStringLiteral("10101"));
   ui_->dvrInfo->setStoredText(QString());
-  ui_->user->setEditText(QString());
+  ui_->user->setStoredText(QString());
   ui_->password->setStoredText(QString());
   autoLoginValue_ = false;
   ui_->autoLogin->setChecked(false);
@@ -103,7 +103,7 @@ void SiteSetupDialog::prepareEdit(std::shared_ptr<SiteRow> site) {
   autoLoginValue_ = site_->autoLogin().value_or(false);
   ui_->autoLogin->setChecked(autoLoginValue_);
   enableLogin(autoLoginValue_);
-  ui_->user->setEditText(site_->user().value_or(QString()));
+  ui_->user->setStoredText(site_->user().value_or(QString()));
   ui_->password->setStoredText(site_->password().value_or(QString()));
   ui_->name->setFocus();
   validateButton();
@@ -117,7 +117,7 @@ void SiteSetupDialog::enableLogin(bool on) {
 void SiteSetupDialog::changeAutoLoginState(bool on) {
   autoLoginValue_ = on;
   if (!on) {
-    ui_->user->setEditText(QString());
+    ui_->user->setStoredText(QString());
     ui_->password->setStoredText(QString());
   }
   enableLogin(on);

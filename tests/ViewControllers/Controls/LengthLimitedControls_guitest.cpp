@@ -40,7 +40,7 @@ struct LimitedControl {
         widget.reset(combo);
         edit = combo->lineEdit();
         setLimit = [combo](qint64 limit) { combo->setMaxStringCount(limit); };
-        setStoredText = [combo](const QString& text) { combo->setEditText(text); };
+        setStoredText = [combo](const QString& text) { combo->setStoredText(text); };
         break;
       }
     }

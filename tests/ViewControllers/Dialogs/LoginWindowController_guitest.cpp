@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(Table, LoginOk,
 TEST_F(LoginWindowTest, PickingAUserFromTheListEnablesOk) {
   user_->addItems({"guest", "operator"});
   open();
-  user_->setEditText("");
+  user_->setStoredText("");
   ASSERT_TRUE(test::pickFromList(user_, 1));
   EXPECT_TRUE(done_->isEnabled());
 }

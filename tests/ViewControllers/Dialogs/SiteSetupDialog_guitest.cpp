@@ -257,7 +257,7 @@ const OkCase okCases[] = {
        t.user()->addItems({"guest", "operator"});
        t.required();
        t.checkAutoLogin();
-       t.user()->setEditText("");
+       t.user()->setStoredText("");
        EXPECT_TRUE(test::pickFromList(t.user(), 1));
        EXPECT_EQ(t.user()->currentText(), "operator");
      },
