@@ -475,6 +475,19 @@ ChildNode* SiteTreeCore::findDiscoveredNode(const QString& title, const QString&
   return nullptr;
 }
 
+ChildNode* SiteTreeCore::findRecorder(const QString& title, const QString& domain) const {
+  for (ChildNode* child : recorders())
+    if (child->nodeTitle() == title && child->domain() == domain) return child;
+  return nullptr;
+}
+
+std::vector<ChildNode*> SiteTreeCore::recorders() const {
+  std::vector<ChildNode*> nodes;
+  for (const NodePtr& n : searching_ ? autoDetectNodeArray_ : autoDetectNode_->children())
+    if (ChildNode* child = asChild(n.get())) nodes.push_back(child);
+  return nodes;
+}
+
 std::vector<ChildNode*> SiteTreeCore::discoveredNodes() const {
   std::vector<ChildNode*> nodes;
   for (const NodePtr& n : autoDetectNode_->children())

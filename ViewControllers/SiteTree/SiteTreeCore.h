@@ -107,6 +107,11 @@ class SiteTreeCore {
   // The shown AUTO DETECT node of that title and domain, or null.
   ChildNode* findDiscoveredNode(const QString& title, const QString& domain) const;
   std::vector<ChildNode*> discoveredNodes() const;
+  // The recorder itself, shown or hidden by the filter (then in the saved list), or null.
+  // What discovery learns about a recorder goes here, so it is still true once the
+  // filter is cleared.
+  ChildNode* findRecorder(const QString& title, const QString& domain) const;
+  std::vector<ChildNode*> recorders() const;
   void appendCamera(ChildNode& recorder, std::shared_ptr<ChildNode> camera) { model_.appendChild(&recorder, std::move(camera)); }
   void nodeChanged(const BaseNode& node) { model_.nodeChanged(&node); }
   void resort() { model_.resort(); }
