@@ -143,14 +143,21 @@ void SiteTreeCore::updateSite(SiteInfo& site, const std::vector<CameraInfo>& cam
   model_.resort();
 }
 
+std::vector<BaseNode*> SiteTreeCore::nodesToUpdate(const BaseNode& section, const NodeList& saved) const {
+  std::vector<BaseNode*> nodes;
+  for (const NodePtr& child : section.children()) nodes.push_back(child.get());
+  if (searching_)
+    for (const NodePtr& original : saved)
+      if (std::find(nodes.begin(), nodes.end(), original.get()) == nodes.end()) nodes.push_back(original.get());
+  return nodes;
+}
+
 void SiteTreeCore::updateSiteTree(const SiteInfo& site) {
-  BaseNode* node = nullptr;
-  for (const NodePtr& child : siteNode_->children())
-    if (objcEqual(child->nodeID(), site.siteID())) {
-      node = child.get();
-      break;
-    }
-  if (!node) return;
+  for (BaseNode* node : nodesToUpdate(*siteNode_, siteNodeArray_))
+    if (objcEqual(node->nodeID(), site.siteID())) updateSiteNode(node, site);
+}
+
+void SiteTreeCore::updateSiteNode(BaseNode* node, const SiteInfo& site) {
   const qint64 count = site.cameraCount().value_or(0);
   // Every camera above the count goes, also past the sixteenth; none is added when
   // the count rises again.
@@ -168,7 +175,7 @@ void SiteTreeCore::updateSiteTree(const SiteInfo& site) {
 }
 
 void SiteTreeCore::updateAutoDetectSiteTree(const SiteInfo& site) {
-  for (const NodePtr& recorder : autoDetectNode_->children()) {
+  for (BaseNode* recorder : nodesToUpdate(*autoDetectNode_, autoDetectNodeArray_)) {
     if (!site.name() || recorder->nodeTitle() != *site.name()) continue;
     for (const NodePtr& camera : recorder->children()) {
       camera->setNodeTitle(site.cameraTitleAtIndex(camera->index()));

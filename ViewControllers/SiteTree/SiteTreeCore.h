@@ -127,6 +127,10 @@ class SiteTreeCore {
   void expandSpecialSection(BaseNode* section);
   void expandChildNode(const BaseNode* node);
   void updateSiteTree(const SiteInfo& site);
+  void updateSiteNode(BaseNode* node, const SiteInfo& site);
+  // The nodes of a section a change must reach: the shown ones and, while a filter is
+  // active, the saved originals (a shown node may be a filter copy of one).
+  std::vector<BaseNode*> nodesToUpdate(const BaseNode& section, const NodeList& saved) const;
   void updateAutoDetectSiteTree(const SiteInfo& site);
   NodeList sections() const { return {favoriteNode_, siteNode_, autoDetectNode_}; }
   BaseNode* sectionFor(int type) const;
