@@ -245,6 +245,13 @@ std::optional<QByteArray> SiteTreeCore::writeItem(BaseNode* node) {
   return child->data();
 }
 
+void SiteTreeCore::outlineSelectionChanged(const std::vector<BaseNode*>& selected) {
+  if (selected.size() == 1)
+    shouldSelectItem(selected.front());
+  else if (selected.empty())
+    selectedNode_.reset();
+}
+
 bool SiteTreeCore::menuNeedsUpdate(BaseNode* node) {
   if (!node || !rowLook(*node).hasMenu) return false;
   selectedNode_ = childPtr(node);

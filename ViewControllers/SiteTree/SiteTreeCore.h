@@ -79,6 +79,9 @@ class SiteTreeCore {
   std::optional<QByteArray> writeItem(BaseNode* node);
   // The context menu is about to open on the node's row: whether it is offered.
   bool menuNeedsUpdate(BaseNode* node);
+  // The user changed the outline's selection: the rows now selected. With none left
+  // (a Ctrl+click took the row away) no command has a target.
+  void outlineSelectionChanged(const std::vector<BaseNode*>& selected);
   void outlineViewExpanded(BaseNode* node) { saveTreeCondition(true, node); }
   void outlineViewCollapsed(BaseNode* node) { saveTreeCondition(false, node); }
 

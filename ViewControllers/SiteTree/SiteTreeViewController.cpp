@@ -109,8 +109,10 @@ void SiteTreeViewController::beginEditing(const BaseNode* node) {
 
 void SiteTreeViewController::userSelectionChanged() {
   if (programmatic_) return;
-  const QModelIndexList selected = ui_->outlineView->selectionModel()->selectedIndexes();
-  if (selected.size() == 1) core_->shouldSelectItem(SiteTreeModel::nodeForIndex(selected.front()));
+  std::vector<BaseNode*> selected;
+  for (const QModelIndex& index : ui_->outlineView->selectionModel()->selectedIndexes())
+    selected.push_back(SiteTreeModel::nodeForIndex(index));
+  core_->outlineSelectionChanged(selected);
   emit selectionChanged();
 }
 
