@@ -1,8 +1,11 @@
 #pragma once
 // Service discovery over the Avahi daemon (libavahi-client), on the main thread.
-//   - No daemon: did-not-search. Browsing starts once the client runs (will-search)
-//     and lasts until stop(); a failure of the client or the browser is
-//     did-stop-search, and nothing restarts it.
+//   - The client follows the daemon: browsing starts (will-search) whenever the daemon
+//     runs, also one that starts after us or again after a restart, and lasts until
+//     stop(). When the daemon goes, every service it had reported is removed, so
+//     the rows are those of the daemon that runs. A client that fails is made
+//     again; only a client that cannot be made at all (no system bus) is
+//     did-not-search.
 //   - Avahi reports a service once per interface and protocol; those instances are
 //     counted, so only the first found and the last removed are passed on.
 //   - Avahi has no "more coming": a batch of events ends when Avahi says its cache is
@@ -55,6 +58,7 @@ class ServiceInstanceTable {
 };
 
 // Collects found and removed events and hands them on as batches.
+  std::vector<ServiceRef> services() const;
 class BrowseBatcher {
  public:
   enum Kind { Found, Removed };
@@ -103,6 +107,10 @@ class AvahiBackend : public ServiceDiscoveryBackend {
   bool creating_ = false;
   AvahiServiceBrowser* browser_ = nullptr;
   QString type_;
+  void startBrowsing(AvahiClient* client);
+  // The daemon went away: what it reported goes with it.
+  void daemonLost();
+  void makeClient();
   QString domain_;
   ServiceInstanceTable instances_;
   BrowseBatcher batcher_;
@@ -110,3 +118,5 @@ class AvahiBackend : public ServiceDiscoveryBackend {
 };
 
 }  // namespace zelvo
+  // A failed client is freed and made again outside its own callback.
+  QTimer remake_;
