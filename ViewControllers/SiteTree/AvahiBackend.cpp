@@ -13,6 +13,18 @@
 
 namespace zelvo {
 
+QMap<QByteArray, QByteArray> txtEntries(const AvahiStringList* list) {
+  QMap<QByteArray, QByteArray> entries;
+  for (const AvahiStringList* item = list; item; item = item->next) {
+    QByteArray entry(reinterpret_cast<const char*>(item->text), static_cast<qsizetype>(item->size));
+    qsizetype equals = entry.indexOf('=');
+    QByteArray key = equals < 0 ? entry : entry.left(equals);
+    if (key.isEmpty() || entries.contains(key)) continue;
+    entries.insert(key, equals < 0 ? QByteArray() : entry.mid(equals + 1));
+  }
+  return entries;
+}
+
 // --- instances ---
 
 bool ServiceInstanceTable::add(const ServiceRef& service, ServiceInstance instance) {
@@ -296,14 +308,7 @@ void AvahiBackend::resolverEvent(AvahiServiceResolver* resolver, int event, cons
     result.address = QString::fromLatin1(numeric);
     result.hostName = text(hostName);
     result.port = port;
-    for (auto* item = static_cast<const AvahiStringList*>(txt); item; item = item->next) {
-      // "key=value" bytes; the value may hold any bytes, NUL too. The first entry of a key counts.
-      QByteArray entry(reinterpret_cast<const char*>(item->text), static_cast<qsizetype>(item->size));
-      qsizetype equals = entry.indexOf('=');
-      QByteArray key = equals < 0 ? entry : entry.left(equals);
-      if (key.isEmpty() || result.txt.contains(key)) continue;
-      result.txt.insert(key, equals < 0 ? QByteArray() : entry.mid(equals + 1));
-    }
+    result.txt = txtEntries(static_cast<const AvahiStringList*>(txt));
   }
   (void)name;
   (void)type;

@@ -25,8 +25,15 @@
 struct AvahiClient;
 struct AvahiServiceBrowser;
 struct AvahiServiceResolver;
+struct AvahiStringList;
 
 namespace zelvo {
+
+// The TXT entries of a resolved service from avahi's string list, which the client hands
+// over in wire order: "key=value" bytes, the value any bytes (NUL too), a key without
+// "=" has an empty value, an entry without a key is skipped, and the first entry of a
+// key on the wire counts.
+QMap<QByteArray, QByteArray> txtEntries(const AvahiStringList* list);
 
 struct ServiceRefLess {
   bool operator()(const ServiceRef& a, const ServiceRef& b) const {
@@ -51,6 +58,7 @@ class ServiceInstanceTable {
   bool remove(const ServiceRef& service, ServiceInstance instance);
   // The earliest instance still present.
   std::optional<ServiceInstance> first(const ServiceRef& service) const;
+  std::vector<ServiceRef> services() const;
   void clear() { instances_.clear(); }
 
  private:
@@ -58,7 +66,6 @@ class ServiceInstanceTable {
 };
 
 // Collects found and removed events and hands them on as batches.
-  std::vector<ServiceRef> services() const;
 class BrowseBatcher {
  public:
   enum Kind { Found, Removed };
@@ -100,6 +107,10 @@ class AvahiBackend : public ServiceDiscoveryBackend {
     std::unique_ptr<QTimer> timer;
   };
   void endBrowsing();
+  void startBrowsing(AvahiClient* client);
+  // The daemon went away: what it reported goes with it.
+  void daemonLost();
+  void makeClient();
   void resolutionTimedOut(const ServiceRef& service);
 
   AvahiPoll poll_;
@@ -107,16 +118,12 @@ class AvahiBackend : public ServiceDiscoveryBackend {
   bool creating_ = false;
   AvahiServiceBrowser* browser_ = nullptr;
   QString type_;
-  void startBrowsing(AvahiClient* client);
-  // The daemon went away: what it reported goes with it.
-  void daemonLost();
-  void makeClient();
   QString domain_;
   ServiceInstanceTable instances_;
   BrowseBatcher batcher_;
   std::map<ServiceRef, Resolution, ServiceRefLess> resolutions_;
+  // A failed client is freed and made again outside its own callback.
+  QTimer remake_;
 };
 
 }  // namespace zelvo
-  // A failed client is freed and made again outside its own callback.
-  QTimer remake_;
