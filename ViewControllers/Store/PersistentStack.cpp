@@ -88,7 +88,8 @@ std::shared_ptr<PersistentStoreCoordinator> PersistentStack::persistentStoreCoor
                           {}});
     return nullptr;
   }
-  if ((st.st_mode & 0777) != 0700 && ::chmod(native.constData(), 0700) != 0)
+  // Tightened to the user alone, never widened: a folder the user made read-only stays so.
+  if ((st.st_mode & 077) != 0 && ::chmod(native.constData(), st.st_mode & 0700) != 0)
     zelvoLog("Store: the folder %s could not be made private: %s", native.constData(), std::strerror(errno));
 
   auto coordinator = std::make_shared<PersistentStoreCoordinator>(model);
@@ -100,6 +101,8 @@ std::shared_ptr<PersistentStoreCoordinator> PersistentStack::persistentStoreCoor
   }
   anotherInstanceIsRunning_ = false;
   coordinator_ = std::move(coordinator);
+  // Said at start, not at the first save that fails.
+  if (std::optional<StoreError> notice = coordinator_->readOnlyNotice()) presenter_(*notice);
   return coordinator_;
 }
 

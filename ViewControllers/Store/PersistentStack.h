@@ -5,7 +5,9 @@
 // Errors go to the presenter in the order the operator should read them: a failed
 // coordinator shows its own error, then the "Failed to initialize the store" error.
 // A second instance gets only the AlreadyInUse error (anotherInstanceIsRunning()), so that
-// the application can say so and exit. Main thread only.
+// the application can say so and exit. A store that opens but cannot be written (a full
+// disk, a read-only file or folder) is presented at once with its DiskFull or
+// ReadOnlyStore notice, before any save. Main thread only.
 
 #include <QString>
 #include <functional>
