@@ -13,11 +13,13 @@
 namespace zelvo {
 
 PersistentStack::PersistentStack(ErrorPresenter presenter, QString folder, ModelLoader modelLoader)
-    : presenter_(std::move(presenter)),
+    : presenter_([this, show = std::move(presenter)](const StoreError& error) {
+        if (!error.isReadOnlyNotice() && !refusal_) refusal_ = error;
+        if (show) show(error);
+      }),
       folder_(folder.isEmpty() ? applicationFilesDirectory() : std::move(folder)),
       modelLoader_(std::move(modelLoader)) {
   if (!modelLoader_) modelLoader_ = [](QString* reason) { return ManagedObjectModel::fromResources(reason); };
-  if (!presenter_) presenter_ = [](const StoreError&) {};
 }
 
 PersistentStack::~PersistentStack() = default;
@@ -54,6 +56,7 @@ StoreError folderError(const QString& folder, const QString& why) {
 
 std::shared_ptr<PersistentStoreCoordinator> PersistentStack::persistentStoreCoordinator() {
   if (coordinator_) return coordinator_;
+  refusal_.reset();
   auto model = managedObjectModel();
   if (!model) {
     zelvoLog("%s:%s No model to generate a store from", "ZelvoAppDelegate", "persistentStoreCoordinator");

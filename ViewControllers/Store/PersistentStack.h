@@ -41,6 +41,9 @@ class PersistentStack {
 
   // The last coordinator attempt failed because another instance holds the store.
   bool anotherInstanceIsRunning() const { return anotherInstanceIsRunning_; }
+  // Why there is no store, for as long as there is none: the first error the last
+  // failed attempt presented. The window keeps saying it where the sites would be.
+  const std::optional<StoreError>& refusal() const { return refusal_; }
 
  private:
   ErrorPresenter presenter_;
@@ -50,6 +53,7 @@ class PersistentStack {
   std::shared_ptr<PersistentStoreCoordinator> coordinator_;
   std::shared_ptr<ManagedObjectContext> context_;
   bool anotherInstanceIsRunning_ = false;
+  std::optional<StoreError> refusal_;
 };
 
 }  // namespace zelvo

@@ -470,6 +470,37 @@ class StoreOpener {
 
 bool sameText(const QByteArray& a, const char* b, size_t n) { return size_t(a.size()) >= n && std::memcmp(a.constData(), b, n) == 0; }
 
+constexpr qint64 kSQLiteHeaderSize = 100;
+
+// Whether the file's main database names our model, read as an immutable file: SQLite
+// neither reads nor writes a log beside it, nor makes one.
+bool holdsOurModel(const QString& path, const QString& model, QString* problem) {
+  static QAtomicInteger<quint64> probes;
+  const QString name = QStringLiteral("zelvo-store-probe-%1").arg(probes.fetchAndAddRelaxed(1));
+  bool ours = false;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    QUrl uri = QUrl::fromLocalFile(path);
+    uri.setQuery(QStringLiteral("immutable=1"));
+    db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
+    if (db.open()) {
+      QSqlQuery q(db);
+      if (q.exec(QStringLiteral("SELECT value FROM %1 WHERE key = '%2'").arg(quoted(kMetadataTable), kMetadataModel)) &&
+          q.next())
+        ours = q.value(0).toString() == model;
+      else if (q.lastError().isValid() && !q.lastError().text().contains(QLatin1String("no such table")))
+        *problem = q.lastError().text();
+      q.finish();
+      db.close();
+    } else {
+      *problem = db.lastError().text();
+    }
+  }
+  QSqlDatabase::removeDatabase(name);
+  return ours;
+}
+
 }  // namespace
 
 namespace {
@@ -563,12 +594,29 @@ bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreEr
   if (st.st_size > 0 && !QFileInfo::exists(path + QStringLiteral("-journal"))) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return report(error, openFailed(path, file.errorString()));
-    const QByteArray header = file.read(20);
+    const QByteArray header = file.read(kSQLiteHeaderSize);
     if (!sameText(header, "SQLite format 3\0", 16))
       return report(error, notAStore(path, QStringLiteral("It is not an SQLite database.")));
-    // The store never uses a write-ahead log; closing such a file could fold its log in.
-    if (header.size() < 20 || header[18] != 1 || header[19] != 1)
-      return report(error, notAStore(path, QStringLiteral("It is an SQLite database of another program.")));
+    // Every SQLite database begins with a header of 100 bytes: a file that ends inside
+    // it was cut short.
+    if (header.size() < kSQLiteHeaderSize)
+      return report(error, notAStore(path, QStringLiteral("It is damaged: it ends after %1 bytes, inside the header "
+                                                          "that every SQLite database begins with.")
+                                               .arg(header.size())));
+    // Bytes 18 and 19: 1 for a rollback journal, 2 for a write-ahead log; no other value.
+    const bool rollback = header[18] == 1 && header[19] == 1;
+    const bool writeAhead = header[18] == 2 && header[19] == 2;
+    if (!rollback && !writeAhead)
+      return report(error, notAStore(path, QStringLiteral("It is damaged: its header names no journal mode.")));
+    // A write-ahead log (the sqlite3 shell can switch any file to one) is looked into
+    // without SQLite touching the file or its log: closing a writable connection would
+    // fold the log into a file that may not be ours.
+    if (writeAhead) {
+      QString problem;
+      if (!holdsOurModel(path, model_->name(), &problem))
+        return report(error, notAStore(path, problem.isEmpty() ? QStringLiteral("It is an SQLite database of another program.")
+                                                               : problem));
+    }
   }
 
   QString problem;

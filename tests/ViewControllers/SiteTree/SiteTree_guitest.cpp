@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -416,6 +417,28 @@ TEST_F(SiteTreeInputTest, AfterACtrlClickTakesTheSelectionAwayNoRowIsTheTarget) 
   // A key that acts on the selection finds none either.
   core().removeSite();
   EXPECT_EQ(core().siteNode().children().size(), 2u);
+}
+
+TEST_F(SiteTreeWidgetTest, WithoutAnAddressBookTheTreeKeepsSayingWhy) {
+  show();
+  EXPECT_TRUE(tree->storeRefusalText().isEmpty());
+  const StoreError refusal = StoreError::store(StoreError::NotAStore, "The file <b>Zelvo.storedata</b> is damaged.",
+                                               "It ends after 16 bytes.");
+  tree->showStoreRefusal(refusal);
+  auto* label = tree->findChild<QLabel*>("storeRefusal");
+  ASSERT_NE(label, nullptr);
+  EXPECT_TRUE(waitUntil([&] { return label->isVisible(); }));
+  EXPECT_EQ(label->textFormat(), Qt::PlainText);
+  EXPECT_TRUE(label->text().contains(refusal.description));
+  EXPECT_TRUE(label->text().contains(refusal.failureReason));
+  EXPECT_EQ(tree->storeRefusalText(), label->text());
+  // Above the sections, which stay (discovery still lists recorders).
+  EXPECT_LT(label->geometry().bottom(), outline()->geometry().top() + 1);
+  EXPECT_TRUE(outline()->isVisible());
+  // A search and its end leave it saying so.
+  QTest::keyClicks(search, "x");
+  search->clear();
+  EXPECT_TRUE(label->isVisible());
 }
 
 TEST_F(SiteTreeWidgetTest, ANewFavouriteIsRenamedInPlace) {

@@ -2,7 +2,9 @@
 // a read-only disk, and with the file or its folder made read-only, the sites and
 // favourites are read and shown, the reason is said at start, a save fails and keeps its
 // changes, and the file stays byte for byte as it was. The disks are small tmpfs mounts
-// the test makes and removes (as root; without root those cases are skipped).
+// the test makes and removes (as root; without root those cases are skipped). Also the
+// words for stores that are refused: a store switched to a write-ahead log is ours, and
+// one cut short inside its header is damaged.
 
 #include <gtest/gtest.h>
 
@@ -145,6 +147,7 @@ TEST_F(StoreWithoutRoomTest, AStoreThatCannotBeWrittenIsShownAndSaysWhyAtStart) 
     EXPECT_TRUE(presented_[0].isStoreError(c.notice)) << presented_[0];
     EXPECT_TRUE(presented_[0].description.contains(c.says)) << presented_[0];
     EXPECT_TRUE(presented_[0].failureReason.contains("changes to them cannot be kept until")) << presented_[0];
+    EXPECT_FALSE(stack_->refusal());
     EXPECT_EQ(siteNames(*context), QStringList({"Bank", "Shop"}));
     EXPECT_EQ(context->fetch<Favorite>()->size(), 1u);
 
@@ -211,6 +214,58 @@ TEST_F(StoreWithoutRoomTest, AStoreWhoseFileChangedWhileItWasFullStaysReadOnly) 
   context.reset();
   close();
   EXPECT_EQ(test::fileDigest(storePath()), theirs);
+}
+
+// --- the words for stores that are refused ---
+
+TEST_F(StoreWithoutRoomTest, OurStoreSwitchedToAWriteAheadLogIsOpened) {
+  ASSERT_FALSE(makeStore().isEmpty());
+  {
+    RawDatabase raw(storePath());
+    ASSERT_EQ(raw.scalar("PRAGMA journal_mode = WAL").toString(), QStringLiteral("wal"));
+  }
+  const QByteArray header = test::readFile(storePath()).left(20);
+  ASSERT_EQ(header[18], 2);
+  const QByteArray before = test::fileDigest(storePath());
+  auto context = open();
+  ASSERT_NE(context, nullptr) << (presented_.empty() ? StoreError{} : presented_[0]);
+  EXPECT_TRUE(presented_.empty());
+  EXPECT_EQ(siteNames(*context), QStringList({"Bank", "Shop"}));
+  context.reset();
+  close();
+  EXPECT_EQ(test::fileDigest(storePath()), before);  // read, not written
+  context = open();
+  ASSERT_NE(context, nullptr);
+  context->insertNewObject<Site>()->setName(QStringLiteral("Yard"));
+  EXPECT_TRUE(context->save());
+  context.reset();
+  close();
+  context = open();
+  ASSERT_NE(context, nullptr);
+  EXPECT_EQ(siteNames(*context), QStringList({"Bank", "Shop", "Yard"}));
+}
+
+TEST_F(StoreWithoutRoomTest, AStoreCutShortInsideItsHeaderIsDamagedAndLeftAsItIs) {
+  const QByteArray store = makeStore();
+  ASSERT_GT(store.size(), 100);
+  for (int length : {16, 17, 19, 20, 64, 99}) {
+    SCOPED_TRACE(length);
+    ASSERT_TRUE(test::writeFile(storePath(), store.left(length)));
+    const QByteArray before = test::fileDigest(storePath());
+    presented_.clear();
+    EXPECT_EQ(open(), nullptr);
+    ASSERT_FALSE(presented_.empty());
+    EXPECT_TRUE(presented_[0].isStoreError(StoreError::NotAStore)) << presented_[0];
+    EXPECT_TRUE(presented_[0].failureReason.contains("damaged")) << presented_[0];
+    EXPECT_TRUE(presented_[0].failureReason.contains(QString::number(length))) << presented_[0];
+    EXPECT_FALSE(presented_[0].failureReason.contains("another program")) << presented_[0];
+    // The window keeps saying why there is no address book.
+    ASSERT_TRUE(stack_->refusal());
+    EXPECT_EQ(stack_->refusal()->description, presented_[0].description);
+    EXPECT_EQ(stack_->refusal()->failureReason, presented_[0].failureReason);
+    close();
+    EXPECT_EQ(test::fileDigest(storePath()), before);
+  }
 }
 
 }  // namespace
