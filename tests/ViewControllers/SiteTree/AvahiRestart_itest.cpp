@@ -26,11 +26,13 @@ namespace {
 using namespace std::chrono_literals;
 using test::waitUntil;
 
-// Inside the child of a death test only the exit code and stderr come back.
+// Inside the child of a death test only the exit code and stderr come back. A failure
+// unwinds, so that the bus, the daemon and the emulators end before the child does.
+struct Failed {
+  const char* what;
+};
 void require(bool ok, const char* what) {
-  if (ok) return;
-  std::fprintf(stderr, "failed: %s\n", what);
-  std::exit(1);
+  if (!ok) throw Failed{what};
 }
 
 class PrivateAvahi {
@@ -193,7 +195,12 @@ TEST(ServiceDiscoveryFollowsTheDaemon, ADaemonThatStartsLateOrRestartsIsFollowed
   // In a fresh process: the bus library keeps the first system bus address it is given.
   EXPECT_EXIT(
       {
-        followTheDaemon(dir.path());
+        try {
+          followTheDaemon(dir.path());
+        } catch (const Failed& failed) {
+          std::fprintf(stderr, "failed: %s\n", failed.what);
+          std::exit(1);
+        }
         std::exit(0);
       },
       ::testing::ExitedWithCode(0), "");
