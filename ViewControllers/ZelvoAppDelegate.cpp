@@ -92,6 +92,8 @@ bool ZelvoAppDelegate::applicationDidFinishLaunching() {
   if (context) {
     mainWindow_->setManagedObjectContext(context);
     mainWindow_->setManagedObjectModel(managedObjectModel());
+  } else if (SiteTreeViewController* tree = mainWindow_->siteTreeViewController(); tree && stack().refusal()) {
+    tree->showStoreRefusal(*stack().refusal());
   }
   mainWindow_->showWindow();
   // Discovery ends with the application (nothing it could still report is wanted).

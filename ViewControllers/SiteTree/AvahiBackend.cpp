@@ -13,6 +13,18 @@
 
 namespace zelvo {
 
+QMap<QByteArray, QByteArray> txtEntries(const AvahiStringList* list) {
+  QMap<QByteArray, QByteArray> entries;
+  for (const AvahiStringList* item = list; item; item = item->next) {
+    QByteArray entry(reinterpret_cast<const char*>(item->text), static_cast<qsizetype>(item->size));
+    qsizetype equals = entry.indexOf('=');
+    QByteArray key = equals < 0 ? entry : entry.left(equals);
+    if (key.isEmpty() || entries.contains(key)) continue;
+    entries.insert(key, equals < 0 ? QByteArray() : entry.mid(equals + 1));
+  }
+  return entries;
+}
+
 // --- instances ---
 
 bool ServiceInstanceTable::add(const ServiceRef& service, ServiceInstance instance) {
@@ -37,6 +49,12 @@ std::optional<ServiceInstance> ServiceInstanceTable::first(const ServiceRef& ser
   auto it = instances_.find(service);
   if (it == instances_.end() || it->second.empty()) return std::nullopt;
   return it->second.front();
+}
+
+std::vector<ServiceRef> ServiceInstanceTable::services() const {
+  std::vector<ServiceRef> services;
+  for (const auto& [service, list] : instances_) services.push_back(service);
+  return services;
 }
 
 // --- batches ---
@@ -100,7 +118,10 @@ AvahiBackend::AvahiBackend()
           delegate()->didFindService(service, more);
         else
           delegate()->didRemoveService(service, more);
-      }) {}
+      }) {
+  remake_.setSingleShot(true);
+  QObject::connect(&remake_, &QTimer::timeout, [this] { makeClient(); });
+}
 
 AvahiBackend::~AvahiBackend() {
   stop();
@@ -111,10 +132,21 @@ void AvahiBackend::searchForServices(const QString& type, const QString& domain)
   if (client_) return;
   type_ = type;
   domain_ = domain;
+  makeClient();
+}
+
+void AvahiBackend::makeClient() {
+  if (type_.isEmpty()) return;
+  if (client_) {
+    avahi_client_free(client_);
+    client_ = nullptr;
+  }
   int error = 0;
   // The client reports its first state from inside avahi_client_new, before it returns.
+  // Without a daemon it waits for one instead of failing.
   creating_ = true;
-  AvahiClient* client = avahi_client_new(poll_.poll(), static_cast<AvahiClientFlags>(0), clientCallback, this, &error);
+  AvahiClient* client =
+      avahi_client_new(poll_.poll(), AVAHI_CLIENT_NO_FAIL, clientCallback, this, &error);
   creating_ = false;
   if (!client) {
     zelvoLog("Service discovery: no Avahi daemon (%s)", avahi_strerror(error));
@@ -124,28 +156,56 @@ void AvahiBackend::searchForServices(const QString& type, const QString& domain)
   client_ = client;
 }
 
-void AvahiBackend::clientChanged(AvahiClient* client, int state) {
-  // A client that fails while it is made is reported by avahi_client_new's answer.
-  if (creating_ && state == AVAHI_CLIENT_FAILURE) return;
-  if (state == AVAHI_CLIENT_S_RUNNING) {
-    if (browser_ || type_.isEmpty()) return;
-    QByteArray type = type_.toUtf8();
-    QByteArray domain = domain_.toUtf8();
-    browser_ = avahi_service_browser_new(client, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, type.constData(),
-                                         domain.isEmpty() ? nullptr : domain.constData(),
-                                         static_cast<AvahiLookupFlags>(0), browseCallback, this);
-    if (!browser_) {
-      zelvoLog("Service discovery: cannot browse (%s)", avahi_strerror(avahi_client_errno(client)));
-      if (delegate()) delegate()->netServiceBrowserDidNotSearch(avahi_client_errno(client));
-      return;
-    }
-    if (delegate()) delegate()->netServiceBrowserWillSearch();
-  } else if (state == AVAHI_CLIENT_FAILURE) {
-    zelvoLog("Service discovery: the Avahi client failed (%s)", avahi_strerror(avahi_client_errno(client)));
-    endBrowsing();
-    type_.clear();  // no restart
-    if (delegate()) delegate()->netServiceBrowserDidStopSearch();
+void AvahiBackend::startBrowsing(AvahiClient* client) {
+  if (browser_ || type_.isEmpty()) return;
+  QByteArray type = type_.toUtf8();
+  QByteArray domain = domain_.toUtf8();
+  browser_ = avahi_service_browser_new(client, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, type.constData(),
+                                       domain.isEmpty() ? nullptr : domain.constData(),
+                                       static_cast<AvahiLookupFlags>(0), browseCallback, this);
+  if (!browser_) {
+    zelvoLog("Service discovery: cannot browse (%s)", avahi_strerror(avahi_client_errno(client)));
+    if (delegate()) delegate()->netServiceBrowserDidNotSearch(avahi_client_errno(client));
+    return;
   }
+  if (delegate()) delegate()->netServiceBrowserWillSearch();
+}
+
+void AvahiBackend::clientChanged(AvahiClient* client, int state) {
+  switch (state) {
+    case AVAHI_CLIENT_S_RUNNING:
+    case AVAHI_CLIENT_S_REGISTERING:
+    case AVAHI_CLIENT_S_COLLISION:
+      startBrowsing(client);
+      return;
+    case AVAHI_CLIENT_CONNECTING:
+      if (creating_)
+        zelvoLog("Service discovery: no Avahi daemon yet; waiting for it");
+      else
+        zelvoLog("Service discovery: the Avahi daemon went away; waiting for it to come back");
+      daemonLost();
+      return;
+    case AVAHI_CLIENT_FAILURE:
+      // A client that fails while it is made is reported by avahi_client_new's answer.
+      if (creating_) return;
+      zelvoLog("Service discovery: the Avahi client failed (%s); making it again",
+               avahi_strerror(avahi_client_errno(client)));
+      daemonLost();
+      if (delegate()) delegate()->netServiceBrowserDidStopSearch();
+      if (!type_.isEmpty()) remake_.start(1000);
+      return;
+    default:
+      return;
+  }
+}
+
+void AvahiBackend::daemonLost() {
+  // Found events still waiting go first, so that every removal has its find before it.
+  batcher_.flush();
+  const std::vector<ServiceRef> gone = instances_.services();
+  endBrowsing();
+  for (const ServiceRef& service : gone) batcher_.add(BrowseBatcher::Removed, service);
+  batcher_.flush();
 }
 
 void AvahiBackend::browserEvent(int interface, int protocol, int event, const char* name, const char* type,
@@ -168,10 +228,11 @@ void AvahiBackend::browserEvent(int interface, int protocol, int event, const ch
       batcher_.flush();
       return;
     case AVAHI_BROWSER_FAILURE:
+      // Browsing starts again on a new client, which waits for the daemon if it is gone.
       zelvoLog("Service discovery: browsing failed (%s)", avahi_strerror(client_ ? avahi_client_errno(client_) : 0));
-      endBrowsing();
-      type_.clear();
+      daemonLost();
       if (delegate()) delegate()->netServiceBrowserDidStopSearch();
+      if (!type_.isEmpty()) remake_.start(1000);
       return;
     default:
       return;
@@ -189,6 +250,7 @@ void AvahiBackend::endBrowsing() {
 }
 
 void AvahiBackend::stop() {
+  remake_.stop();
   endBrowsing();
   type_.clear();
 }
@@ -246,14 +308,7 @@ void AvahiBackend::resolverEvent(AvahiServiceResolver* resolver, int event, cons
     result.address = QString::fromLatin1(numeric);
     result.hostName = text(hostName);
     result.port = port;
-    for (auto* item = static_cast<const AvahiStringList*>(txt); item; item = item->next) {
-      // "key=value" bytes; the value may hold any bytes, NUL too. The first entry of a key counts.
-      QByteArray entry(reinterpret_cast<const char*>(item->text), static_cast<qsizetype>(item->size));
-      qsizetype equals = entry.indexOf('=');
-      QByteArray key = equals < 0 ? entry : entry.left(equals);
-      if (key.isEmpty() || result.txt.contains(key)) continue;
-      result.txt.insert(key, equals < 0 ? QByteArray() : entry.mid(equals + 1));
-    }
+    result.txt = txtEntries(static_cast<const AvahiStringList*>(txt));
   }
   (void)name;
   (void)type;

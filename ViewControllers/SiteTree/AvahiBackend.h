@@ -1,8 +1,11 @@
 #pragma once
 // Service discovery over the Avahi daemon (libavahi-client), on the main thread.
-//   - No daemon: did-not-search. Browsing starts once the client runs (will-search)
-//     and lasts until stop(); a failure of the client or the browser is
-//     did-stop-search, and nothing restarts it.
+//   - The client follows the daemon: browsing starts (will-search) whenever the daemon
+//     runs, also one that starts after us or again after a restart, and lasts until
+//     stop(). When the daemon goes, every service it had reported is removed, so
+//     the rows are those of the daemon that runs. A client that fails is made
+//     again; only a client that cannot be made at all (no system bus) is
+//     did-not-search.
 //   - Avahi reports a service once per interface and protocol; those instances are
 //     counted, so only the first found and the last removed are passed on.
 //   - Avahi has no "more coming": a batch of events ends when Avahi says its cache is
@@ -22,8 +25,15 @@
 struct AvahiClient;
 struct AvahiServiceBrowser;
 struct AvahiServiceResolver;
+struct AvahiStringList;
 
 namespace zelvo {
+
+// The TXT entries of a resolved service from avahi's string list, which the client hands
+// over in wire order: "key=value" bytes, the value any bytes (NUL too), a key without
+// "=" has an empty value, an entry without a key is skipped, and the first entry of a
+// key on the wire counts.
+QMap<QByteArray, QByteArray> txtEntries(const AvahiStringList* list);
 
 struct ServiceRefLess {
   bool operator()(const ServiceRef& a, const ServiceRef& b) const {
@@ -48,6 +58,7 @@ class ServiceInstanceTable {
   bool remove(const ServiceRef& service, ServiceInstance instance);
   // The earliest instance still present.
   std::optional<ServiceInstance> first(const ServiceRef& service) const;
+  std::vector<ServiceRef> services() const;
   void clear() { instances_.clear(); }
 
  private:
@@ -96,6 +107,10 @@ class AvahiBackend : public ServiceDiscoveryBackend {
     std::unique_ptr<QTimer> timer;
   };
   void endBrowsing();
+  void startBrowsing(AvahiClient* client);
+  // The daemon went away: what it reported goes with it.
+  void daemonLost();
+  void makeClient();
   void resolutionTimedOut(const ServiceRef& service);
 
   AvahiPoll poll_;
@@ -107,6 +122,8 @@ class AvahiBackend : public ServiceDiscoveryBackend {
   ServiceInstanceTable instances_;
   BrowseBatcher batcher_;
   std::map<ServiceRef, Resolution, ServiceRefLess> resolutions_;
+  // A failed client is freed and made again outside its own callback.
+  QTimer remake_;
 };
 
 }  // namespace zelvo

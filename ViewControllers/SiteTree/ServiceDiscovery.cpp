@@ -125,11 +125,11 @@ std::optional<ServiceRef> ServiceDiscovery::findService(const ChildNode& node) c
 }
 
 ChildNode* ServiceDiscovery::findNodeUsingService(const ServiceRef& service) const {
-  return tree_.findDiscoveredNode(service.name, service.domain);
+  return tree_.findRecorder(service.name, service.domain);
 }
 
 void ServiceDiscovery::resetResolveFlag() {
-  for (ChildNode* node : tree_.discoveredNodes()) {
+  for (ChildNode* node : tree_.recorders()) {
     if (!node->isResolving()) continue;
     node->setIsResolving(false);
     tree_.nodeChanged(*node);
@@ -172,7 +172,7 @@ void ServiceDiscovery::netServiceDidNotResolve(const ServiceRef& service) {
 
 void ServiceDiscovery::resolveSite(const ServiceRef& service, const ResolvedService& result) {
   const qint64 count = cameraCountFromTXTValue(result.txt.value("v"));
-  // A node that went away or is hidden by the filter keeps nothing of the result.
+  // A recorder hidden by the filter takes the result too: it is shown again later.
   ChildNode* node = findNodeUsingService(service);
   if (!node) return;
   node->setCameraCount(count);

@@ -1,7 +1,7 @@
 #pragma once
 // Recorders found on the local network, listed under AUTO DETECT and resolved lazily,
 // one at a time, when their row is selected or dragged. Browsing runs from the start
-// until the application quits; nothing restarts it.
+// until the application quits, following the Avahi daemon when it starts late or restarts.
 
 #include <QObject>
 #include <memory>

@@ -143,14 +143,21 @@ void SiteTreeCore::updateSite(SiteInfo& site, const std::vector<CameraInfo>& cam
   model_.resort();
 }
 
+std::vector<BaseNode*> SiteTreeCore::nodesToUpdate(const BaseNode& section, const NodeList& saved) const {
+  std::vector<BaseNode*> nodes;
+  for (const NodePtr& child : section.children()) nodes.push_back(child.get());
+  if (searching_)
+    for (const NodePtr& original : saved)
+      if (std::find(nodes.begin(), nodes.end(), original.get()) == nodes.end()) nodes.push_back(original.get());
+  return nodes;
+}
+
 void SiteTreeCore::updateSiteTree(const SiteInfo& site) {
-  BaseNode* node = nullptr;
-  for (const NodePtr& child : siteNode_->children())
-    if (objcEqual(child->nodeID(), site.siteID())) {
-      node = child.get();
-      break;
-    }
-  if (!node) return;
+  for (BaseNode* node : nodesToUpdate(*siteNode_, siteNodeArray_))
+    if (objcEqual(node->nodeID(), site.siteID())) updateSiteNode(node, site);
+}
+
+void SiteTreeCore::updateSiteNode(BaseNode* node, const SiteInfo& site) {
   const qint64 count = site.cameraCount().value_or(0);
   // Every camera above the count goes, also past the sixteenth; none is added when
   // the count rises again.
@@ -168,7 +175,7 @@ void SiteTreeCore::updateSiteTree(const SiteInfo& site) {
 }
 
 void SiteTreeCore::updateAutoDetectSiteTree(const SiteInfo& site) {
-  for (const NodePtr& recorder : autoDetectNode_->children()) {
+  for (BaseNode* recorder : nodesToUpdate(*autoDetectNode_, autoDetectNodeArray_)) {
     if (!site.name() || recorder->nodeTitle() != *site.name()) continue;
     for (const NodePtr& camera : recorder->children()) {
       camera->setNodeTitle(site.cameraTitleAtIndex(camera->index()));
@@ -236,6 +243,13 @@ std::optional<QByteArray> SiteTreeCore::writeItem(BaseNode* node) {
   }
   if (child->data().isEmpty()) return std::nullopt;
   return child->data();
+}
+
+void SiteTreeCore::outlineSelectionChanged(const std::vector<BaseNode*>& selected) {
+  if (selected.size() == 1)
+    shouldSelectItem(selected.front());
+  else if (selected.empty())
+    selectedNode_.reset();
 }
 
 bool SiteTreeCore::menuNeedsUpdate(BaseNode* node) {
@@ -473,6 +487,19 @@ ChildNode* SiteTreeCore::findDiscoveredNode(const QString& title, const QString&
     if (child && child->nodeTitle() == title && child->domain() == domain) return child;
   }
   return nullptr;
+}
+
+ChildNode* SiteTreeCore::findRecorder(const QString& title, const QString& domain) const {
+  for (ChildNode* child : recorders())
+    if (child->nodeTitle() == title && child->domain() == domain) return child;
+  return nullptr;
+}
+
+std::vector<ChildNode*> SiteTreeCore::recorders() const {
+  std::vector<ChildNode*> nodes;
+  for (const NodePtr& n : searching_ ? autoDetectNodeArray_ : autoDetectNode_->children())
+    if (ChildNode* child = asChild(n.get())) nodes.push_back(child);
+  return nodes;
 }
 
 std::vector<ChildNode*> SiteTreeCore::discoveredNodes() const {

@@ -79,6 +79,9 @@ class SiteTreeCore {
   std::optional<QByteArray> writeItem(BaseNode* node);
   // The context menu is about to open on the node's row: whether it is offered.
   bool menuNeedsUpdate(BaseNode* node);
+  // The user changed the outline's selection: the rows now selected. With none left
+  // (a Ctrl+click took the row away) no command has a target.
+  void outlineSelectionChanged(const std::vector<BaseNode*>& selected);
   void outlineViewExpanded(BaseNode* node) { saveTreeCondition(true, node); }
   void outlineViewCollapsed(BaseNode* node) { saveTreeCondition(false, node); }
 
@@ -107,6 +110,11 @@ class SiteTreeCore {
   // The shown AUTO DETECT node of that title and domain, or null.
   ChildNode* findDiscoveredNode(const QString& title, const QString& domain) const;
   std::vector<ChildNode*> discoveredNodes() const;
+  // The recorder itself, shown or hidden by the filter (then in the saved list), or null.
+  // What discovery learns about a recorder goes here, so it is still true once the
+  // filter is cleared.
+  ChildNode* findRecorder(const QString& title, const QString& domain) const;
+  std::vector<ChildNode*> recorders() const;
   void appendCamera(ChildNode& recorder, std::shared_ptr<ChildNode> camera) { model_.appendChild(&recorder, std::move(camera)); }
   void nodeChanged(const BaseNode& node) { model_.nodeChanged(&node); }
   void resort() { model_.resort(); }
@@ -122,6 +130,10 @@ class SiteTreeCore {
   void expandSpecialSection(BaseNode* section);
   void expandChildNode(const BaseNode* node);
   void updateSiteTree(const SiteInfo& site);
+  void updateSiteNode(BaseNode* node, const SiteInfo& site);
+  // The nodes of a section a change must reach: the shown ones and, while a filter is
+  // active, the saved originals (a shown node may be a filter copy of one).
+  std::vector<BaseNode*> nodesToUpdate(const BaseNode& section, const NodeList& saved) const;
   void updateAutoDetectSiteTree(const SiteInfo& site);
   NodeList sections() const { return {favoriteNode_, siteNode_, autoDetectNode_}; }
   BaseNode* sectionFor(int type) const;

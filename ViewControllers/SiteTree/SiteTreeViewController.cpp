@@ -1,6 +1,8 @@
 #include "ViewControllers/SiteTree/SiteTreeViewController.h"
 
+#include <QBoxLayout>
 #include <QDrag>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 
@@ -76,6 +78,27 @@ QMenu* SiteTreeViewController::editMenu() const { return ui_->editMenu; }
 
 void SiteTreeViewController::updateFilter(const QString& text) { core_->updateFilter(text); }
 
+void SiteTreeViewController::showStoreRefusal(const StoreError& error) {
+  if (!storeRefusal_) {
+    storeRefusal_ = new QLabel(this);
+    storeRefusal_->setObjectName("storeRefusal");
+    storeRefusal_->setTextFormat(Qt::PlainText);  // paths and SQLite's words are shown as they are
+    storeRefusal_->setWordWrap(true);
+    storeRefusal_->setMargin(6);
+    storeRefusal_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    if (auto* box = qobject_cast<QBoxLayout*>(layout())) box->insertWidget(0, storeRefusal_);
+  }
+  QString text = tr("No sites or favourites can be shown: the address book was not opened.");
+  text += QLatin1Char('\n') + error.description;
+  if (!error.failureReason.isEmpty()) text += QLatin1Char('\n') + error.failureReason;
+  storeRefusal_->setText(text);
+  storeRefusal_->show();
+}
+
+QString SiteTreeViewController::storeRefusalText() const {
+  return storeRefusal_ && !storeRefusal_->isHidden() ? storeRefusal_->text() : QString();
+}
+
 bool SiteTreeViewController::isExpanded(const BaseNode* node) const {
   QModelIndex index = core_->model().indexForNode(node);
   return index.isValid() && ui_->outlineView->isExpanded(index);
@@ -109,8 +132,10 @@ void SiteTreeViewController::beginEditing(const BaseNode* node) {
 
 void SiteTreeViewController::userSelectionChanged() {
   if (programmatic_) return;
-  const QModelIndexList selected = ui_->outlineView->selectionModel()->selectedIndexes();
-  if (selected.size() == 1) core_->shouldSelectItem(SiteTreeModel::nodeForIndex(selected.front()));
+  std::vector<BaseNode*> selected;
+  for (const QModelIndex& index : ui_->outlineView->selectionModel()->selectedIndexes())
+    selected.push_back(SiteTreeModel::nodeForIndex(index));
+  core_->outlineSelectionChanged(selected);
   emit selectionChanged();
 }
 

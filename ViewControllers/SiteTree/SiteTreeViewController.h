@@ -12,7 +12,9 @@
 #include "ViewControllers/SiteTree/ImageAndTextCell.h"
 #include "ViewControllers/SiteTree/ServiceDiscovery.h"
 #include "ViewControllers/SiteTree/SiteTreeCore.h"
+#include "ViewControllers/Store/StoreError.h"
 
+class QLabel;
 class QMenu;
 class QMimeData;
 
@@ -52,6 +54,12 @@ class SiteTreeViewController : public QWidget, private SiteTreeView {
   ImageAndTextCell* cell() const { return cell_; }
 
   std::shared_ptr<ChildNode> selectedNode() const { return core_->selectedNode(); }
+
+  // There is no address book: the tree says why, above its empty sections, for as long
+  // as the window is open, so that they never pass for an address book without sites.
+  void showStoreRefusal(const StoreError& error);
+  // The text shown, or empty.
+  QString storeRefusalText() const;
   void expandNodeParents() { core_->expandNodeParents(); }
 
   // How an accepted drag is carried out; tests replace the platform's drag.
@@ -84,6 +92,7 @@ class SiteTreeViewController : public QWidget, private SiteTreeView {
 
   std::unique_ptr<Ui::SiteTreeViewController> ui_;
   ImageAndTextCell* cell_ = nullptr;
+  QLabel* storeRefusal_ = nullptr;
   std::unique_ptr<SiteTreeCore> core_;
   std::unique_ptr<ServiceDiscovery> discovery_;
   DragExecutor dragExecutor_;

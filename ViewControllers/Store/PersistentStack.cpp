@@ -13,11 +13,13 @@
 namespace zelvo {
 
 PersistentStack::PersistentStack(ErrorPresenter presenter, QString folder, ModelLoader modelLoader)
-    : presenter_(std::move(presenter)),
+    : presenter_([this, show = std::move(presenter)](const StoreError& error) {
+        if (!error.isReadOnlyNotice() && !refusal_) refusal_ = error;
+        if (show) show(error);
+      }),
       folder_(folder.isEmpty() ? applicationFilesDirectory() : std::move(folder)),
       modelLoader_(std::move(modelLoader)) {
   if (!modelLoader_) modelLoader_ = [](QString* reason) { return ManagedObjectModel::fromResources(reason); };
-  if (!presenter_) presenter_ = [](const StoreError&) {};
 }
 
 PersistentStack::~PersistentStack() = default;
@@ -54,6 +56,7 @@ StoreError folderError(const QString& folder, const QString& why) {
 
 std::shared_ptr<PersistentStoreCoordinator> PersistentStack::persistentStoreCoordinator() {
   if (coordinator_) return coordinator_;
+  refusal_.reset();
   auto model = managedObjectModel();
   if (!model) {
     zelvoLog("%s:%s No model to generate a store from", "ZelvoAppDelegate", "persistentStoreCoordinator");
@@ -88,7 +91,8 @@ std::shared_ptr<PersistentStoreCoordinator> PersistentStack::persistentStoreCoor
                           {}});
     return nullptr;
   }
-  if ((st.st_mode & 0777) != 0700 && ::chmod(native.constData(), 0700) != 0)
+  // Tightened to the user alone, never widened: a folder the user made read-only stays so.
+  if ((st.st_mode & 077) != 0 && ::chmod(native.constData(), st.st_mode & 0700) != 0)
     zelvoLog("Store: the folder %s could not be made private: %s", native.constData(), std::strerror(errno));
 
   auto coordinator = std::make_shared<PersistentStoreCoordinator>(model);
@@ -100,6 +104,8 @@ std::shared_ptr<PersistentStoreCoordinator> PersistentStack::persistentStoreCoor
   }
   anotherInstanceIsRunning_ = false;
   coordinator_ = std::move(coordinator);
+  // Said at start, not at the first save that fails.
+  if (std::optional<StoreError> notice = coordinator_->readOnlyNotice()) presenter_(*notice);
   return coordinator_;
 }
 

@@ -5,7 +5,9 @@
 // Errors go to the presenter in the order the operator should read them: a failed
 // coordinator shows its own error, then the "Failed to initialize the store" error.
 // A second instance gets only the AlreadyInUse error (anotherInstanceIsRunning()), so that
-// the application can say so and exit. Main thread only.
+// the application can say so and exit. A store that opens but cannot be written (a full
+// disk, a read-only file or folder) is presented at once with its DiskFull or
+// ReadOnlyStore notice, before any save. Main thread only.
 
 #include <QString>
 #include <functional>
@@ -39,6 +41,9 @@ class PersistentStack {
 
   // The last coordinator attempt failed because another instance holds the store.
   bool anotherInstanceIsRunning() const { return anotherInstanceIsRunning_; }
+  // Why there is no store, for as long as there is none: the first error the last
+  // failed attempt presented. The window keeps saying it where the sites would be.
+  const std::optional<StoreError>& refusal() const { return refusal_; }
 
  private:
   ErrorPresenter presenter_;
@@ -48,6 +53,7 @@ class PersistentStack {
   std::shared_ptr<PersistentStoreCoordinator> coordinator_;
   std::shared_ptr<ManagedObjectContext> context_;
   bool anotherInstanceIsRunning_ = false;
+  std::optional<StoreError> refusal_;
 };
 
 }  // namespace zelvo

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "Foundation/Assert.h"
@@ -68,23 +69,103 @@ struct PersistentStoreCoordinator::Private {
   QString connectionName;
   std::unique_ptr<QLockFile> lock;
   std::unique_ptr<StoreContents> contents;
+  // Set while the store is open read-only: why changes cannot be kept.
+  std::optional<StoreError> notice;
+  struct stat opened {};  // the file as it was read
 
   QSqlDatabase database() const { return QSqlDatabase::database(connectionName, false); }
 
   ~Private() { close(); }
 
-  void close() {
-    if (!connectionName.isEmpty()) {
-      {
-        QSqlDatabase db = database();
-        if (db.isOpen()) db.close();
-      }
-      QSqlDatabase::removeDatabase(connectionName);
-      connectionName.clear();
+  void closeConnection() {
+    if (connectionName.isEmpty()) return;
+    {
+      QSqlDatabase db = database();
+      if (db.isOpen()) db.close();
     }
+    QSqlDatabase::removeDatabase(connectionName);
+    connectionName.clear();
+  }
+  void close() {
+    closeConnection();
     lock.reset();
   }
 };
+
+namespace {
+
+// A new connection to the file; its name, or empty with the reason.
+QString openConnection(const QString& path, bool readOnly, QString* problem) {
+  static QAtomicInteger<quint64> connections;
+  const QString name = QStringLiteral("zelvo-store-%1").arg(connections.fetchAndAddRelaxed(1));
+  bool ok = false;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    if (!db.isValid()) {
+      *problem = QStringLiteral("The SQLite driver of Qt SQL is not installed.");
+    } else {
+      db.setDatabaseName(path);
+      // Nothing else should write the file; a reader (a backup) may hold it briefly.
+      QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000");
+      if (readOnly) options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+      db.setConnectOptions(options);
+      ok = db.open();
+      if (!ok) *problem = db.lastError().text();
+    }
+  }
+  if (ok) return name;
+  QSqlDatabase::removeDatabase(name);
+  return {};
+}
+
+bool diskIsFull(const QString& folder) {
+  struct statvfs fs {};
+  if (::statvfs(QFile::encodeName(folder).constData(), &fs) != 0) return false;
+  // A file system that counts no inodes (f_files 0) has no limit on them.
+  return fs.f_bavail == 0 || (fs.f_files > 0 && fs.f_favail == 0);
+}
+
+StoreError diskFullNotice(const QString& folder) {
+  return StoreError::store(StoreError::DiskFull, QStringLiteral("The disk is full."),
+                           QStringLiteral("Your sites and favourites are shown, but changes to them cannot be kept "
+                                          "until there is room on the disk that holds \u201c%1\u201d.")
+                               .arg(folder));
+}
+
+StoreError notWritable(const QString& what) {
+  return StoreError::store(StoreError::ReadOnlyStore, what,
+                           QStringLiteral("Your sites and favourites are shown, but changes to them cannot be kept "
+                                          "until it can be written again."));
+}
+
+// Why nothing can be written in the store's folder, or nothing. The user's own mode bits
+// count even where the process could write anyway (as root): a folder the user made
+// read-only is left so.
+std::optional<StoreError> folderNotice(const QString& folder) {
+  const QByteArray native = QFile::encodeName(folder);
+  struct statvfs fs {};
+  if (::statvfs(native.constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY))
+    return notWritable(QStringLiteral("The disk that holds the address book\u2019s folder \u201c%1\u201d is read-only.").arg(folder));
+  struct stat st {};
+  if ((::stat(native.constData(), &st) == 0 && !(st.st_mode & S_IWUSR)) ||
+      (::access(native.constData(), W_OK) != 0 && (errno == EACCES || errno == EROFS)))
+    return notWritable(QStringLiteral("The address book\u2019s folder \u201c%1\u201d is read-only.").arg(folder));
+  if (diskIsFull(folder)) return diskFullNotice(folder);
+  return std::nullopt;
+}
+
+std::optional<StoreError> fileNotice(const QString& path, const struct stat& st) {
+  if (!(st.st_mode & S_IWUSR) || (::access(QFile::encodeName(path).constData(), W_OK) != 0 && (errno == EACCES || errno == EROFS)))
+    return notWritable(QStringLiteral("The address book \u201c%1\u201d is read-only.").arg(path));
+  return std::nullopt;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+}  // namespace
 
 PersistentStoreCoordinator::PersistentStoreCoordinator(std::shared_ptr<const ManagedObjectModel> model)
     : model_(std::move(model)) {
@@ -94,6 +175,10 @@ PersistentStoreCoordinator::PersistentStoreCoordinator(std::shared_ptr<const Man
 PersistentStoreCoordinator::~PersistentStoreCoordinator() = default;
 
 bool PersistentStoreCoordinator::hasStore() const { return d_ != nullptr; }
+
+std::optional<StoreError> PersistentStoreCoordinator::readOnlyNotice() const {
+  return d_ ? d_->notice : std::nullopt;
+}
 
 std::unique_ptr<StoreContents> PersistentStoreCoordinator::takeContents() {
   ZELVO_PRECONDITION(d_ != nullptr);
@@ -385,6 +470,77 @@ class StoreOpener {
 
 bool sameText(const QByteArray& a, const char* b, size_t n) { return size_t(a.size()) >= n && std::memcmp(a.constData(), b, n) == 0; }
 
+constexpr qint64 kSQLiteHeaderSize = 100;
+
+// Whether the file's main database names our model, read as an immutable file: SQLite
+// neither reads nor writes a log beside it, nor makes one.
+bool holdsOurModel(const QString& path, const QString& model, QString* problem) {
+  static QAtomicInteger<quint64> probes;
+  const QString name = QStringLiteral("zelvo-store-probe-%1").arg(probes.fetchAndAddRelaxed(1));
+  bool ours = false;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    QUrl uri = QUrl::fromLocalFile(path);
+    uri.setQuery(QStringLiteral("immutable=1"));
+    db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
+    if (db.open()) {
+      QSqlQuery q(db);
+      if (q.exec(QStringLiteral("SELECT value FROM %1 WHERE key = '%2'").arg(quoted(kMetadataTable), kMetadataModel)) &&
+          q.next())
+        ours = q.value(0).toString() == model;
+      else if (q.lastError().isValid() && !q.lastError().text().contains(QLatin1String("no such table")))
+        *problem = q.lastError().text();
+      q.finish();
+      db.close();
+    } else {
+      *problem = db.lastError().text();
+    }
+  }
+  QSqlDatabase::removeDatabase(name);
+  return ours;
+}
+
+}  // namespace
+
+namespace {
+
+// One instance at a time: two contexts on one file would overwrite each other's rows.
+// The lock is never stale by age, only when its process is gone.
+bool takeInstanceLock(std::unique_ptr<QLockFile>& lock, const QString& path, StoreError* error) {
+  const QString folder = QFileInfo(path).absolutePath();
+  lock = std::make_unique<QLockFile>(folder + QLatin1Char('/') + PersistentStoreCoordinator::kLockFileName);
+  lock->setStaleLockTime(0);
+  bool locked = lock->tryLock(0);
+  if (!locked && lock->error() == QLockFile::LockFailedError) {
+    // A process killed while it made the lock leaves it without an owner, and such a lock
+    // is never stale by itself. Removing it succeeds only when no live process holds the
+    // file's own lock, which its maker takes before writing who it is.
+    qint64 pid = 0;
+    QString host, application;
+    if (!lock->getLockInfo(&pid, &host, &application) && lock->removeStaleLockFile()) {
+      zelvoLog("Store: removed a lock without an owner beside %s", qPrintable(path));
+      locked = lock->tryLock(0);
+    }
+  }
+  if (locked) return true;
+  if (lock->error() == QLockFile::LockFailedError) {
+    qint64 pid = 0;
+    QString host, application;
+    lock->getLockInfo(&pid, &host, &application);
+    const QString who = pid > 0 ? QStringLiteral("Another Zelvo (process %1)").arg(pid) : QStringLiteral("Another Zelvo");
+    return report(error, StoreError::store(StoreError::AlreadyInUse, QStringLiteral("Zelvo is already running."),
+                                           QStringLiteral("%1 is using the address book \u201c%2\u201d. "
+                                                          "Only one can run at a time.")
+                                               .arg(who, path)));
+  }
+  return report(error, StoreError::store(StoreError::LockFailed,
+                                         QStringLiteral("The address book \u201c%1\u201d could not be locked for this instance.").arg(path),
+                                         lock->error() == QLockFile::PermissionError
+                                             ? QStringLiteral("The folder \u201c%1\u201d is not writable.").arg(folder)
+                                             : QStringLiteral("The lock file could not be made.")));
+}
+
 }  // namespace
 
 bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreError* error) {
@@ -392,38 +548,17 @@ bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreEr
   auto d = std::make_unique<Private>();
   const QString folder = QFileInfo(path).absolutePath();
 
-  // One instance at a time: two contexts on one file would overwrite each other's rows.
-  // The lock is never stale by age, only when its process is gone.
-  d->lock = std::make_unique<QLockFile>(folder + QLatin1Char('/') + kLockFileName);
-  d->lock->setStaleLockTime(0);
-  bool locked = d->lock->tryLock(0);
-  if (!locked && d->lock->error() == QLockFile::LockFailedError) {
-    // A process killed while it made the lock leaves it without an owner, and such a lock
-    // is never stale by itself. Removing it succeeds only when no live process holds the
-    // file's own lock, which its maker takes before writing who it is.
-    qint64 pid = 0;
-    QString host, application;
-    if (!d->lock->getLockInfo(&pid, &host, &application) && d->lock->removeStaleLockFile()) {
-      zelvoLog("Store: removed a lock without an owner beside %s", qPrintable(path));
-      locked = d->lock->tryLock(0);
+  // Nothing can be written where the folder is read-only or the disk full: the store is
+  // then only read, and no lock is made there.
+  std::optional<StoreError> notice = folderNotice(folder);
+  if (!notice) {
+    StoreError lockError;
+    if (!takeInstanceLock(d->lock, path, &lockError)) {
+      // A lock that cannot be made for want of room or permission leaves the store readable.
+      if (!lockError.isAlreadyInUse()) notice = folderNotice(folder);
+      if (!notice) return report(error, std::move(lockError));
+      d->lock.reset();
     }
-  }
-  if (!locked) {
-    if (d->lock->error() == QLockFile::LockFailedError) {
-      qint64 pid = 0;
-      QString host, application;
-      d->lock->getLockInfo(&pid, &host, &application);
-      const QString who = pid > 0 ? QStringLiteral("Another Zelvo (process %1)").arg(pid) : QStringLiteral("Another Zelvo");
-      return report(error, StoreError::store(StoreError::AlreadyInUse, QStringLiteral("Zelvo is already running."),
-                                             QStringLiteral("%1 is using the address book \u201c%2\u201d. "
-                                                            "Only one can run at a time.")
-                                                 .arg(who, path)));
-    }
-    return report(error, StoreError::store(StoreError::LockFailed,
-                                           QStringLiteral("The address book \u201c%1\u201d could not be locked for this instance.").arg(path),
-                                           d->lock->error() == QLockFile::PermissionError
-                                               ? QStringLiteral("The folder \u201c%1\u201d is not writable.").arg(folder)
-                                               : QStringLiteral("The lock file could not be made.")));
   }
 
   // The file holds passwords: it is made private before SQLite ever opens it.
@@ -431,6 +566,10 @@ bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreEr
   struct stat st {};
   if (::stat(native.constData(), &st) != 0) {
     if (errno != ENOENT) return report(error, openFailed(path, posixError(errno)));
+    if (notice)
+      return report(error, StoreError::store(StoreError::FileCreationFailed,
+                                             QStringLiteral("The address book \u201c%1\u201d could not be created.").arg(path),
+                                             notice->description));
     const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
       return report(error, StoreError::store(StoreError::FileCreationFailed,
@@ -444,32 +583,49 @@ bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreEr
     return report(error, StoreError::store(StoreError::StoreTooLarge,
                                            QStringLiteral("The file \u201c%1\u201d holds more than an address book can.").arg(path),
                                            QStringLiteral("It was left as it is.")));
+  if (!notice) notice = fileNotice(path, st);
+  if (notice && st.st_size == 0)
+    return report(error, StoreError::store(StoreError::FileCreationFailed,
+                                           QStringLiteral("The address book \u201c%1\u201d could not be created.").arg(path),
+                                           notice->description));
   // A file that does not start as SQLite is refused before SQLite sees it. With a journal
   // beside it the first page may be half written by a save that was cut off: SQLite's own
   // recovery decides then.
   if (st.st_size > 0 && !QFileInfo::exists(path + QStringLiteral("-journal"))) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return report(error, openFailed(path, file.errorString()));
-    const QByteArray header = file.read(20);
+    const QByteArray header = file.read(kSQLiteHeaderSize);
     if (!sameText(header, "SQLite format 3\0", 16))
       return report(error, notAStore(path, QStringLiteral("It is not an SQLite database.")));
-    // The store never uses a write-ahead log; closing such a file could fold its log in.
-    if (header.size() < 20 || header[18] != 1 || header[19] != 1)
-      return report(error, notAStore(path, QStringLiteral("It is an SQLite database of another program.")));
+    // Every SQLite database begins with a header of 100 bytes: a file that ends inside
+    // it was cut short.
+    if (header.size() < kSQLiteHeaderSize)
+      return report(error, notAStore(path, QStringLiteral("It is damaged: it ends after %1 bytes, inside the header "
+                                                          "that every SQLite database begins with.")
+                                               .arg(header.size())));
+    // Bytes 18 and 19: 1 for a rollback journal, 2 for a write-ahead log; no other value.
+    const bool rollback = header[18] == 1 && header[19] == 1;
+    const bool writeAhead = header[18] == 2 && header[19] == 2;
+    if (!rollback && !writeAhead)
+      return report(error, notAStore(path, QStringLiteral("It is damaged: its header names no journal mode.")));
+    // A write-ahead log (the sqlite3 shell can switch any file to one) is looked into
+    // without SQLite touching the file or its log: closing a writable connection would
+    // fold the log into a file that may not be ours.
+    if (writeAhead) {
+      QString problem;
+      if (!holdsOurModel(path, model_->name(), &problem))
+        return report(error, notAStore(path, problem.isEmpty() ? QStringLiteral("It is an SQLite database of another program.")
+                                                               : problem));
+    }
   }
 
-  static QAtomicInteger<quint64> connections;
-  d->connectionName = QStringLiteral("zelvo-store-%1").arg(connections.fetchAndAddRelaxed(1));
+  QString problem;
+  d->connectionName = openConnection(path, notice.has_value(), &problem);
+  if (d->connectionName.isEmpty()) return report(error, openFailed(path, problem));
   {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), d->connectionName);
-    if (!db.isValid()) return report(error, openFailed(path, QStringLiteral("The SQLite driver of Qt SQL is not installed.")));
-    db.setDatabaseName(path);
-    // Nothing else should write the file; a reader (a backup) may hold it briefly.
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
-    if (!db.open()) return report(error, openFailed(path, db.lastError().text()));
     auto contents = std::make_unique<StoreContents>();
     QUuid uuid;
-    StoreOpener opener(*model_, db, path);
+    StoreOpener opener(*model_, d->database(), path);
     if (!opener.run(contents.get(), &uuid, error)) return false;
     d->contents = std::move(contents);
     uuid_ = uuid;
@@ -477,9 +633,37 @@ bool PersistentStoreCoordinator::addPersistentStore(const QString& path, StoreEr
   // Tighten a file that an older run left readable by others; never widen it.
   if ((st.st_mode & 077) != 0 && ::chmod(native.constData(), st.st_mode & 0700) != 0)
     zelvoLog("Store: the mode of %s could not be made private: %s", native.constData(), std::strerror(errno));
+  if (notice) zelvoLog("Store: %s is open read-only: %s", native.constData(), qPrintable(notice->description));
+  ::stat(native.constData(), &d->opened);
+  d->notice = std::move(notice);
 
   path_ = path;
   d_ = std::move(d);
+  return true;
+}
+
+bool PersistentStoreCoordinator::reopenForWriting() {
+  ZELVO_PRECONDITION(hasStore());
+  if (!d_->notice || !d_->notice->isStoreError(StoreError::DiskFull)) return false;
+  const QString folder = QFileInfo(path_).absolutePath();
+  if (folderNotice(folder)) return false;
+  std::unique_ptr<QLockFile> lock;
+  StoreError lockError;
+  if (!takeInstanceLock(lock, path_, &lockError)) return false;
+  // Read without the lock: another instance may have written the file since.
+  struct stat now {};
+  if (::stat(QFile::encodeName(path_).constData(), &now) != 0 || !sameFile(now, d_->opened)) {
+    zelvoLog("Store: %s changed while it was read-only; it stays read-only", qPrintable(path_));
+    return false;
+  }
+  QString problem;
+  const QString connection = openConnection(path_, false, &problem);
+  if (connection.isEmpty()) return false;
+  d_->closeConnection();
+  d_->connectionName = connection;
+  d_->lock = std::move(lock);
+  d_->notice.reset();
+  zelvoLog("Store: %s is writable again", qPrintable(path_));
   return true;
 }
 
@@ -516,6 +700,9 @@ QUrl PersistentStoreCoordinator::uriRepresentation(const ManagedObjectID& id) co
 
 bool PersistentStoreCoordinator::executeSave(const StoreSaveRequest& request, StoreError* error) {
   ZELVO_PRECONDITION(hasStore());
+  if (d_->notice && !reopenForWriting())
+    return report(error, StoreError::store(StoreError::SaveFailed, QStringLiteral("The address book could not be saved."),
+                                           d_->notice->description + QLatin1Char(' ') + d_->notice->failureReason));
   QSqlDatabase db = d_->database();
   QString problem;
   auto fail = [&](const QString& why) {

@@ -6,6 +6,12 @@
 // Opening never writes to a file it does not accept: a foreign, damaged, too large or
 // differently versioned file is an error and stays byte for byte as it was. An empty file
 // (or an SQLite file without a single table) is a new store.
+//
+// A store that cannot be written (a full disk; a file, folder or disk that is read-only)
+// is still opened, read-only and without the instance lock when the lock cannot be made,
+// so that the address book is shown; readOnlyNotice() says why, and every save fails
+// with that reason, its changes kept pending. On a full disk a save first tries again
+// to open the store for writing, once there is room and the file is as it was read.
 
 #include <QString>
 #include <QUrl>
@@ -52,6 +58,8 @@ class PersistentStoreCoordinator {
   // a new store and reads the whole store. One store per coordinator.
   bool addPersistentStore(const QString& path, StoreError* error);
   bool hasStore() const;
+  // Why changes cannot be kept (StoreError::DiskFull or ReadOnlyStore), or nothing.
+  std::optional<StoreError> readOnlyNotice() const;
   const QString& storePath() const { return path_; }
   QUuid storeUUID() const { return uuid_; }
 
@@ -69,6 +77,8 @@ class PersistentStoreCoordinator {
   std::unique_ptr<StoreContents> takeContents();
   // Writes one save in one transaction; rolls back on failure.
   bool executeSave(const StoreSaveRequest& request, StoreError* error);
+  // A store opened read-only on a full disk becomes writable when there is room again.
+  bool reopenForWriting();
 
   std::shared_ptr<const ManagedObjectModel> model_;
   QString path_;

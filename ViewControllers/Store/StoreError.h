@@ -25,6 +25,9 @@ struct StoreError {
     LockFailed,                // the instance lock could not be taken for another reason
     FetchFailed,               // a fetch named no entity or attribute of the model
     SaveFailed,                // the save's transaction failed and was rolled back
+    // Not refusals: the store is open and shown, but nothing can be written to it.
+    DiskFull,                  // the disk holding it is full; writable again once there is room
+    ReadOnlyStore,             // the file, its folder or its disk is read-only
   };
 
   QString domain;
@@ -35,6 +38,9 @@ struct StoreError {
   bool isStoreError(Code c) const { return domain == kStoreDomain && code == c; }
   // True for the error a second instance gets: the application says so and exits.
   bool isAlreadyInUse() const { return isStoreError(AlreadyInUse); }
+
+  // The store opened, but changes cannot be kept (DiskFull, ReadOnlyStore).
+  bool isReadOnlyNotice() const { return isStoreError(DiskFull) || isStoreError(ReadOnlyStore); }
 
   static StoreError store(Code c, QString description, QString failureReason = {});
 };

@@ -70,6 +70,7 @@ TEST_F(ZelvoAppDelegateTest, AFirstLaunchMakesThePrivateFolderAndAnEmptyStore) {
   ASSERT_NE(app.mainWindow(), nullptr);
   EXPECT_TRUE(app.mainWindow()->isVisible());
   EXPECT_EQ(app.mainWindow()->managedObjectContext(), app.managedObjectContext());
+  EXPECT_TRUE(app.mainWindow()->siteTreeViewController()->storeRefusalText().isEmpty());
   EXPECT_EQ(gain_, 1.0f) << "no stored volume: full gain";
 }
 
@@ -89,6 +90,9 @@ TEST_F(ZelvoAppDelegateTest, AFileWhereTheFolderShouldBeIsReportedTwiceAndTheWin
   EXPECT_EQ(app.mainWindow()->managedObjectContext(), nullptr);
   EXPECT_TRUE(app.mainWindow()->isVisible());
   EXPECT_FALSE(app.mainWindow()->findChild<QAction*>("actionAddSite")->isEnabled());
+  // Once the alerts are gone the tree still says why it holds no sites.
+  const QString said = app.mainWindow()->siteTreeViewController()->storeRefusalText();
+  EXPECT_TRUE(said.contains(launchErrors_[0].description)) << said.toStdString();
   EXPECT_TRUE(app.applicationShouldTerminate()) << "nothing to save";
 }
 

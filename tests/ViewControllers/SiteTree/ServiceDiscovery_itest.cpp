@@ -159,6 +159,8 @@ TEST_F(ServiceDiscoveryAvahi, TheTXTRecordGivesTheCameraCount) {
       {"negative", {"v=-3"}, 0},
       {"bytes", {std::string("v=\xFF\xFE\x37")}, 0},
       {"bare", {"v"}, 0},
+      // Two entries of the key: the first on the wire counts.
+      {"first", {"v=3", "v=9"}, 3},
   };
   std::vector<std::unique_ptr<Publisher>> publishers;
   std::vector<std::string> suffixes;

@@ -274,14 +274,56 @@ TEST_F(ServiceDiscoveryTest, DiscoveryWhileFilteringSurvivesClearingTheFilter) {
   EXPECT_EQ(shown(), QStringList({"Alpha", "Delta"}));
 }
 
-TEST_F(ServiceDiscoveryTest, AResultForAHiddenRecorderChangesNothing) {
+// A recorder that finishes resolving while the filter hides its row: the row it comes
+// back to shows the outcome, never a spinner that nothing will stop.
+TEST_F(ServiceDiscoveryTest, ARecorderThatFinishesWhileHiddenStopsSpinning) {
+  struct Case {
+    const char* name;
+    bool resolves;
+  };
+  for (const Case& c : {Case{"resolved", true}, Case{"failed", false}}) {
+    SCOPED_TRACE(c.name);
+    find({"Alpha", "Beta"});
+    select("Beta");
+    ASSERT_TRUE(core.rowLook(*node("Beta")).inProgress);
+    core.updateFilter("alp");
+    ASSERT_EQ(node("Beta"), nullptr);
+    if (c.resolves)
+      backend->to().netServiceDidResolveAddress(service("Beta"), resolution({{"v", "2"}}));
+    else
+      backend->to().netServiceDidNotResolve(service("Beta"));
+    core.updateFilter("");
+    ChildNode* beta = node("Beta");
+    ASSERT_NE(beta, nullptr);
+    EXPECT_FALSE(beta->isResolving());
+    EXPECT_FALSE(core.rowLook(*beta).inProgress);
+    EXPECT_EQ(core.model().data(core.model().indexForNode(beta), SiteTreeModel::InProgressRole).toBool(), false);
+    EXPECT_FALSE(core.model().anyInProgress());
+    EXPECT_EQ(beta->isResolved(), c.resolves);
+    EXPECT_EQ(beta->failToResolve(), !c.resolves);
+    EXPECT_EQ(beta->children().size(), c.resolves ? 2u : 0u);
+    if (c.resolves) {
+      auto record = unarchiveSiteInfo(beta->data());
+      ASSERT_TRUE(record);
+      EXPECT_EQ(record->cameraCount(), 2);
+      EXPECT_EQ(record->address(), "192.168.1.20");
+    }
+    backend->to().didRemoveService(service("Alpha"), true);
+    backend->to().didRemoveService(service("Beta"), false);
+    ASSERT_TRUE(shown().isEmpty());
+  }
+}
+
+// Choosing another recorder while the first is hidden still takes the first's spinner.
+TEST_F(ServiceDiscoveryTest, ChoosingARecorderWhileAnotherIsHiddenStopsTheHiddenOnesSpinner) {
   find({"Alpha", "Beta"});
   select("Beta");
   core.updateFilter("alp");
-  backend->to().netServiceDidResolveAddress(service("Beta"), resolution({{"v", "2"}}));
+  select("Alpha");
   core.updateFilter("");
-  EXPECT_FALSE(node("Beta")->isResolved());
-  EXPECT_TRUE(node("Beta")->children().empty());
+  EXPECT_FALSE(node("Beta")->isResolving());
+  EXPECT_FALSE(core.rowLook(*node("Beta")).inProgress);
+  EXPECT_TRUE(core.rowLook(*node("Alpha")).inProgress);
 }
 
 TEST_F(ServiceDiscoveryTest, WillSearchStartsTheServiceListAfresh) {

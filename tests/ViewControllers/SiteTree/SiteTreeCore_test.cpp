@@ -203,6 +203,25 @@ TEST_F(SiteTreeCoreTest, SelectingASectionSelectsNothing) {
   EXPECT_EQ(view.selectionClears, clears + 1);
 }
 
+// The commands act on what the outline shows selected: once the user takes the
+// selection away, nothing is their target.
+TEST_F(SiteTreeCoreTest, TheCommandTargetFollowsTheOutlinesSelection) {
+  core.addSite(*makeSite("Shop", 2, "1"));
+  core.addSite(*makeSite("Bank", 2, "2"));
+  core.outlineSelectionChanged({siteAt(1)});
+  EXPECT_EQ(core.selectedNode().get(), siteAt(1));
+  EXPECT_TRUE(core.canRemove());
+  core.outlineSelectionChanged({});
+  EXPECT_FALSE(core.selectedNode());
+  EXPECT_FALSE(core.canRemove());
+  core.removeSite();
+  EXPECT_EQ(core.siteNode().children().size(), 2u);
+  auto edited = makeSite("Renamed", 2, "1");
+  core.editSite(*edited);
+  EXPECT_EQ(siteAt(0)->nodeTitle(), "Shop");
+  EXPECT_EQ(siteAt(1)->nodeTitle(), "Bank");
+}
+
 TEST_F(SiteTreeCoreTest, LiveTitlesNeedANormalInactiveOrLostCamera) {
   struct Case {
     const char* name;

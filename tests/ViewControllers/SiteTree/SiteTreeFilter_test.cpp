@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QRegularExpression>
 
 #include "ViewControllers/Store/ConnectionTargetArchive.h"
 #include "ViewControllers/SiteTree/SiteTreeFakes.h"
@@ -173,6 +174,40 @@ TEST_F(SiteTreeFilterTest, ARemovedFavouriteStaysRemoved) {
   core.removeSite();
   core.updateFilter("");
   EXPECT_EQ(shown(core.favoriteNode()), QStringList({"Lobby"}));
+}
+
+// A live camera count that arrives during a search reaches the site itself, whether the
+// filter shows it, shows a copy of it, or hides it.
+TEST_F(SiteTreeFilterTest, ACameraCountUpdatedDuringASearchStaysAfterIt) {
+  struct Case {
+    const char* filter;
+    const char* during;  // Shop's row while the filter is on
+  };
+  const Case cases[] = {
+      {"shop", "Shop[CAM1,CAM2]"},
+      {"cam2", "Shop[CAM2]"},
+      {"bank", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.filter);
+    test::TreeFixture fresh;
+    SiteTreeCore& tree = fresh.core;
+    tree.addSite(*site("Shop", {"CAM1", "CAM2"}, "1"));
+    tree.addSite(*site("Bank", {"Vault", "Desk"}, "2"));
+    tree.updateFilter(c.filter);
+    const QStringList during = shown(tree.siteNode()).filter(QRegularExpression("^Shop"));
+    EXPECT_EQ(during.join(";"), QString(c.during));
+    auto live = site("Shop", {"Front", "Back"}, "1");
+    live->setCameraCount(1);
+    tree.updateSite(*live, {}, false);
+    tree.updateFilter("");
+    EXPECT_EQ(shown(tree.siteNode()), QStringList({"Shop[Front]", "Bank[Vault,Desk]"}));
+    const ChildNode* shopNode = asChild(tree.siteNode().children()[0].get());
+    EXPECT_EQ(shopNode->cameraCount(), 1);
+    auto record = unarchiveSiteInfo(shopNode->data());
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->cameraCount(), 1);
+  }
 }
 
 TEST_F(SiteTreeFilterTest, RefilteringStartsFromTheSavedLists) {

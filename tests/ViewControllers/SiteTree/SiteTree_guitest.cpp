@@ -8,12 +8,14 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
 #include <QTest>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "Resources/Resources.h"
 #include "ViewControllers/Store/ConnectionTargetArchive.h"
@@ -310,6 +312,133 @@ TEST_F(SiteTreeWidgetTest, TheSpinnerIsGoneOnTheNextPaintOnceResolved) {
   EXPECT_GT(inkIn(lostSpinner), 10);
   backend->to().netServiceDidNotResolve(test::service("Lost"));
   EXPECT_EQ(inkIn(lostSpinner), 0);
+}
+
+// The X server's own pointer and keyboard (its test extension, through xdotool), on a
+// window placed where no other test's windows lie.
+class SiteTreeInputTest : public SiteTreeWidgetTest {
+ protected:
+  std::optional<test::SharedDeviceLock> input;
+
+  void SetUp() override {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "real input needs the X server";
+    SiteTreeWidgetTest::SetUp();
+    input.emplace("input");
+    window.move(test::PointerArea);
+    show();
+  }
+  void xdotool(const QStringList& steps) {
+    QProcess tool;
+    tool.start("xdotool", steps);
+    ASSERT_TRUE(tool.waitForStarted());
+    // The tree takes the events while the tool runs.
+    ASSERT_TRUE(waitUntil([&] { return tool.state() == QProcess::NotRunning; }));
+    ASSERT_EQ(tool.exitCode(), 0);
+  }
+  QStringList at(QWidget* widget, QPoint point) {
+    const QPoint global = widget->mapToGlobal(point);
+    return {"mousemove", QString::number(global.x()), QString::number(global.y()), "sleep", "0.1"};
+  }
+  void click(const BaseNode* node, const QStringList& modifiers = {}) {
+    QStringList steps = at(outline()->viewport(), rowRect(node).center());
+    for (const QString& key : modifiers) steps << "keydown" << key;
+    steps << "click" << "1";
+    for (const QString& key : modifiers) steps << "keyup" << key;
+    xdotool(steps);
+  }
+  // Types into the search field as a person does; an empty text clears it.
+  void typeFilter(const QString& text) {
+    xdotool(at(SiteTreeWidgetTest::search, SiteTreeWidgetTest::search->rect().center()) << "click" << "1");
+    ASSERT_TRUE(waitUntil([&] { return SiteTreeWidgetTest::search->hasFocus(); }));
+    xdotool({"key", "ctrl+a", "BackSpace"});
+    if (!text.isEmpty()) xdotool({"type", "--delay", "20", text});
+    ASSERT_TRUE(waitUntil([&] { return SiteTreeWidgetTest::search->text() == text && core().searching() == !text.isEmpty(); }));
+  }
+  ChildNode* recorder(const QString& name) { return core().findDiscoveredNode(name, "local"); }
+};
+
+TEST_F(SiteTreeInputTest, ASpinnerStopsForARecorderThatResolvedWhileTheFilterHidIt) {
+  backend->to().didFindService(test::service("Alpha"), true);
+  backend->to().didFindService(test::service("Beta"), false);
+  outline()->expand(indexOf(&core().autoDetectNode()));
+  click(recorder("Beta"));
+  ASSERT_TRUE(waitUntil([&] { return tree->cell()->spinning(); }));
+  typeFilter("alp");
+  ASSERT_EQ(recorder("Beta"), nullptr);
+  backend->to().netServiceDidResolveAddress(test::service("Beta"), test::resolution({{"v", "3"}}));
+  typeFilter("");
+  outline()->expand(indexOf(&core().autoDetectNode()));
+  ChildNode* beta = recorder("Beta");
+  ASSERT_NE(beta, nullptr);
+  EXPECT_TRUE(beta->isResolved());
+  EXPECT_EQ(core().model().rowCount(indexOf(beta)), 3);
+  EXPECT_TRUE(waitUntil([&] {
+    grab();  // a paint of every row, which is when the cell lets spinners go
+    return !tree->cell()->spinning();
+  }));
+  const QRect spinner = cell::spinnerRect(rowRect(beta));
+  QImage shot = grab();
+  const QRgb paper = shot.pixel(spinner.left() - 30, spinner.center().y());
+  int ink = 0;
+  for (int y = spinner.top(); y <= spinner.bottom(); ++y)
+    for (int x = spinner.left(); x <= spinner.right(); ++x)
+      if (shot.pixel(x, y) != paper) ++ink;
+  EXPECT_EQ(ink, 0);
+}
+
+TEST_F(SiteTreeInputTest, ACameraCountFromDuringASearchIsWhatTheSiteShowsAfterIt) {
+  auto shop = makeSite("Shop", 3, "1");
+  core().addSite(*shop);
+  tree->expandNodeParents();
+  typeFilter("cam2");
+  shop->setCameraCount(1);
+  core().updateSite(*shop, {}, false);
+  typeFilter("");
+  ASSERT_EQ(core().siteNode().children().size(), 1u);
+  EXPECT_EQ(core().model().rowCount(indexOf(site(0))), 1);
+  EXPECT_EQ(asChild(site(0))->cameraCount(), 1);
+  EXPECT_EQ(unarchiveSiteInfo(site(0)->data())->cameraCount(), 1);
+}
+
+TEST_F(SiteTreeInputTest, AfterACtrlClickTakesTheSelectionAwayNoRowIsTheTarget) {
+  core().addSite(*makeSite("Shop", 2, "1"));
+  core().addSite(*makeSite("Bank", 2, "2"));
+  tree->expandNodeParents();
+  // Two clicks on one row are no double click here: each is a click of its own.
+  const int doubleClick = QApplication::doubleClickInterval();
+  QApplication::setDoubleClickInterval(50);
+  click(site(1));
+  ASSERT_TRUE(waitUntil([&] { return core().selectedNode().get() == site(1); }));
+  click(site(1), {"ctrl"});
+  QApplication::setDoubleClickInterval(doubleClick);
+  ASSERT_TRUE(waitUntil([&] { return outline()->selectionModel()->selectedIndexes().isEmpty(); }));
+  EXPECT_FALSE(core().selectedNode());
+  EXPECT_FALSE(core().canRemove());
+  // A key that acts on the selection finds none either.
+  core().removeSite();
+  EXPECT_EQ(core().siteNode().children().size(), 2u);
+}
+
+TEST_F(SiteTreeWidgetTest, WithoutAnAddressBookTheTreeKeepsSayingWhy) {
+  show();
+  EXPECT_TRUE(tree->storeRefusalText().isEmpty());
+  const StoreError refusal = StoreError::store(StoreError::NotAStore, "The file <b>Zelvo.storedata</b> is damaged.",
+                                               "It ends after 16 bytes.");
+  tree->showStoreRefusal(refusal);
+  auto* label = tree->findChild<QLabel*>("storeRefusal");
+  ASSERT_NE(label, nullptr);
+  EXPECT_TRUE(waitUntil([&] { return label->isVisible(); }));
+  EXPECT_EQ(label->textFormat(), Qt::PlainText);
+  EXPECT_TRUE(label->text().contains(refusal.description));
+  EXPECT_TRUE(label->text().contains(refusal.failureReason));
+  EXPECT_EQ(tree->storeRefusalText(), label->text());
+  // Above the sections, which stay (discovery still lists recorders).
+  EXPECT_LT(label->geometry().bottom(), outline()->geometry().top() + 1);
+  EXPECT_TRUE(outline()->isVisible());
+  // A search and its end leave it saying so.
+  QTest::keyClicks(search, "x");
+  search->clear();
+  EXPECT_TRUE(label->isVisible());
 }
 
 TEST_F(SiteTreeWidgetTest, ANewFavouriteIsRenamedInPlace) {
