@@ -92,6 +92,7 @@ bool ZelvoAppDelegate::applicationDidFinishLaunching() {
   if (context) {
     mainWindow_->setManagedObjectContext(context);
     mainWindow_->setManagedObjectModel(managedObjectModel());
+    mainWindow_->setUndoStack(windowWillReturnUndoManager());
   }
   mainWindow_->showWindow();
   // Discovery ends with the application (nothing it could still report is wanted).

@@ -13,6 +13,7 @@
 #include "ViewControllers/SiteTree/ServiceDiscovery.h"
 #include "ViewControllers/SiteTree/SiteTreeCore.h"
 
+class QAction;
 class QMenu;
 class QMimeData;
 
@@ -49,6 +50,10 @@ class SiteTreeViewController : public QWidget, private SiteTreeView {
   SiteTreeModel& treeController() { return core_->model(); }
   SiteOutlineView* outlineView() const;
   QMenu* editMenu() const;
+  // The context menu's entries; the main window wires them to its commands.
+  QAction* editAction() const;
+  QAction* removeAction() const;
+  QAction* remoteSetupAction() const;
   ImageAndTextCell* cell() const { return cell_; }
 
   std::shared_ptr<ChildNode> selectedNode() const { return core_->selectedNode(); }
