@@ -19,6 +19,8 @@
 #include <QStackedWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoCommand>
+#include <QUndoStack>
 #include <algorithm>
 #include <map>
 
@@ -58,15 +60,10 @@ namespace {
 // Sequence intervals a tour may use (a missing or broken preference reads as 0).
 constexpr int kMinimumSequenceInterval = 5;
 constexpr int kMaximumSequenceInterval = 60;
-constexpr int kSiteCameraCount = 16;
-// A hidden site made for a favourite titles at most the wall's planes: the camera count
-// comes from the recorder.
-constexpr qint64 kMaximumAutoSiteCameras = VideoViewPlaneCount;
 // The window is at least this wide, so that the wall's divider (at most 566 from the right
 // edge) always stays right of the tree's (at most 333).
 constexpr int kMinimumWindowWidth = 900;
-
-const QString kUntitledFavorite = QStringLiteral("Untitled Favorite");
+static_assert(AddressBook::kWallPlaneCount == VideoViewPlaneCount);
 
 bool isYes(const std::optional<bool>& flag) { return flag.value_or(false); }
 
@@ -97,6 +94,29 @@ void replaceWidget(QWidget* placeholder, QWidget* widget) {
   widget->setVisible(!hidden);
   delete placeholder;
 }
+
+// One change to the address book on the undo stack. It was made before it was pushed, so
+// the stack's first redo does nothing; each later one, and each undo, first empties the
+// search field, so that the tree shows every row the change touches.
+class AddressBookCommand : public QUndoCommand {
+ public:
+  AddressBookCommand(AddressBook::UndoStep step, std::function<void()> prepare)
+      : QUndoCommand(step.actionName), step_(std::move(step)), prepare_(std::move(prepare)) {}
+  void undo() override {
+    prepare_();
+    step_.undo();
+  }
+  void redo() override {
+    if (std::exchange(done_, false)) return;
+    prepare_();
+    step_.redo();
+  }
+
+ private:
+  AddressBook::UndoStep step_;
+  std::function<void()> prepare_;
+  bool done_ = true;
+};
 
 std::shared_ptr<SiteInfo> lastAttachment(const LiveClientPort& client) {
   const std::vector<std::any> attachments = client.attachments();
@@ -155,6 +175,9 @@ MainWindowController::MainWindowController(MainWindowComponents components, QWid
   toolbarInfoViewController_ = new ToolbarInfoViewController(this);
   toolbarInfoViewController_->setDelegate(this);
   logViewController_ = new LogViewController(this);
+  ownUndoStack_ = std::make_unique<QUndoStack>();
+  undoStack_ = ownUndoStack_.get();
+  setManagedObjectContext(nullptr);
 }
 
 MainWindowController::~MainWindowController() {
@@ -162,6 +185,11 @@ MainWindowController::~MainWindowController() {
   // announces and which ends the tree's editing of a favourite's name, while only the
   // QWidget part of this object is left: neither may reach us then.
   QObject::disconnect(qApp, nullptr, this, nullptr);
+  // The steps act on this window's address book.
+  if (undoStack_) {
+    undoStack_->disconnect(this);
+    undoStack_->clear();
+  }
   for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
   observations_.clear();
   stopTimer();
@@ -174,6 +202,30 @@ MainWindowController::~MainWindowController() {
 
 void MainWindowController::setManagedObjectContext(std::shared_ptr<ManagedObjectContext> context) {
   context_ = std::move(context);
+  addressBook_ = std::make_unique<AddressBook>(context_, components_.presentError);
+  addressBook_->setListener(this);
+  addressBook_->setUndoRegistrar([this](AddressBook::UndoStep step) {
+    undoStack_->push(new AddressBookCommand(std::move(step), [this] { clearSearchField(); }));
+  });
+  // Steps of another store's book cannot be taken back in this one.
+  if (undoStack_) undoStack_->clear();
+}
+
+void MainWindowController::setUndoStack(QUndoStack* stack) {
+  if (undoStack_) undoStack_->disconnect(this);
+  undoStack_ = stack ? stack : ownUndoStack_.get();
+  if (loaded_) {
+    connect(undoStack_, &QUndoStack::indexChanged, this, &MainWindowController::validateActions);
+    validateActions();
+  }
+}
+
+void MainWindowController::undo() {
+  if (undoStack_->canUndo()) undoStack_->undo();
+}
+
+void MainWindowController::redo() {
+  if (undoStack_->canRedo()) undoStack_->redo();
 }
 
 void MainWindowController::setManagedObjectModel(std::shared_ptr<const ManagedObjectModel> model) {
@@ -324,60 +376,66 @@ void MainWindowController::settingToolbarItem() {
 }
 
 void MainWindowController::wireActions() {
-  // Menus and shortcuts: every action checks again that it may run (a shortcut fires
-  // without its menu being opened).
-  const std::map<QString, std::function<void()>> handlers{
-      {"addSite:", [this] { addSite(); }},
-      {"editSite:", [this] { editSite(); }},
-      {"removeSite:", [this] { removeSite(); }},
-      {"addFavorite:", [this] { addFavorite(); }},
-      {"saveAction:", [this] { saveAction(); }},
-      {"showPreference:", [this] { emit preferencesRequested(); }},
-      {"terminate:", [this] { emit quitRequested(); }},
-      {"copy:", [this] { copy(); }},
-      {"performDelete:", [this] { performDelete(); }},
-      {"connect:", [this] { connectSelected(); }},
-      {"disconnect:", [this] { disconnect(); }},
-      {"connectSetupFromMenu:", [this] { connectSetupFromMenu(); }},
-  };
-  for (QAction* action : findChildren<QAction*>()) {
-    const QString name = action->property("action").toString();
-    if (name == QLatin1String("handleLayoutMenu:")) {
-      connect(action, &QAction::triggered, this, [this, action] {
-        if (validateAction(action)) handleLayoutMenu(action->property("tag").toInt());
-      });
-      continue;
-    }
-    const auto handler = handlers.find(name);
-    if (handler == handlers.end()) continue;
+  Ui::MainWindowController& ui = *ui_;
+  // Every menu command checks again that it may run: a shortcut fires without its menu
+  // being opened.
+  auto wire = [this](QAction* action, auto slot) {
     // Quit and close-window shortcuts act whatever has focus in the window.
     action->setShortcutContext(Qt::WindowShortcut);
     addAction(action);
-    connect(action, &QAction::triggered, this, [this, action, run = handler->second] {
-      if (validateAction(action)) run();
+    connect(action, &QAction::triggered, this, [this, action, slot] {
+      if (validateAction(action)) (this->*slot)();
     });
-  }
-  for (QMenu* menu : ui_->menuBar->findChildren<QMenu*>())
+  };
+  wire(ui.actionAddSite, &MainWindowController::addSite);
+  wire(ui.actionEditSite, &MainWindowController::editSite);
+  wire(ui.actionRemoveSite, &MainWindowController::removeSite);
+  wire(ui.actionAddFavorite, &MainWindowController::addFavorite);
+  wire(ui.actionSave, &MainWindowController::saveAction);
+  wire(ui.actionPreferences, &MainWindowController::preferencesRequested);
+  wire(ui.actionQuit, &MainWindowController::quitRequested);
+  wire(ui.actionUndo, &MainWindowController::undo);
+  wire(ui.actionRedo, &MainWindowController::redo);
+  connect(undoStack_, &QUndoStack::indexChanged, this, &MainWindowController::validateActions);
+  wire(ui.actionCopy, &MainWindowController::copy);
+  wire(ui.actionDelete, &MainWindowController::performDelete);
+  wire(ui.actionConnect, &MainWindowController::connectSelected);
+  wire(ui.actionDisconnect, &MainWindowController::disconnect);
+  wire(ui.actionRemoteSetup, &MainWindowController::connectSetupFromMenu);
+  for (QAction* action : ui.layoutActionGroup->actions())
+    connect(action, &QAction::triggered, this, [this, action] {
+      if (validateAction(action)) handleLayoutMenu(action->property("tag").toInt());
+    });
+  // The site tree's context menu: the same commands, on the row that was clicked (the
+  // tree makes it the selected node as the menu opens).
+  SiteTreeViewController* tree = siteTreeViewController_;
+  for (const auto& [action, slot] : {std::pair{tree->editAction(), &MainWindowController::editSite},
+                                     std::pair{tree->removeAction(), &MainWindowController::removeSite},
+                                     std::pair{tree->remoteSetupAction(), &MainWindowController::connectSetupFromMenu}})
+    connect(action, &QAction::triggered, this, [this, action, slot] {
+      if (validateAction(action)) (this->*slot)();
+    });
+  connect(tree->editMenu(), &QMenu::aboutToShow, this, &MainWindowController::validateActions);
+  for (QMenu* menu : ui.menuBar->findChildren<QMenu*>())
     connect(menu, &QMenu::aboutToShow, this, &MainWindowController::validateActions);
   connect(qApp, &QApplication::focusChanged, this, [this] { validateActions(); });
 
   // Toolbar.
-  connect(ui_->connectButton, &QAbstractButton::clicked, this, &MainWindowController::connectSelected);
-  connect(ui_->disconnectButton, &QAbstractButton::clicked, this, &MainWindowController::disconnect);
-  connect(ui_->favoriteButton, &QAbstractButton::clicked, this, [this] {
-    if (hasStore()) addFavorite();
+  connect(ui.connectButton, &QAbstractButton::clicked, this, &MainWindowController::connectSelected);
+  connect(ui.disconnectButton, &QAbstractButton::clicked, this, &MainWindowController::disconnect);
+  connect(ui.favoriteButton, &QAbstractButton::clicked, this, [this] {
+    if (validateAction(ui_->actionAddFavorite)) addFavorite();
   });
-  connect(ui_->remoteSetupButton, &QAbstractButton::clicked, this, &MainWindowController::connectSetup);
-  connect(ui_->previousLayoutSegment, &QAbstractButton::clicked, this, [this] { changeLayout(0); });
-  connect(ui_->nextLayoutSegment, &QAbstractButton::clicked, this, [this] { changeLayout(1); });
-  connect(ui_->sequenceButton, &QAbstractButton::clicked, this, &MainWindowController::sequenceAction);
-  for (QToolButton* segment : {ui_->treePaneSegment, ui_->panelPaneSegment})
+  connect(ui.remoteSetupButton, &QAbstractButton::clicked, this, &MainWindowController::connectSetup);
+  connect(ui.previousLayoutSegment, &QAbstractButton::clicked, this, [this] { changeLayout(0); });
+  connect(ui.nextLayoutSegment, &QAbstractButton::clicked, this, [this] { changeLayout(1); });
+  connect(ui.sequenceButton, &QAbstractButton::clicked, this, &MainWindowController::sequenceAction);
+  for (QToolButton* segment : {ui.treePaneSegment, ui.panelPaneSegment})
     connect(segment, &QAbstractButton::clicked, this, [this, segment] { panes_->resizeSplitView(segment); });
-  connect(ui_->volumeSlider, &QSlider::valueChanged, this, &MainWindowController::volumeChanged);
-  connect(ui_->volumeMaximize, &QAbstractButton::clicked, this, &MainWindowController::maximizeVolume);
-  connect(ui_->volumeMute, &QAbstractButton::clicked, this, &MainWindowController::muteVolume);
-  connect(ui_->treeSearchField, &QLineEdit::textChanged, siteTreeViewController_,
-          &SiteTreeViewController::updateFilter);
+  connect(ui.volumeSlider, &QSlider::valueChanged, this, &MainWindowController::volumeChanged);
+  connect(ui.volumeMaximize, &QAbstractButton::clicked, this, &MainWindowController::maximizeVolume);
+  connect(ui.volumeMute, &QAbstractButton::clicked, this, &MainWindowController::muteVolume);
+  connect(ui.treeSearchField, &QLineEdit::textChanged, siteTreeViewController_, &SiteTreeViewController::updateFilter);
 
   // The colour controls, wherever the site panel put them.
   for (int i = 0; i < 4; ++i)
@@ -420,35 +478,60 @@ void MainWindowController::setButtonImage(QAbstractButton* button, const char* i
 
 // Validation.
 
+std::vector<std::pair<QAction*, bool>> MainWindowController::actionStates() const {
+  const Ui::MainWindowController& ui = *ui_;
+  const bool store = hasStore();
+  const bool wallFocused = videoView_ && videoView_->hasFocus();
+  const std::shared_ptr<ChildNode> node = selectedNode();
+  const SiteTreeCore& tree = siteTreeViewController_->core();
+  // Adding a site needs no selection: an empty address book has no row to select (its
+  // sections are not selectable), and its first site must still be addable.
+  const bool editRemove = node && node->index() == 0 && store && node->nodeID().has_value();
+  const bool remoteSetup = node && tree.nodeType(node.get()) != 0 && hasConnectionTarget(*node);
+  std::vector<std::pair<QAction*, bool>> states{
+      {ui.actionAddSite, store},
+      {ui.actionAddFavorite, store && canAddFavorite()},
+      {ui.actionSave, store},
+      {ui.actionPreferences, true},
+      {ui.actionQuit, true},
+      {ui.actionUndo, store && undoStack_->canUndo()},
+      {ui.actionRedo, store && undoStack_->canRedo()},
+      {ui.actionCopy, wallFocused && videoView_->canCopy()},
+      {ui.actionDelete, wallFocused || editRemove},
+      {ui.actionConnect, node && hasConnectionTarget(*node)},
+      {ui.actionDisconnect, node != nullptr},
+      {ui.actionRemoteSetup, remoteSetup},
+      {ui.actionEditSite, editRemove},
+      {ui.actionRemoveSite, editRemove},
+      {siteTreeViewController_->editAction(), editRemove},
+      {siteTreeViewController_->removeAction(), editRemove},
+      {siteTreeViewController_->remoteSetupAction(), remoteSetup},
+  };
+  for (QAction* layout : ui.layoutActionGroup->actions()) states.emplace_back(layout, true);
+  return states;
+}
+
+bool MainWindowController::canAddFavorite() const {
+  // As the star: an empty wall is no favourite.
+  return videoViewController_ && videoViewController_->boundNetworkClientCount() > 0;
+}
+
 bool MainWindowController::validateAction(const QAction* action) const {
   if (!action || !loaded_) return false;
-  const QString name = action->property("action").toString();
-  if (name == QLatin1String("handleLayoutMenu:")) return true;
-  if (name == QLatin1String("terminate:") || name == QLatin1String("showPreference:")) return true;
-  if (name == QLatin1String("saveAction:")) return hasStore();
-  const bool wallFocused = videoView_ && videoView_->hasFocus();
-  if (name == QLatin1String("copy:")) return wallFocused && videoView_->canCopy();
-  if (name == QLatin1String("performDelete:") && wallFocused) return true;
-  // Adding needs no selection: an empty address book has no row to select (its
-  // sections are not selectable), and its first site must still be addable.
-  if (name == QLatin1String("addSite:") || name == QLatin1String("addFavorite:")) return hasStore();
-
-  const std::shared_ptr<ChildNode> node = selectedNode();
-  if (!node) return false;
-  const SiteTreeCore& tree = siteTreeViewController_->core();
-  if (name == QLatin1String("connectSetupFromMenu:"))
-    return tree.nodeType(node.get()) != 0 && hasConnectionTarget(*node);
-  if (name == QLatin1String("connect:")) return hasConnectionTarget(*node);
-  if (name == QLatin1String("removeSite:") || name == QLatin1String("editSite:") ||
-      name == QLatin1String("performDelete:"))
-    return node->index() == 0 && hasStore() && node->nodeID().has_value();
-  return true;
+  for (const auto& [known, enabled] : actionStates())
+    if (known == action) return enabled;
+  return false;
 }
 
 void MainWindowController::validateActions() {
   if (!loaded_) return;
-  for (QAction* action : findChildren<QAction*>())
-    if (action->property("action").isValid()) action->setEnabled(validateAction(action));
+  for (const auto& [action, enabled] : actionStates()) action->setEnabled(enabled);
+  ui_->favoriteButton->setEnabled(ui_->actionAddFavorite->isEnabled());
+  // The titles name the change they take back or do again ("Undo Remove Site").
+  const QString undone = undoStack_->undoText();
+  const QString redone = undoStack_->redoText();
+  ui_->actionUndo->setText(undone.isEmpty() ? tr("Undo") : tr("Undo %1").arg(undone));
+  ui_->actionRedo->setText(redone.isEmpty() ? tr("Redo") : tr("Redo %1").arg(redone));
 }
 
 // Tree selection and the wall's notices.
@@ -489,15 +572,13 @@ void MainWindowController::videoViewControllerSelectedNetworkClientStateChanged(
 }
 
 void MainWindowController::videoViewControllerPlaneBound() {
-  ui_->favoriteButton->setEnabled(hasStore());
   ui_->disconnectButton->setEnabled(true);
+  validateActions();
 }
 
 void MainWindowController::videoViewControllerPlaneUnbound() {
-  if (videoViewController_->boundNetworkClientCount() == 0) {
-    ui_->favoriteButton->setEnabled(false);
-    ui_->disconnectButton->setEnabled(false);
-  }
+  if (videoViewController_->boundNetworkClientCount() == 0) ui_->disconnectButton->setEnabled(false);
+  validateActions();
 }
 
 // Connecting.
@@ -816,27 +897,11 @@ void MainWindowController::closeWithoutCheck() {
 // ---------------------------------------------------------------------------------------
 // The address book.
 
-void MainWindowController::presentError(const StoreError& error) const { components_.presentError(error); }
-
-bool MainWindowController::save() {
-  if (!hasStore()) return false;
-  StoreError error;
-  if (context_->save(&error)) return true;
-  // The changes stay pending; the next save, at the latest at quit, tries again.
-  presentError(error);
-  return false;
-}
-
 void MainWindowController::saveAction() {
   if (!hasStore()) return;
   QString reason;
   if (!commitEditing(&reason)) zelvoLog("MainWindowController:saveAction: unable to commit editing before saving");
-  save();
-}
-
-std::shared_ptr<ManagedObject> MainWindowController::managedObjectWithID(const std::optional<QUrl>& uri) const {
-  if (!hasStore() || !uri) return nullptr;
-  return context_->objectWithURI(*uri);
+  addressBook_->save();
 }
 
 void MainWindowController::clearSearchField() {
@@ -846,104 +911,37 @@ void MainWindowController::clearSearchField() {
 }
 
 void MainWindowController::loadSiteInfo() {
-  if (!hasStore()) return;
-  StoreError error;
-  const auto sites = context_->fetch<Site>({}, {}, &error);
-  if (!sites) {
-    presentError(error);
-    return;
-  }
-  for (const std::shared_ptr<Site>& site : *sites) {
-    if (isYes(site->deleted()) || isYes(site->autoDetect())) continue;
-    siteTreeViewController_->core().loadSiteInfo(*SiteInfo::makeSiteInfo(*site));
-  }
-}
-
-std::shared_ptr<SiteInfo> MainWindowController::siteInfoWithID(const QUrl& uri, const FavoriteCameraMap& favorites) const {
-  for (const auto& [plane, camera] : favorites) {
-    if (camera && camera->siteInfo() && objcEqual(camera->siteInfo()->siteID(), std::optional<QUrl>(uri)))
-      return camera->siteInfo();
-  }
-  const std::shared_ptr<Site> site = std::dynamic_pointer_cast<Site>(managedObjectWithID(uri));
-  return site ? SiteInfo::makeSiteInfo(*site) : nullptr;
+  for (const std::shared_ptr<SiteInfo>& site : addressBook_->loadSiteInfo())
+    siteTreeViewController_->core().loadSiteInfo(*site);
 }
 
 void MainWindowController::loadFavoriteInfo() {
-  if (!hasStore()) return;
-  StoreError error;
-  const auto favorites = context_->fetch<Favorite>({}, {}, &error);
-  if (!favorites) {
-    presentError(error);
-    return;
-  }
-  for (const std::shared_ptr<Favorite>& favorite : *favorites) {
-    auto target = FavoriteTarget::create();
-    target->setName(favorite->name());
-    target->setFavoriteID(favorite->objectURI());
-    for (const std::shared_ptr<FavoriteCamera>& camera : favorite->cameras()) {
-      const qint64 plane = camera->planeNumber().value_or(-1);
-      if (plane < 0 || plane >= VideoViewPlaneCount) {
-        zelvoLog("MainWindowController: favourite plane %lld left out: no such plane", static_cast<long long>(plane));
-        continue;
-      }
-      const QUrl uri(camera->siteID().value_or(QString()));
-      std::shared_ptr<SiteInfo> site = uri.isValid() ? siteInfoWithID(uri, target->favoriteCameras()) : nullptr;
-      if (!site) {
-        zelvoLog("MainWindowController: favourite plane %lld left out: its site is not in the store",
-                 static_cast<long long>(plane));
-        continue;
-      }
-      auto entry = FavoriteCameraTarget::create();
-      entry->setCamera(camera->cameraNumber().value_or(0));
-      entry->setSiteInfo(site);
-      target->favoriteCameras()[plane] = entry;
-    }
-    siteTreeViewController_->core().addFavorite(*target, favorite->objectURI(), false);
-  }
+  for (const std::shared_ptr<FavoriteTarget>& favorite : addressBook_->loadFavoriteInfo())
+    siteTreeViewController_->core().addFavorite(*favorite, favorite->favoriteID(), false);
 }
 
 void MainWindowController::addSite() {
   if (!hasStore()) return;
   if (!ui_->treeSearchField->text().isEmpty()) clearSearchField();
-  // The new row joins the store only once the dialog is done: a save while the dialog is
-  // open (the sequence of events goes on) must not store a half-filled site.
-  const std::shared_ptr<Site> site = context_->createObject<Site>();
+  const std::shared_ptr<Site> site = addressBook_->newSite();
   siteSetupDialog_->add(site, this);
   if (siteSetupDialog_->wasCancelled()) return;
-  context_->insertObject(site);
-  for (int i = 1; i <= kSiteCameraCount; ++i) {
-    const std::shared_ptr<SiteCamera> camera = context_->insertNewObject<SiteCamera>();
-    camera->setTitle(QStringLiteral("CAM%1").arg(i));
-    camera->setCameraIndex(i);
-    camera->setSite(site);
-  }
-  save();
-  siteTreeViewController_->core().addSite(*SiteInfo::makeSiteInfo(*site));
-}
-
-void MainWindowController::editSiteInfo(SiteInfo& site, const Site& edited) const {
-  site.setName(edited.name());
-  site.setAddress(edited.address());
-  site.setPort(edited.port());
-  site.setDvrInfo(edited.dvrInfo());
-  site.setAutoLogin(edited.autoLogin());
-  site.setUser(edited.user());
-  site.setPassword(edited.password());
+  addressBook_->addSite(site);
 }
 
 void MainWindowController::editSite() {
   const std::shared_ptr<ChildNode> node = selectedNode();
   if (!node || !node->nodeID() || !hasStore()) return;
-  const std::shared_ptr<ManagedObject> row = managedObjectWithID(node->nodeID());
+  const std::shared_ptr<ManagedObject> row = addressBook_->managedObjectWithID(node->nodeID());
   if (const auto site = std::dynamic_pointer_cast<Site>(row)) {
+    const AddressBook::SiteValues before = AddressBook::siteValues(*site);
     siteSetupDialog_->edit(site, this);
     const std::shared_ptr<SiteInfo> info = unarchiveSiteInfo(node->data());
     if (!info) {
       zelvoLog("MainWindowController: the edited site's row carries no site");
       return;
     }
-    editSiteInfo(*info, *site);
-    updateSite(*info);
+    addressBook_->siteEdited(*info, site, before);
     siteTreeViewController_->core().editSite(*info);
   } else if (std::dynamic_pointer_cast<Favorite>(row)) {
     siteTreeViewController_->core().selectNode(node->nodeID(), true);
@@ -959,18 +957,10 @@ void MainWindowController::removeSite() {
 
 void MainWindowController::removeSelectedNode() {
   const std::shared_ptr<ChildNode> node = selectedNode();
-  if (!node) return;
-  const std::shared_ptr<ManagedObject> row = managedObjectWithID(node->nodeID());
-  if (const auto site = std::dynamic_pointer_cast<Site>(row)) {
-    site->setDeleted(true);
-    siteTreeViewController_->core().removeSite();
-    // Saved at once: a crash must not bring a removed site back.
-    save();
-  } else if (const auto favorite = std::dynamic_pointer_cast<Favorite>(row)) {
-    siteTreeViewController_->core().removeSite();
-    context_->deleteObject(favorite);
-    save();
-  }
+  if (!node || !node->nodeID()) return;
+  const std::shared_ptr<ManagedObject> row = addressBook_->managedObjectWithID(node->nodeID());
+  if (std::dynamic_pointer_cast<Site>(row)) addressBook_->removeSite(*node->nodeID());
+  else if (std::dynamic_pointer_cast<Favorite>(row)) addressBook_->removeFavorite(*node->nodeID());
 }
 
 void MainWindowController::performDelete() {
@@ -981,122 +971,35 @@ void MainWindowController::performDelete() {
   if (siteTreeViewController_->core().canRemove()) removeSite();
 }
 
-void MainWindowController::addAutoSite(SiteInfo& site) {
-  const std::shared_ptr<Site> row = context_->insertNewObject<Site>();
-  row->setName(site.name());
-  row->setAddress(site.address());
-  row->setPort(site.port());
-  row->setCameraCount(site.cameraCount());
-  row->setAutoDetect(site.autoDetect());
-  row->setAutoLogin(site.autoLogin());
-  row->setUser(site.user());
-  row->setPassword(site.password());
-  row->setDvrInfo(QString());
-  row->setDeleted(true);
-  const qint64 count = std::min(site.cameraCount().value_or(0), kMaximumAutoSiteCameras);
-  for (qint64 i = 1; i <= count; ++i) {
-    const std::shared_ptr<SiteCamera> camera = context_->insertNewObject<SiteCamera>();
-    camera->setTitle(QStringLiteral("Cam%1").arg(i));
-    camera->setCameraIndex(i);
-    camera->setSite(row);
-  }
-  site.setSiteID(row->objectURI());
-}
-
 void MainWindowController::addFavorite() {
   if (!hasStore()) return;
   clearSearchField();
-  const std::shared_ptr<Favorite> favorite = context_->insertNewObject<Favorite>();
-  const QString name = handleDuplicatedName(kUntitledFavorite, Favorite::kEntityName, favorite->objectURI());
-  favorite->setName(name);
-  auto target = FavoriteTarget::create();
-  target->setName(name);
-
-  // One copy of the wall's record per recorder: the wall's own record keeps its login
-  // choice and its stored identity, whatever the favourite stores.
-  std::map<const LiveClientPort*, std::shared_ptr<SiteInfo>> copies;
+  std::vector<AddressBook::WallCamera> wall;
   const CameraMappingTable::Slots& table = videoViewController_->cameraMappingTable();
   for (size_t plane = 0; plane < table.size(); ++plane) {
     const std::shared_ptr<const CameraMappingTableItem>& item = table[plane];
     if (!item || !item->networkClient) continue;
-    std::shared_ptr<SiteInfo>& copy = copies[item->networkClient.get()];
-    if (!copy) {
-      const std::shared_ptr<SiteInfo> wallSite = lastAttachment(*item->networkClient);
-      if (!wallSite) {
-        zelvoLog("MainWindowController: plane %zu left out of the favourite: its recorder has no site", plane);
-        copies.erase(item->networkClient.get());
-        continue;
-      }
-      copy = deepCopy(*wallSite);
-      copy->setAutoLogin(true);
+    const std::shared_ptr<SiteInfo> wallSite = lastAttachment(*item->networkClient);
+    if (!wallSite) {
+      zelvoLog("MainWindowController: plane %zu left out of the favourite: its recorder has no site", plane);
+      continue;
     }
-    addAutoSite(*copy);
-    const std::shared_ptr<FavoriteCamera> camera = context_->insertNewObject<FavoriteCamera>();
-    camera->setCameraNumber(item->camera);
-    camera->setPlaneNumber(static_cast<qint64>(plane));
-    camera->setSiteID(copy->siteID() ? std::optional<QString>(copy->siteID()->toString()) : std::nullopt);
-    camera->setFavorite(favorite);
-    auto entry = FavoriteCameraTarget::create();
-    entry->setCamera(item->camera);
-    entry->setSiteInfo(copy);
-    target->favoriteCameras()[static_cast<qint64>(plane)] = entry;
+    wall.push_back({static_cast<qint64>(plane), item->camera, wallSite});
   }
-  // One save for the whole favourite: a crash leaves all of it or none.
-  save();
-  target->setFavoriteID(favorite->objectURI());
-  siteTreeViewController_->core().addFavorite(*target, favorite->objectURI(), true);
+  addressBook_->addFavorite(wall);
 }
 
 void MainWindowController::editFavorite() {
   const std::shared_ptr<ChildNode> node = selectedNode();
   if (!node || !node->nodeID() || !hasStore()) return;
-  const std::shared_ptr<Favorite> favorite = std::dynamic_pointer_cast<Favorite>(managedObjectWithID(node->nodeID()));
-  if (!favorite) return;
-  if (node->nodeTitle().isEmpty()) node->setNodeTitle(favorite->name().value_or(QString()));
-  const QString title = handleDuplicatedName(node->nodeTitle(), Favorite::kEntityName, favorite->objectURI());
-  node->setNodeTitle(title);
-  favorite->setName(title);
+  const std::optional<QString> name = addressBook_->renameFavorite(*node->nodeID(), node->nodeTitle());
+  if (!name) return;
+  node->setNodeTitle(*name);
   siteTreeViewController_->core().editFavoriteWhileSearching(*node, true);
-  save();
-}
-
-bool MainWindowController::checkValidateName(const std::vector<std::shared_ptr<ManagedObject>>& rows,
-                                             const QUrl& objectID) const {
-  for (const std::shared_ptr<ManagedObject>& row : rows) {
-    if (row->objectURI() == objectID) continue;
-    if (const auto site = std::dynamic_pointer_cast<Site>(row)) {
-      if (!isYes(site->deleted()) && !isYes(site->autoDetect())) return true;
-    } else if (std::dynamic_pointer_cast<Favorite>(row)) {
-      return true;
-    }
-  }
-  return false;
-}
-
-bool MainWindowController::fetchEntity(const QString& entity, const QString& key, const QString& value,
-                                       const QUrl& objectID) const {
-  if (!hasStore()) return false;
-  StoreError error;
-  const auto rows = context_->executeFetchRequest(FetchRequest::where(entity, key, value), &error);
-  if (!rows) {
-    // Counted as no clash: the name check must not stop the operator.
-    presentError(error);
-    return false;
-  }
-  return checkValidateName(*rows, objectID);
-}
-
-QString MainWindowController::handleDuplicatedName(const QString& name, const QString& entity,
-                                                   const QUrl& objectID) const {
-  if (!fetchEntity(entity, QStringLiteral("name"), name, objectID)) return name;
-  for (int n = 2;; ++n) {
-    const QString candidate = QStringLiteral("%1(%2)").arg(name).arg(n);
-    if (!fetchEntity(entity, QStringLiteral("name"), candidate, objectID)) return candidate;
-  }
 }
 
 bool MainWindowController::hasSameSiteName(const QString& name, const QUrl& objectID) const {
-  return fetchEntity(Site::kEntityName, QStringLiteral("name"), name, objectID);
+  return addressBook_->hasSameSiteName(name, objectID);
 }
 
 void MainWindowController::liveClientCameraInfoUpdated(const Notification& notification) {
@@ -1124,19 +1027,48 @@ void MainWindowController::updateSiteFromSiteInfo(const std::shared_ptr<SiteInfo
   if (!site) return;
   static const std::vector<CameraInfo> none;
   siteTreeViewController_->core().updateSite(*site, cameras ? *cameras : none, isYes(site->autoDetect()));
-  if (!isYes(site->autoDetect())) updateSite(*site);
+  if (!isYes(site->autoDetect())) addressBook_->updateSite(*site);
 }
 
-void MainWindowController::updateSite(const SiteInfo& site) {
-  const std::shared_ptr<Site> row = std::dynamic_pointer_cast<Site>(managedObjectWithID(site.siteID()));
-  if (!row) return;
-  row->setCameraCount(site.cameraCount());
-  for (const std::shared_ptr<SiteCamera>& camera : row->cameras()) {
-    const QString title = site.cameraTitleAtIndex(camera->cameraIndex().value_or(0));
-    // A recorder that reports no title for a camera leaves the stored one.
-    if (!title.isEmpty()) camera->setTitle(title);
-  }
-  if (context_->hasChanges()) save();
+// The tree follows the address book.
+
+std::shared_ptr<ChildNode> MainWindowController::selectRowOf(const QUrl& nodeID) {
+  SiteTreeCore& tree = siteTreeViewController_->core();
+  const std::shared_ptr<ChildNode> selected = tree.selectedNode();
+  if (selected && objcEqual(selected->nodeID(), std::optional<QUrl>(nodeID))) return selected;
+  tree.selectNode(nodeID, false);
+  const std::shared_ptr<ChildNode> found = tree.selectedNode();
+  return found && objcEqual(found->nodeID(), std::optional<QUrl>(nodeID)) ? found : nullptr;
+}
+
+void MainWindowController::siteAdded(const std::shared_ptr<SiteInfo>& site) {
+  siteTreeViewController_->core().addSite(*site);
+}
+
+void MainWindowController::siteEdited(const std::shared_ptr<SiteInfo>& site) {
+  if (site->siteID() && selectRowOf(*site->siteID())) siteTreeViewController_->core().editSite(*site);
+}
+
+void MainWindowController::siteRemoved(const QUrl& siteID) {
+  if (selectRowOf(siteID)) siteTreeViewController_->core().removeSite();
+}
+
+void MainWindowController::favoriteAdded(const std::shared_ptr<FavoriteTarget>& favorite, bool isNew) {
+  siteTreeViewController_->core().addFavorite(*favorite, favorite->favoriteID(), isNew);
+}
+
+void MainWindowController::favoriteRenamed(const QUrl& favoriteID, const QString& name) {
+  const std::shared_ptr<ChildNode> node = selectRowOf(favoriteID);
+  if (!node) return;
+  node->setNodeTitle(name);
+  SiteTreeCore& tree = siteTreeViewController_->core();
+  tree.nodeChanged(*node);
+  tree.editFavoriteWhileSearching(*node, tree.searching());
+  tree.resort();
+}
+
+void MainWindowController::favoriteRemoved(const QUrl& favoriteID) {
+  if (selectRowOf(favoriteID)) siteTreeViewController_->core().removeSite();
 }
 
 }  // namespace zelvo

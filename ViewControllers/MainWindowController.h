@@ -3,7 +3,8 @@
 // on the right, a toolbar with connection, layout, information and volume items, and the
 // menus. Owns the child controllers, wires the interface to the wall and the recorder
 // clients, runs the sequence timer, applies colours and volume, asks for login details,
-// and keeps the address book in the store (sites and favourites).
+// and asks the questions of the address book (AddressBook), whose changes it shows in the
+// site tree.
 //
 // Made at launch with its child controllers; its form loads at showWindow(), after the
 // store was given, because loading fills the tree from the store. Without a store the
@@ -21,6 +22,7 @@
 
 #include "Foundation/NotificationCenter.h"
 #include "ViewControllers/SitePanelController.h"
+#include "ViewControllers/Store/AddressBook.h"
 #include "ViewControllers/ToolbarInfoViewController.h"
 #include "ViewControllers/VideoViewController.h"
 #include "ViewControllers/Wall/VideoViewScreen.h"
@@ -33,6 +35,7 @@ class QLineEdit;
 class QMenu;
 class QSlider;
 class QToolButton;
+class QUndoStack;
 
 namespace Ui {
 class MainWindowController;
@@ -96,7 +99,8 @@ struct MainWindowComponents {
 class MainWindowController : public QMainWindow,
                              public WallMainWindowPort,
                              public SitePanelControllerDelegate,
-                             public ToolbarInfoViewDelegate {
+                             public ToolbarInfoViewDelegate,
+                             private AddressBook::Listener {
   Q_OBJECT
 
  public:
@@ -107,6 +111,14 @@ class MainWindowController : public QMainWindow,
   void setManagedObjectContext(std::shared_ptr<ManagedObjectContext> context);
   void setManagedObjectModel(std::shared_ptr<const ManagedObjectModel> model);
   const std::shared_ptr<ManagedObjectContext>& managedObjectContext() const { return context_; }
+  AddressBook& addressBook() const { return *addressBook_; }
+  // Where undo in this window acts: the changes to the address book. The application
+  // gives the store's; without it the window keeps its own.
+  void setUndoStack(QUndoStack* stack);
+  QUndoStack* undoStack() const { return undoStack_; }
+  // Edit > Undo and Redo: take back or do again the last change to the address book.
+  void undo();
+  void redo();
 
   // Loads the form (once) and shows the window.
   void showWindow();
@@ -195,6 +207,9 @@ class MainWindowController : public QMainWindow,
 
   // Whether the menu item or toolbar action may run now (the menus' validation).
   bool validateAction(const QAction* action) const;
+  // The wall can be stored as a favourite, as the star shows: some plane is bound.
+  bool canAddFavorite() const;
+
   // Every action's enabled state from the current selection, plane and clients.
   void validateActions();
 
@@ -208,6 +223,8 @@ class MainWindowController : public QMainWindow,
 
  private:
   void awakeFromNib();
+  // Each action's enabled state, computed from the tree's selection, the wall and its focus.
+  std::vector<std::pair<QAction*, bool>> actionStates() const;
   void promoteCustomViews();
   void wireActions();
   void registerObserver();
@@ -225,19 +242,19 @@ class MainWindowController : public QMainWindow,
   void keepAspectRatioPreferenceChanged();
 
   // Store steps.
-  bool hasStore() const { return context_ != nullptr; }
-  std::shared_ptr<ManagedObject> managedObjectWithID(const std::optional<QUrl>& uri) const;
-  bool fetchEntity(const QString& entity, const QString& key, const QString& value, const QUrl& objectID) const;
-  bool checkValidateName(const std::vector<std::shared_ptr<ManagedObject>>& rows, const QUrl& objectID) const;
-  QString handleDuplicatedName(const QString& name, const QString& entity, const QUrl& objectID) const;
-  std::shared_ptr<SiteInfo> siteInfoWithID(const QUrl& uri, const FavoriteCameraMap& favorites) const;
-  void editSiteInfo(SiteInfo& site, const Site& edited) const;
-  void updateSite(const SiteInfo& site);
-  void addAutoSite(SiteInfo& site);
+  bool hasStore() const { return addressBook_->hasStore(); }
   void removeSelectedNode();
   void clearSearchField();
-  bool save();
-  void presentError(const StoreError& error) const;
+
+  // AddressBook::Listener: the tree follows the book.
+  void siteAdded(const std::shared_ptr<SiteInfo>& site) override;
+  void siteEdited(const std::shared_ptr<SiteInfo>& site) override;
+  void siteRemoved(const QUrl& siteID) override;
+  void favoriteAdded(const std::shared_ptr<FavoriteTarget>& favorite, bool isNew) override;
+  void favoriteRenamed(const QUrl& favoriteID, const QString& name) override;
+  void favoriteRemoved(const QUrl& favoriteID) override;
+  // The tree's row of a site or favourite, selected; null when it has none.
+  std::shared_ptr<ChildNode> selectRowOf(const QUrl& nodeID);
 
   std::shared_ptr<ChildNode> selectedNode() const;
   // The row stands for a recorder or a camera (a section row does not).
@@ -247,6 +264,9 @@ class MainWindowController : public QMainWindow,
   MainWindowComponents components_;
   std::shared_ptr<ManagedObjectContext> context_;
   std::shared_ptr<const ManagedObjectModel> model_;
+  std::unique_ptr<AddressBook> addressBook_;
+  std::unique_ptr<QUndoStack> ownUndoStack_;
+  QUndoStack* undoStack_ = nullptr;
   std::unique_ptr<Ui::MainWindowController> ui_;
 
   // Child controllers, made with the window controller (Qt children of it).

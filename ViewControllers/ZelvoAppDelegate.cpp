@@ -92,6 +92,7 @@ bool ZelvoAppDelegate::applicationDidFinishLaunching() {
   if (context) {
     mainWindow_->setManagedObjectContext(context);
     mainWindow_->setManagedObjectModel(managedObjectModel());
+    mainWindow_->setUndoStack(windowWillReturnUndoManager());
   } else if (SiteTreeViewController* tree = mainWindow_->siteTreeViewController(); tree && stack().refusal()) {
     tree->showStoreRefusal(*stack().refusal());
   }

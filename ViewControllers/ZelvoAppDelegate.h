@@ -5,6 +5,7 @@
 // when the save fails. Main thread only.
 
 #include <QObject>
+#include <QUndoStack>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -57,6 +58,8 @@ class ZelvoAppDelegate : public QObject {
   std::shared_ptr<PersistentStoreCoordinator> persistentStoreCoordinator();
   std::shared_ptr<ManagedObjectContext> managedObjectContext();
   bool anotherInstanceIsRunning() const;
+  // The store's undo stack, so that undo in the main window acts on the store.
+  QUndoStack* windowWillReturnUndoManager() { return &undoManager_; }
 
   // Commits the tree's open rename and saves; a failed save is presented.
   void saveAction();
@@ -78,6 +81,7 @@ class ZelvoAppDelegate : public QObject {
 
   Options options_;
   std::unique_ptr<PersistentStack> stack_;
+  QUndoStack undoManager_;
   bool contextBuilt_ = false;
   std::unique_ptr<PreferenceController> preferenceController_;
   std::unique_ptr<MainWindowController> mainWindow_;

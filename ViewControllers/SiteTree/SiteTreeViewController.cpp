@@ -75,6 +75,9 @@ SiteTreeViewController::~SiteTreeViewController() {
 
 SiteOutlineView* SiteTreeViewController::outlineView() const { return ui_->outlineView; }
 QMenu* SiteTreeViewController::editMenu() const { return ui_->editMenu; }
+QAction* SiteTreeViewController::editAction() const { return ui_->editAction; }
+QAction* SiteTreeViewController::removeAction() const { return ui_->removeAction; }
+QAction* SiteTreeViewController::remoteSetupAction() const { return ui_->remoteSetupAction; }
 
 void SiteTreeViewController::updateFilter(const QString& text) { core_->updateFilter(text); }
 

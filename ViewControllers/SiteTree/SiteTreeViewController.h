@@ -14,6 +14,7 @@
 #include "ViewControllers/SiteTree/SiteTreeCore.h"
 #include "ViewControllers/Store/StoreError.h"
 
+class QAction;
 class QLabel;
 class QMenu;
 class QMimeData;
@@ -51,6 +52,10 @@ class SiteTreeViewController : public QWidget, private SiteTreeView {
   SiteTreeModel& treeController() { return core_->model(); }
   SiteOutlineView* outlineView() const;
   QMenu* editMenu() const;
+  // The context menu's entries; the main window wires them to its commands.
+  QAction* editAction() const;
+  QAction* removeAction() const;
+  QAction* remoteSetupAction() const;
   ImageAndTextCell* cell() const { return cell_; }
 
   std::shared_ptr<ChildNode> selectedNode() const { return core_->selectedNode(); }

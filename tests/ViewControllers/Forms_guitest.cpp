@@ -39,7 +39,7 @@ struct Outlet {
   const char* className;         // the object is one of these (or a subclass)
   const char* within = nullptr;  // the view (an ancestor) that holds it
   int tag = -1;                  // -1: no tag
-  const char* action = nullptr;  // the handler it sends
+  const char* action = nullptr;  // the command it stands for (wired in code)
   int segment = -1;              // -1: not a segment
   const char* outlet = nullptr;  // the name its view knows it by, when the object's differs
 };
@@ -67,12 +67,9 @@ void expectOutlets(const QObject& form, const std::vector<Outlet>& outlets) {
     } else {
       EXPECT_FALSE(tag.isValid()) << "unexpected tag " << tag.toInt();
     }
-    const QVariant action = object->property("action");
-    if (expected.action) {
-      EXPECT_EQ(action.toString().toStdString(), expected.action);
-    } else {
-      EXPECT_FALSE(action.isValid()) << "unexpected action " << action.toString().toStdString();
-    }
+    // The handler is connected by type in the controller's code; a name in the form
+    // would be a wiring that nothing checks.
+    EXPECT_FALSE(object->property("action").isValid()) << "a handler named in the form";
     const QVariant segment = object->property("segment");
     if (expected.segment >= 0) {
       EXPECT_EQ(segment.toInt(), expected.segment);
@@ -200,7 +197,7 @@ TEST_F(MainWindowForm, MenusSendTheWindowsCommands) {
   expectOutlets(window_, layouts);
   // Every menu item is on a menu.
   for (QAction* action : window_.findChildren<QAction*>()) {
-    if (!action->property("action").isValid()) continue;
+    if (action->objectName().isEmpty() || action->isSeparator()) continue;
     EXPECT_FALSE(action->associatedObjects().isEmpty()) << action->objectName().toStdString();
   }
 }

@@ -171,6 +171,30 @@ TEST_F(MainWindowTest, FavouriteAndDisconnectFollowWhetherAnyPlaneIsBound) {
   EXPECT_FALSE(disconnect->isEnabled());
 }
 
+// The menu item and the toolbar star follow one rule, so neither a shortcut nor a click
+// stores an empty wall.
+TEST_F(MainWindowTest, AddFavoriteFollowsTheStar) {
+  auto row = storeSite("Lobby", 2);
+  open();
+  QAction* item = window_->ui()->actionAddFavorite;
+  QToolButton* star = window_->ui()->favoriteButton;
+  window_->validateActions();
+  EXPECT_FALSE(item->isEnabled());
+  EXPECT_FALSE(star->isEnabled());
+  item->trigger();
+  star->click();
+  EXPECT_TRUE(all<Favorite>().empty());
+  bindSite(row);
+  EXPECT_TRUE(item->isEnabled());
+  EXPECT_TRUE(star->isEnabled());
+  item->trigger();
+  ASSERT_EQ(all<Favorite>().size(), 1u);
+  EXPECT_FALSE(all<Favorite>().front()->cameras().empty());
+  window_->videoViewController()->unbindAllPlanes();
+  EXPECT_FALSE(item->isEnabled());
+  EXPECT_FALSE(star->isEnabled());
+}
+
 TEST_F(MainWindowTest, TheSequenceTimerRunsWhileTheToggleIsOnAndFiresWhileAMenuIsOpen) {
   preferences_.values_[PreferenceSequenceIntervalKey] = 0;  // broken: the shortest tour instead
   open();
@@ -270,7 +294,7 @@ TEST_P(MainWindowMenuTest, MenuItemsFollowTheSelectedRow) {
   EXPECT_TRUE(enabled("actionQuit"));
   // An empty address book has no row to select: adding never waits for a selection.
   EXPECT_TRUE(enabled("actionAddSite"));
-  EXPECT_TRUE(enabled("actionAddFavorite"));
+  EXPECT_FALSE(enabled("actionAddFavorite")) << "an empty wall is no favourite";
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, MainWindowMenuTest,
