@@ -943,6 +943,7 @@ void MainWindowController::editSite() {
       return;
     }
     editSiteInfo(*info, *site);
+    videoViewController_->siteEdited(*info);
     updateSite(*info);
     siteTreeViewController_->core().editSite(*info);
   } else if (std::dynamic_pointer_cast<Favorite>(row)) {
