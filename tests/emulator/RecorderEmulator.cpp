@@ -176,7 +176,6 @@ RecorderEmulator::~RecorderEmulator() {
     changed_.notify_all();
   }
   if (acceptThread_.joinable()) acceptThread_.join();
-  if (keepAliveThread_.joinable()) keepAliveThread_.join();
   {
     std::lock_guard lock(mutex_);
     // Not under the sessions' write locks: a write may be blocked on a client
@@ -186,6 +185,8 @@ RecorderEmulator::~RecorderEmulator() {
       if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
     }
   }
+  // After the shutdowns: a keep-alive may be blocked on a client that stopped reading.
+  if (keepAliveThread_.joinable()) keepAliveThread_.join();
   for (std::thread& thread : threads_) thread.join();
   if (listenFd_ >= 0) ::close(listenFd_);
 }
