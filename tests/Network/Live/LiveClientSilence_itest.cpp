@@ -28,8 +28,7 @@ class HungRecorder : public ::testing::Test {
     config.keepAliveInterval = 20ms;
     recorder = std::make_unique<emulator::RecorderEmulator>(config);
     ASSERT_TRUE(recorder->start());
-    thread = std::make_shared<NetworkThread>();
-    client = LiveClient::create(thread);
+    client = LiveClient::create();
     client->setSilenceClock([this] { return SilenceWatch::TimePoint(std::chrono::milliseconds(clockMs.load())); });
     client->setSilenceCheckInterval(5ms);
     observer = std::make_unique<ClientObserver>(*client);
@@ -43,7 +42,6 @@ class HungRecorder : public ::testing::Test {
     }
     observer.reset();
     client.reset();
-    thread.reset();
     recorder.reset();
   }
 
@@ -72,7 +70,6 @@ class HungRecorder : public ::testing::Test {
 
   std::atomic<int64_t> clockMs{1'000'000};
   std::unique_ptr<emulator::RecorderEmulator> recorder;
-  std::shared_ptr<NetworkThread> thread;
   std::shared_ptr<LiveClient> client;
   std::unique_ptr<ClientObserver> observer;
 };
