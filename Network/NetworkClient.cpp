@@ -109,6 +109,24 @@ void NetworkClient::sendPacket(std::shared_ptr<Packet> packet) {
   thread_->post([self = std::move(self), packet = std::move(packet)] { self->enqueue(packet, SendKind::Other); });
 }
 
+void NetworkClient::sendPackets(std::vector<std::shared_ptr<Packet>> packets) {
+  for (const auto& packet : packets) ZELVO_PRECONDITION(packet != nullptr);
+  if (packets.empty()) return;
+  // One task for the whole group: tasks from other threads run before or after it.
+  if (thread_->isCurrent()) {
+    for (auto& packet : packets) enqueue(std::move(packet), SendKind::Other);
+    return;
+  }
+  std::shared_ptr<NetworkClient> self = weak_from_this().lock();
+  if (!self) {
+    zelvoLog("Dropped %zu packets sent to a client that is going away", packets.size());
+    return;
+  }
+  thread_->post([self = std::move(self), packets = std::move(packets)] {
+    for (const auto& packet : packets) self->enqueue(packet, SendKind::Other);
+  });
+}
+
 std::shared_ptr<const SyncInfo> NetworkClient::peerInfo() const {
   std::lock_guard lock(publishedMutex_);
   return peerInfo_;

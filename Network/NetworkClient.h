@@ -66,6 +66,7 @@ enum NetworkClientErrorCode : int {
   NetworkClientErrorHandshakeTimedOut = 1003,
   NetworkClientErrorOutOfMemory = 1004,
   NetworkClientErrorUserNameTooLong = 1005,
+  NetworkClientErrorReceiveTimedOut = 1006,
 };
 
 // Notification names, each posted with the client as the object.
@@ -114,6 +115,9 @@ class NetworkClient : public std::enable_shared_from_this<NetworkClient> {
   // Any thread. A packed packet; written whole and in order with the other packets
   // sent from the same thread. Dropped with a log line unless logged in.
   void sendPacket(std::shared_ptr<Packet> packet);
+  // Any thread. Packed packets that belong together: they go out one after the
+  // other, and nothing sent from another thread comes between them.
+  void sendPackets(std::vector<std::shared_ptr<Packet>> packets);
 
   int loginStatus() const { return loginStatus_.load(); }
   bool isConnected() const { return loginStatus() == NetworkLoginStatusLoggedIn; }

@@ -942,6 +942,7 @@ void MainWindowController::editSite() {
       return;
     }
     addressBook_->siteEdited(*info, site, before);
+    videoViewController_->siteEdited(*info);
     siteTreeViewController_->core().editSite(*info);
   } else if (std::dynamic_pointer_cast<Favorite>(row)) {
     siteTreeViewController_->core().selectNode(node->nodeID(), true);

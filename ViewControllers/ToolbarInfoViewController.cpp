@@ -224,7 +224,9 @@ void ToolbarInfoViewController::update(const std::shared_ptr<PanelClientPort>& c
   } else if (client && client->isDisconnected()) {
     ui_->btnReconnect->show();
     ui_->connectingIndicator->hide();
-    status = QStringLiteral("Disconnected");
+    // A refused login says why: the operator has to act on it.
+    const std::optional<std::string> refusal = wall_->loginRefusalForSelectedPlane();
+    status = refusal ? QString::fromStdString(*refusal) : QStringLiteral("Disconnected");
   } else if (client) {
     const int64_t camera = wall_->cameraForSelectedPlane();
     const std::vector<CameraInfo> cameras = client->cameraInfoArray();

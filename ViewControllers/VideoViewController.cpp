@@ -53,7 +53,20 @@ struct VideoViewController::ClientRecord {
   std::vector<Observation> observations;
   // Decoder slots registered at the last login (0 while there are none).
   int64_t decoderCount = 0;
+  // The text of the last login refusal, until the client connects again.
+  std::optional<std::string> loginRefusal;
 };
+
+namespace {
+
+// Refusals that a retry with the same user and password cannot change: retrying
+// them only counts failed logins at the recorder, which may lock the account.
+bool isLoginRefusal(int reason) {
+  return reason == NetworkDisconnectionReasonUnknownUser || reason == NetworkDisconnectionReasonInvalidPassword ||
+         reason == NetworkDisconnectionReasonPermissionDenied;
+}
+
+}  // namespace
 
 VideoViewController::Collaborators VideoViewController::Collaborators::shared() {
   return Collaborators{&sharedLiveClientFactory(), &sharedWallDecoders(), &sharedWallAudio(),
@@ -347,7 +360,7 @@ void VideoViewController::registerObserverToLiveClient(const std::shared_ptr<Liv
   observe(NetworkLoginSucceedNotification,
           [this](const std::shared_ptr<LiveClientPort>& c, const Notification&) { liveClientLoginSucceed(c); });
   observe(NetworkDisconnectedNotification,
-          [this](const std::shared_ptr<LiveClientPort>& c, const Notification&) { liveClientDisconnected(c); });
+          [this](const std::shared_ptr<LiveClientPort>& c, const Notification& n) { liveClientDisconnected(c, n); });
   observe(LiveCameraInfoUpdatedNotification, [this](const std::shared_ptr<LiveClientPort>& c, const Notification& n) {
     liveClientCameraInfoUpdated(c, n);
   });
@@ -387,6 +400,13 @@ void VideoViewController::unregisterClientToAutoReconnect(const std::shared_ptr<
 }
 
 void VideoViewController::liveClientWillConnect(const std::shared_ptr<LiveClientPort>& client) {
+  // A connect after a refusal (the operator's, or the reconnecter's after the site was
+  // edited) starts afresh: the refusal's text leaves the planes.
+  ClientRecord* record = recordOf(client.get());
+  if (record && record->loginRefusal) {
+    record->loginRefusal.reset();
+    if (table_) view_.clearPlanes(table_->planesByNetworkClient(client.get()), true, true);
+  }
   notifySelectedNetworkClient(client.get(), -1, VideoViewControllerNetworkClientStateWillConnect);
   unregisterClientToAutoReconnect(client);
 }
@@ -412,18 +432,70 @@ void VideoViewController::liveClientLoginSucceed(const std::shared_ptr<LiveClien
   notifySelectedNetworkClient(client.get(), -1, VideoViewControllerNetworkClientStateLoginSucceed);
 }
 
-void VideoViewController::liveClientDisconnected(const std::shared_ptr<LiveClientPort>& client) {
+void VideoViewController::liveClientDisconnected(const std::shared_ptr<LiveClientPort>& client,
+                                                 const Notification& notification) {
+  const int* reason = notification.get<int>(NetworkDisconnectionReasonKey);
+  const bool refused = reason && isLoginRefusal(*reason);
+  ClientRecord* record = recordOf(client.get());
+  if (record) {
+    record->decoderCount = 0;
+    if (refused)
+      record->loginRefusal = NetworkDisconnectionReasonDescription(*reason);
+    else
+      record->loginRefusal.reset();
+  }
+  // Before the state is posted, so that the strip reads the refusal.
   notifySelectedNetworkClient(client.get(), -1, VideoViewControllerNetworkClientStateDisconnected);
   collaborators_.decoders->unregisterDecodersForNetworkClient(*client);
-  if (ClientRecord* record = recordOf(client.get())) record->decoderCount = 0;
   if (table_) {
     std::vector<int64_t> planes = table_->planesByNetworkClient(client.get());
     if (!planes.empty()) {
       view_.clearPlanes(planes, true, false);
-      registerClientToAutoReconnect(client);
+      if (refused && record) {
+        // The planes say why; only the operator (a connect, or an edited site) tries again.
+        zelvoLog("Login refused (%s): no automatic reconnection until the site is connected again or edited",
+                 record->loginRefusal->c_str());
+        CameraInfo refusal;
+        refusal.setTitle(*record->loginRefusal);
+        for (int64_t plane : planes) view_.updatePlane(plane, refusal, 0);
+        unregisterClientToAutoReconnect(client);
+      } else {
+        registerClientToAutoReconnect(client);
+      }
     }
   }
   releaseClientIfGone(client);
+}
+
+std::optional<std::string> VideoViewController::loginRefusalForNetworkClient(const LiveClientPort* client) const {
+  const ClientRecord* record = recordOf(client);
+  return record ? record->loginRefusal : std::nullopt;
+}
+
+std::optional<std::string> VideoViewController::loginRefusalForSelectedPlane() const {
+  std::shared_ptr<LiveClientPort> client = networkClientForSelectedPlane();
+  return client ? loginRefusalForNetworkClient(client.get()) : std::nullopt;
+}
+
+void VideoViewController::siteEdited(const SiteInfo& edited) {
+  if (!edited.siteID()) return;
+  for (const auto& record : records_) {
+    bool attached = false;
+    for (const std::any& attachment : record->client->attachments()) {
+      std::shared_ptr<SiteInfo> site = siteOf(attachment);
+      if (!site || !sameSiteID(site->siteID(), edited.siteID())) continue;
+      attached = true;
+      // What the next connect of this client sends.
+      site->setName(edited.name());
+      site->setAddress(edited.address());
+      site->setPort(edited.port());
+      site->setUser(edited.user());
+      site->setPassword(edited.password());
+    }
+    if (!attached || !record->loginRefusal) continue;
+    // Edited after a refusal: the reconnecter tries the new values at its next tick.
+    if (record->client->isDisconnected()) registerClientToAutoReconnect(record->client);
+  }
 }
 
 void VideoViewController::liveClientCameraInfoUpdated(const std::shared_ptr<LiveClientPort>& client,

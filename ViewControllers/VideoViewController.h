@@ -119,6 +119,10 @@ class VideoViewController : public QObject,
   void connectToSite(const std::shared_ptr<SiteInfo>& site, int64_t plane);
   void connectToFavorite(const FavoriteTarget& favorite);
   void reconnectSelectedPlane();
+  // The operator changed a site: clients it is attached to connect with the new
+  // address, port, user and password from now on; one whose login was refused goes
+  // back to automatic reconnection.
+  void siteEdited(const SiteInfo& edited);
   void closeSelectedPlane();
   void unbindAllPlanes();
   void disconnectAllNetworkClients();
@@ -133,6 +137,11 @@ class VideoViewController : public QObject,
   std::shared_ptr<SiteInfo> siteInfoForPlane(int64_t plane) const override;
   std::optional<CameraInfo> cameraInfoForPlane(int64_t plane) const override;
   std::shared_ptr<SiteInfo> siteInfoForSelectedPlane() const;
+  // The text of the login refusal ("Unknown user.", "Invalid password", "Permission
+  // denied.") that ended the client's last connection; none after any other end, and
+  // once the client connects again. Such a client is not reconnected automatically.
+  std::optional<std::string> loginRefusalForNetworkClient(const LiveClientPort* client) const;
+  std::optional<std::string> loginRefusalForSelectedPlane() const;
   std::vector<std::shared_ptr<SiteInfo>> allSiteInfosForPlane(int64_t plane) const;
   std::vector<std::shared_ptr<SiteInfo>> allSiteInfosForSelectedPlane() const;
   int64_t boundNetworkClientCount() const;
@@ -176,7 +185,7 @@ class VideoViewController : public QObject,
   // Client notifications; each handler holds its client.
   void liveClientWillConnect(const std::shared_ptr<LiveClientPort>& client);
   void liveClientLoginSucceed(const std::shared_ptr<LiveClientPort>& client);
-  void liveClientDisconnected(const std::shared_ptr<LiveClientPort>& client);
+  void liveClientDisconnected(const std::shared_ptr<LiveClientPort>& client, const Notification& notification);
   void liveClientCameraInfoUpdated(const std::shared_ptr<LiveClientPort>& client, const Notification& notification);
   void liveClientMediaFrameReceived(const std::shared_ptr<LiveClientPort>& client, const Notification& notification);
   void liveClientPTZPresetLabelsReceived(const std::shared_ptr<LiveClientPort>& client,

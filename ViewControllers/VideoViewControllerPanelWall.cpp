@@ -35,4 +35,8 @@ std::vector<std::shared_ptr<SiteInfo>> VideoViewControllerPanelWall::allSiteInfo
 void VideoViewControllerPanelWall::closeSelectedPlane() { controller_.closeSelectedPlane(); }
 void VideoViewControllerPanelWall::reconnectSelectedPlane() { controller_.reconnectSelectedPlane(); }
 
+std::optional<std::string> VideoViewControllerPanelWall::loginRefusalForSelectedPlane() const {
+  return controller_.loginRefusalForSelectedPlane();
+}
+
 }  // namespace zelvo

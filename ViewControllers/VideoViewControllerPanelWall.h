@@ -22,6 +22,7 @@ class VideoViewControllerPanelWall : public PanelWallPort {
   std::vector<std::shared_ptr<SiteInfo>> allSiteInfosForSelectedPlane() const override;
   void closeSelectedPlane() override;
   void reconnectSelectedPlane() override;
+  std::optional<std::string> loginRefusalForSelectedPlane() const override;
 
  private:
   VideoViewController& controller_;

@@ -1,5 +1,6 @@
 #include "Network/Live/LiveClient.h"
 
+#include <QTimer>
 #include <cinttypes>
 
 #include "Foundation/Assert.h"
@@ -148,7 +149,51 @@ LiveClientDelegate* LiveClient::liveDelegate() const { return dynamic_cast<LiveC
 
 // Hooks
 
+void LiveClient::setSilenceClock(SilenceClock clock) { silenceClock_ = std::move(clock); }
+
+void LiveClient::setSilenceCheckInterval(std::chrono::milliseconds interval) {
+  ZELVO_PRECONDITION(interval.count() > 0);
+  silenceCheckInterval_ = interval;
+}
+
+SilenceWatch::TimePoint LiveClient::silenceNow() const {
+  return silenceClock_ ? silenceClock_() : SilenceWatch::Clock::now();
+}
+
+void LiveClient::scheduleSilenceCheck() {
+  const uint64_t connection = silenceConnection_;
+  std::weak_ptr<NetworkClient> weak = weak_from_this();
+  QTimer::singleShot(silenceCheckInterval_, thread()->context(), [weak, connection] {
+    if (auto self = std::static_pointer_cast<LiveClient>(weak.lock())) self->checkSilence(connection);
+  });
+}
+
+void LiveClient::checkSilence(uint64_t connection) {
+  if (connection != silenceConnection_ || !isConnected()) return;
+  const SilenceWatch::TimePoint now = silenceNow();
+  if (!silenceWatch_.hasExpired(now)) {
+    scheduleSilenceCheck();
+    return;
+  }
+  // A recorder that hangs with its connection up would leave the wall frozen on
+  // its last pictures, looking live.
+  const auto silent = std::chrono::duration_cast<std::chrono::seconds>(silenceWatch_.silence(now)).count();
+  const auto allowed = std::chrono::duration_cast<std::chrono::seconds>(*silenceWatch_.limit()).count();
+  zelvoLog("Nothing from the recorder for %lld s (its keep-alives allow %lld s): disconnecting",
+           static_cast<long long>(silent), static_cast<long long>(allowed));
+  disconnectedByError({NetworkClientErrorReceiveTimedOut, "Timed out: nothing received from the recorder for " +
+                                                              std::to_string(silent) + " s"});
+}
+
+bool LiveClient::cleanup() {
+  ++silenceConnection_;  // a check still scheduled finds nothing to do
+  return NetworkClient::cleanup();
+}
+
 void LiveClient::loginSucceed() {
+  silenceWatch_.reset(silenceNow());
+  ++silenceConnection_;
+  scheduleSilenceCheck();
   int videoInCount = 0;
   if (auto info = peerInfo())
     if (auto system = info->syncOption<SystemInfoSyncOption>(SyncOptionSystemInfo)) videoInCount = system->videoInCount();
@@ -161,6 +206,7 @@ void LiveClient::loginSucceed() {
 }
 
 void LiveClient::analyzePacket(const std::shared_ptr<Packet>& packet) {
+  silenceWatch_.packetReceived(silenceNow(), packet->messageType() == MessageTypeAlive);
   // Reads end where the payload ends, whatever capacity the receive packet has.
   int64_t end = Packet::HeaderSize + packet->payloadSize();
   if (end < packet->limit()) packet->resetWithLimit(end);

@@ -9,6 +9,8 @@
 // the notification that announces them. Senders may be called from any thread.
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -22,6 +24,7 @@
 #include "Network/Live/CameraInfo.h"
 #include "Network/Live/EventInfo.h"
 #include "Network/Live/LiveClientDelegate.h"
+#include "Network/Live/SilenceWatch.h"
 #include "Network/Live/SystemEventInfo.h"
 #include "Network/MediaFrame.h"
 #include "Network/NetworkClient.h"
@@ -113,10 +116,20 @@ class LiveClient : public NetworkClient {
   void sendHTTPStreamingChannel(int64_t channel, bool withCellNetwork);
   void clearHTTPStreamingChannel();
 
+  // A logged-in connection on which the recorder has kept silent for longer than its
+  // keep-alives allow (SilenceWatch) ends with reason 8 and a time-out error. Seams
+  // for tests, set before connecting: the clock the silence is measured on, and how
+  // often it is looked at.
+  using SilenceClock = std::function<SilenceWatch::TimePoint()>;
+  static constexpr std::chrono::milliseconds DefaultSilenceCheckInterval{1000};
+  void setSilenceClock(SilenceClock clock);
+  void setSilenceCheckInterval(std::chrono::milliseconds interval);
+
  protected:
   int supportingProfile() const override { return Profile; }
   void loginSucceed() override;
   void analyzePacket(const std::shared_ptr<Packet>& packet) override;
+  bool cleanup() override;
 
   // A frame is dropped unread until a non-empty video mask was sent.
   void handleMediaFrameMessage(const std::shared_ptr<Packet>& packet);
@@ -137,6 +150,15 @@ class LiveClient : public NetworkClient {
   void handleSystemEventInfo(const SystemEventInfo& info);
   void handleCameraInfoUpdate(Packet& packet, int type);
   void send(std::shared_ptr<Packet> packet);
+  SilenceWatch::TimePoint silenceNow() const;
+  void scheduleSilenceCheck();
+  void checkSilence(uint64_t connection);
+
+  // Network thread only.
+  SilenceClock silenceClock_;
+  std::chrono::milliseconds silenceCheckInterval_ = DefaultSilenceCheckInterval;
+  SilenceWatch silenceWatch_;
+  uint64_t silenceConnection_ = 0;  // bumped at every login and teardown
 
   std::atomic<bool> receiveMedia_{false};
 

@@ -321,10 +321,19 @@ void PlaybackClient::requestPlay(const std::shared_ptr<PlayRequest>& request) {
 }
 
 void PlaybackClient::sendPlayRequest(const PlayRequest& request) {
-  requestPlaybackInterval(request.interval());
-  auto packet = Packet::createWithMessageType(MessageTypePlayRequest);
-  if (packet) packet->pushObject(request);
-  send(packet);
+  // The recorder pairs a play request with the interval sent right before it: the
+  // two go out as one unit, so that no request from another queue comes between.
+  auto interval = Packet::createWithMessageType(MessageTypePlaybackInterval);
+  auto play = Packet::createWithMessageType(MessageTypePlayRequest);
+  if (!interval || !play) {
+    zelvoLog("PlaybackClient : no memory for a play request");
+    return;
+  }
+  request.interval().writeTo(*interval);
+  play->pushObject(request);
+  interval->pack();
+  play->pack();
+  sendPackets({std::move(interval), std::move(play)});
 }
 
 void PlaybackClient::handleUpdateChannelMaskPlayRequest(const std::shared_ptr<PlayRequest>& update) {
@@ -396,12 +405,6 @@ void PlaybackClient::requestJumpToNearPosition(const MediaPosition& position, co
     packet->pushInt32(withDirection);
     packet->pushUint32(ofChannel.asUint32());
   }
-  send(packet);
-}
-
-void PlaybackClient::requestPlaybackInterval(const Interval& interval) {
-  auto packet = Packet::createWithMessageType(MessageTypePlaybackInterval);
-  if (packet) interval.writeTo(*packet);
   send(packet);
 }
 

@@ -106,7 +106,6 @@ class PlaybackClient : public NetworkClient,
   void requestJumpToEvent(const MediaPosition& position, const BitMask32& withChannel);
   void requestJumpToNearPosition(const MediaPosition& position, const DateTime& atDateTime, int withDirection,
                                  const BitMask32& ofChannel);
-  void requestPlaybackInterval(const Interval& interval);
   bool send(const std::shared_ptr<Packet>& packet);
   bool mayRequest(const char* what) const;
 

@@ -75,6 +75,9 @@ class PanelWallPort {
 
   virtual void closeSelectedPlane() = 0;
   virtual void reconnectSelectedPlane() = 0;
+  // Why the selected plane's recorder refused the last login ("Invalid password"...),
+  // while that refusal stands; none otherwise.
+  virtual std::optional<std::string> loginRefusalForSelectedPlane() const { return std::nullopt; }
 };
 
 // The site-status page as the panel drives it.

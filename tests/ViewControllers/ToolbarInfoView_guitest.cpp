@@ -137,6 +137,29 @@ TEST_F(ToolbarInfoViewTest, ConnectingThenConnectedThenDisconnected) {
   EXPECT_EQ(wall_.closes, 1);
 }
 
+// A refused login is not retried by itself: the strip says why, beside the
+// reconnect button the operator has to use.
+TEST_F(ToolbarInfoViewTest, ARefusedLoginShowsTheRefusalInsteadOfDisconnected) {
+  client_->connected = false;
+  client_->disconnected = true;
+  wall_.loginRefusal = "Invalid password";
+  selectPlane(client_, 0, {test::site("Depot")});
+  EXPECT_EQ(status(), QStringLiteral("Invalid password"));
+  postState(4);
+  EXPECT_EQ(status(), QStringLiteral("Invalid password"));
+  EXPECT_TRUE(strip_->btnReconnect()->isVisible());
+  save("strip-refused.png");
+
+  // Connecting again: the refusal is gone, and a later plain loss says so.
+  wall_.loginRefusal.reset();
+  client_->disconnected = false;
+  postState(2);
+  EXPECT_EQ(status(), QStringLiteral("Connecting..."));
+  client_->disconnected = true;
+  postState(4);
+  EXPECT_EQ(status(), QStringLiteral("Disconnected"));
+}
+
 TEST_F(ToolbarInfoViewTest, StatusOfTheSelectedCamera) {
   struct Case {
     int64_t camera;

@@ -235,6 +235,100 @@ TEST_F(WallLoopback, ADroppedConnectionPaintsThePlanesDisconnectedAndIsReconnect
   EXPECT_EQ(recorder.emulator.connectionCount(), 2);
 }
 
+// The reconnecter's timer fires once, as a tick of the real one would.
+void tick(test::FakeTimers& timers) {
+  ASSERT_EQ(timers.running_.size(), 1u);
+  timers.running_.front()->fire();
+}
+
+TEST_F(WallLoopback, ALostConnectionIsRetriedAtTheFirstTickAfterItIsLost) {
+  Recorder recorder(4);
+  controller->setReconnectInterval(5);
+  controller->setAutoReconnect(true);
+  drop(recorder.site(4), 0);
+  ASSERT_TRUE(recorder.emulator.waitForLogins(1));
+  ASSERT_TRUE(test::waitUntil([&] { return !states.empty() && states.back() == 5; }));
+  for (int cut = 1; cut <= 3; ++cut) {
+    states.clear();
+    EXPECT_EQ(recorder.live.dropConnections(), 1);
+    ASSERT_TRUE(test::waitUntil([&] { return !states.empty() && states.back() == 4; }));
+    tick(timers);
+    ASSERT_TRUE(recorder.emulator.waitForLogins(cut + 1)) << "cut " << cut;
+    ASSERT_TRUE(test::waitUntil([&] { return states.back() == 5; }));
+    EXPECT_EQ(recorder.emulator.connectionCount(), cut + 1);
+  }
+}
+
+// A refusal that the same user and password cannot change is not sent again by
+// itself; the operator's connect, or an edit of the site, tries again.
+struct RefusalCase {
+  const char* name;
+  uint8_t code;
+  const char* text;
+};
+
+class WallLoginRefusal : public WallLoopback, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(WallLoginRefusal, IsShownAndNotRetriedUntilTheOperatorActs) {
+  Recorder recorder(4);
+  emulator::RecorderConfig config = emulatorOf(4);
+  config.loginCode = GetParam().code;
+  recorder.emulator.setConfig(config);
+  controller->setReconnectInterval(5);
+  controller->setAutoReconnect(true);
+  auto site = recorder.site(2);
+  site->setSiteID(QUrl(QStringLiteral("x-coredata://store/Site/p1")));
+  drop(site, 0);
+  ASSERT_TRUE(recorder.emulator.waitForConnections(1));
+  ASSERT_TRUE(test::waitUntil([&] { return !states.empty() && states.back() == 4; }));
+  ASSERT_TRUE(test::waitUntil([&] { return count(std::string("paint(1,") + GetParam().text + ",type 0)") == 1; }));
+  EXPECT_EQ(count(std::string("paint(0,") + GetParam().text + ",type 0)"), 1);
+  EXPECT_EQ(controller->loginRefusalForSelectedPlane(), std::optional<std::string>(GetParam().text));
+  EXPECT_FALSE(controller->autoReconnecter()->isRegistered(controller->networkClientForPlane(0)->networkClient()));
+  for (int i = 0; i < 4; ++i) tick(timers);
+  EXPECT_EQ(recorder.emulator.connectionCount(), 1);
+
+  // The operator's reconnect asks again: the recorder counts a second login.
+  controller->reconnectSelectedPlane();
+  ASSERT_TRUE(recorder.emulator.waitForConnections(2));
+  ASSERT_TRUE(test::waitUntil([&] { return count(std::string("paint(0,") + GetParam().text + ",type 0)") == 2; }));
+  for (int i = 0; i < 4; ++i) tick(timers);
+  EXPECT_EQ(recorder.emulator.connectionCount(), 2);
+
+  // The site edited (the recorder now accepts it): the next tick logs in.
+  recorder.emulator.setConfig(emulatorOf(4));
+  auto edited = recorder.site(2);
+  edited->setSiteID(site->siteID());
+  edited->setUser(QStringLiteral("admin"));
+  controller->siteEdited(*edited);
+  tick(timers);
+  ASSERT_TRUE(recorder.emulator.waitForLogins(1));
+  ASSERT_TRUE(test::waitUntil([&] { return states.back() == 5; }));
+  EXPECT_EQ(controller->loginRefusalForSelectedPlane(), std::nullopt);
+  EXPECT_EQ(recorder.emulator.connectionCount(), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reasons, WallLoginRefusal,
+                         ::testing::Values(RefusalCase{"UnknownUser", 3, "Unknown user."},
+                                           RefusalCase{"InvalidPassword", 4, "Invalid password"},
+                                           RefusalCase{"PermissionDenied", 5, "Permission denied."}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Other endings of the handshake go on being retried.
+TEST_F(WallLoopback, AFailedLoginOfAnotherKindIsRetriedAtTheNextTick) {
+  Recorder recorder(4);
+  emulator::RecorderConfig config = emulatorOf(4);
+  config.loginCode = 2;
+  recorder.emulator.setConfig(config);
+  controller->setAutoReconnect(true);
+  drop(recorder.site(1), 0);
+  ASSERT_TRUE(recorder.emulator.waitForConnections(1));
+  ASSERT_TRUE(test::waitUntil([&] { return !states.empty() && states.back() == 4; }));
+  EXPECT_EQ(controller->loginRefusalForSelectedPlane(), std::nullopt);
+  tick(timers);
+  ASSERT_TRUE(recorder.emulator.waitForConnections(2));
+}
+
 TEST_F(WallLoopback, AControllerGoingAwayWhileVideoFlowsDoesNotHang) {
   Recorder recorder(4);
   drop(recorder.site(4), 0);

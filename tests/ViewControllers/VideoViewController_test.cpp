@@ -562,6 +562,72 @@ TEST_F(WallControllerTest, TheReconnecterHoldsDisconnectedClientsThatStillHavePl
   EXPECT_FALSE(controller->autoReconnecter()->isRegistered(connection));
 }
 
+// Refusals that the same user and password cannot change leave the reconnecter and
+// are painted on the planes; the client's next connect, or an edit of its site,
+// starts again. Lost connections and other failures stay with the reconnecter.
+struct EndCase {
+  const char* name;
+  int reason;
+  const char* refusal;  // null: retried
+};
+
+class WallControllerEnd : public WallControllerTest, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(WallControllerEnd, IsRetriedUnlessTheLoginWasRefused) {
+  controller->setAutoReconnect(true);
+  auto s = site();
+  s->setCameraCount(2);
+  s->setSiteID(QUrl("x-zelvo://7"));
+  controller->connectToSite(s, 0);
+  A()->logIn(4, 4);
+  auto connection = A()->networkClient();
+  take();
+  A()->drop(GetParam().reason);
+  const bool refused = GetParam().refusal != nullptr;
+  EXPECT_EQ(controller->autoReconnecter()->isRegistered(connection), !refused);
+  if (!refused) {
+    EXPECT_EQ(take(), (EventLog{"state(4)", "noDecoders(A)", "clear([0 1],gradient,-)"}));
+    EXPECT_EQ(controller->loginRefusalForSelectedPlane(), std::nullopt);
+    return;
+  }
+  const std::string text = GetParam().refusal;
+  EXPECT_EQ(take(), (EventLog{"state(4)", "noDecoders(A)", "clear([0 1],gradient,-)", "paint(0," + text + ",type 0)",
+                              "paint(1," + text + ",type 0)"}));
+  EXPECT_EQ(controller->loginRefusalForSelectedPlane(), std::optional<std::string>(text));
+  // The reconnecter's ticks leave it alone.
+  timers.running_.front()->fire();
+  EXPECT_FALSE(controller->autoReconnecter()->isRegistered(connection));
+
+  // An edit of another site changes nothing; an edit of this one brings it back.
+  auto other = site();
+  other->setSiteID(QUrl("x-zelvo://8"));
+  controller->siteEdited(*other);
+  EXPECT_FALSE(controller->autoReconnecter()->isRegistered(connection));
+  auto edited = site();
+  edited->setSiteID(QUrl("x-zelvo://7"));
+  edited->setPassword(QStringLiteral("right"));
+  controller->siteEdited(*edited);
+  EXPECT_TRUE(controller->autoReconnecter()->isRegistered(connection));
+  controller->reconnectSelectedPlane();
+  EXPECT_EQ(take(), (EventLog{"A.connect(127.0.0.1:5000,admin,right)"}));
+
+  // Connecting again takes the refusal's text off the planes.
+  A()->setState(test::FakeState::Connecting);
+  A()->post(NetworkWillConnectNotification);
+  EXPECT_EQ(take(), (EventLog{"clear([0 1],gradient,title)", "state(2)"}));
+  EXPECT_EQ(controller->loginRefusalForSelectedPlane(), std::nullopt);
+  A()->drop(NetworkDisconnectionReasonRemoteClosed);
+  EXPECT_TRUE(controller->autoReconnecter()->isRegistered(connection));
+}
+
+INSTANTIATE_TEST_SUITE_P(Reasons, WallControllerEnd,
+                         ::testing::Values(EndCase{"UnknownUser", 3, "Unknown user."},
+                                           EndCase{"InvalidPassword", 4, "Invalid password"},
+                                           EndCase{"PermissionDenied", 5, "Permission denied."},
+                                           EndCase{"Busy", 1, nullptr}, EndCase{"LoginFailed", 6, nullptr},
+                                           EndCase{"RemoteClosed", 7, nullptr}, EndCase{"StreamError", 8, nullptr}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(WallControllerTest, ReconnectingTheSelectedPlaneUsesTheLastAttachedSite) {
   auto s = site();
   s->setCameraCount(1);

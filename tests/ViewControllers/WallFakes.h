@@ -226,9 +226,9 @@ class FakeClient : public LiveClientPort {
     cameras_ = cameraTable(cameras);
     post(LiveCameraInfoUpdatedNotification, {{LiveCameraInfoArrayKey, cameras_}});
   }
-  void drop() {
+  void drop(int reason = NetworkDisconnectionReasonRemoteClosed) {
     state_ = FakeState::Disconnected;
-    post(NetworkDisconnectedNotification, {{NetworkDisconnectionReasonKey, int{NetworkDisconnectionReasonRemoteClosed}}});
+    post(NetworkDisconnectedNotification, {{NetworkDisconnectionReasonKey, reason}});
   }
   void deliver(const std::shared_ptr<const MediaFrame>& frame) {
     post(LiveMediaFrameReceivedNotification, {{LiveMediaFrameKey, frame}});

@@ -126,7 +126,7 @@ Session::~Session() {
 bool Session::writeAll(const uint8_t* data, size_t length) {
   std::lock_guard lock(writeMutex_);
   while (length > 0) {
-    if (fd_ < 0 || closed_.load()) return false;
+    if (fd_ < 0 || closed_.load() || hung_.load()) return false;
     ssize_t n = ::send(fd_, data, length, MSG_NOSIGNAL);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
@@ -148,6 +148,11 @@ void Session::close() {
   if (fd_ >= 0) ::shutdown(fd_, SHUT_WR);
 }
 
+void Session::hang() {
+  std::lock_guard lock(writeMutex_);
+  hung_.store(true);
+}
+
 void Session::reset() {
   std::lock_guard lock(writeMutex_);
   if (fd_ < 0 || closed_.load()) return;
@@ -166,6 +171,10 @@ RecorderEmulator::RecorderEmulator(RecorderConfig config) : config_(std::move(co
 
 RecorderEmulator::~RecorderEmulator() {
   stopping_.store(true);
+  {
+    std::lock_guard lock(mutex_);
+    changed_.notify_all();
+  }
   if (acceptThread_.joinable()) acceptThread_.join();
   {
     std::lock_guard lock(mutex_);
@@ -176,6 +185,8 @@ RecorderEmulator::~RecorderEmulator() {
       if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
     }
   }
+  // After the shutdowns: a keep-alive may be blocked on a client that stopped reading.
+  if (keepAliveThread_.joinable()) keepAliveThread_.join();
   for (std::thread& thread : threads_) thread.join();
   if (listenFd_ >= 0) ::close(listenFd_);
 }
@@ -195,6 +206,7 @@ bool RecorderEmulator::start(uint16_t port, const std::string& address) {
   getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &length);
   port_ = ntohs(addr.sin_port);
   acceptThread_ = std::thread([this] { acceptLoop(); });
+  keepAliveThread_ = std::thread([this] { keepAliveLoop(); });
   return true;
 }
 
@@ -243,6 +255,37 @@ void RecorderEmulator::acceptLoop() {
   }
 }
 
+void RecorderEmulator::keepAliveLoop() {
+  std::unique_lock lock(mutex_);
+  while (!stopping_.load()) {
+    const auto now = std::chrono::steady_clock::now();
+    auto wake = now + std::chrono::milliseconds(100);
+    std::vector<std::shared_ptr<Session>> due;
+    for (const auto& session : sessions_) {
+      if (session->keepAliveInterval_.count() <= 0 || !session->isLoggedIn() || session->isClosed()) continue;
+      if (session->nextKeepAlive_ <= now) {
+        due.push_back(session);
+        session->nextKeepAlive_ += session->keepAliveInterval_;
+        if (session->nextKeepAlive_ < now) session->nextKeepAlive_ = now + session->keepAliveInterval_;
+      }
+      wake = std::min(wake, session->nextKeepAlive_);
+    }
+    if (!due.empty()) {
+      // Not under the mutex: a write may block on a client that stopped reading.
+      lock.unlock();
+      // Counted before the write: once a reader sees the count, an answer to each
+      // keep-alive counted is on its way or already there.
+      for (const auto& session : due) {
+        ++session->keepAlivesSent_;
+        if (!session->send(7, {})) --session->keepAlivesSent_;
+      }
+      lock.lock();
+      continue;
+    }
+    changed_.wait_until(lock, wake);
+  }
+}
+
 bool RecorderEmulator::readPacket(Session& session, ReceivedPacket& packet) {
   auto readExactly = [&](uint8_t* into, size_t length) {
     while (length > 0) {
@@ -281,6 +324,8 @@ void RecorderEmulator::serve(std::shared_ptr<Session> session, RecorderConfig co
     ++logins_;
     {
       std::lock_guard lock(mutex_);
+      session->keepAliveInterval_ = config.keepAliveInterval;
+      session->nextKeepAlive_ = std::chrono::steady_clock::now() + config.keepAliveInterval;
       changed_.notify_all();
     }
     for (const LoginHook& hook : hooks) hook(*session);

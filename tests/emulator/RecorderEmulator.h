@@ -115,6 +115,8 @@ struct RecorderConfig {
   Fault fault = Fault::None;
   size_t faultOffset = 0;
   uint32_t hostileLength = 0xFFFFFFFF;
+  // After login, a keep-alive (type 7, empty) to the connection this often; 0: none.
+  std::chrono::milliseconds keepAliveInterval{0};
   // Handshake replies go out one byte per write with this pause in between.
   bool writeBytesSlowly = false;
   std::chrono::milliseconds bytePause{1};
@@ -143,6 +145,14 @@ class Session {
   void close();
   // An abortive close (RST).
   void reset();
+  // A recorder whose process hangs: from now on nothing more is sent (keep-alives,
+  // answers, media), the connection stays open and what the client sends is still
+  // recorded. Returns once no write is under way.
+  void hang();
+  bool isHung() const { return hung_.load(); }
+  // Keep-alives sent on this connection so far (those of keepAliveInterval); one
+  // being written already counts.
+  int keepAlivesSent() const { return keepAlivesSent_.load(); }
   bool isClosed() const { return closed_.load(); }
   // The connection has ended and its thread is done with it.
   bool isFinished() const { return finished_.load(); }
@@ -158,6 +168,11 @@ class Session {
   std::atomic<bool> closed_{false};
   std::atomic<bool> resetRequested_{false};
   std::atomic<bool> finished_{false};
+  std::atomic<bool> hung_{false};
+  std::atomic<int> keepAlivesSent_{0};
+  // Keep-alive pacing, under the emulator's mutex.
+  std::chrono::milliseconds keepAliveInterval_{0};
+  std::chrono::steady_clock::time_point nextKeepAlive_{};
   std::string userName_;
   uint32_t permissionMask_ = 0;
 };
@@ -213,6 +228,7 @@ class RecorderEmulator {
 
  private:
   void acceptLoop();
+  void keepAliveLoop();
   void serve(std::shared_ptr<Session> session, RecorderConfig config);
   bool handshake(Session& session, const RecorderConfig& config);
   bool readPacket(Session& session, ReceivedPacket& packet);
@@ -234,6 +250,7 @@ class RecorderEmulator {
   int listenFd_ = -1;
   uint16_t port_ = 0;
   std::thread acceptThread_;
+  std::thread keepAliveThread_;
 };
 
 }  // namespace zelvo::emulator

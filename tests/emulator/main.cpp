@@ -153,6 +153,7 @@ int main(int argc, char** argv) {
   // listens on every address unless told otherwise.
   if (!advertiseName.empty() && !addressGiven) address = "0.0.0.0";
 
+  config.keepAliveInterval = std::chrono::seconds(keepAliveSeconds);
   RecorderEmulator emulator(config);
   for (const EmulatorExtension& extension : emulatorExtensions()) extension.install(emulator);
   emulator.addLoginHook([](Session& session) {
@@ -165,7 +166,9 @@ int main(int argc, char** argv) {
   }
   std::printf("zelvo-recorder-emulator listening on %s:%u\n", address.c_str(), emulator.port());
   // A recorder serves its remote-setup screens on its port + 2.
-  RecorderEmulator setupEmulator(config);
+  RecorderConfig setupConfig = config;
+  setupConfig.keepAliveInterval = std::chrono::milliseconds(0);  // keep-alives go to live clients
+  RecorderEmulator setupEmulator(setupConfig);
   installSetupRecorder(setupEmulator);
   if (emulator.port() <= 65533 && setupEmulator.start(static_cast<uint16_t>(emulator.port() + 2), address))
     std::printf("remote setup listening on %s:%u\n", address.c_str(), setupEmulator.port());
@@ -180,13 +183,8 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, [](int) { stopRequested = 1; });
   std::signal(SIGTERM, [](int) { stopRequested = 1; });
   size_t printed = 0;
-  auto nextKeepAlive = std::chrono::steady_clock::now() + std::chrono::seconds(keepAliveSeconds);
   while (!stopRequested) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    if (keepAliveSeconds > 0 && std::chrono::steady_clock::now() >= nextKeepAlive) {
-      emulator.broadcast(7, {});
-      nextKeepAlive += std::chrono::seconds(keepAliveSeconds);
-    }
     if (!verbose) continue;
     std::vector<ReceivedPacket> packets = emulator.received();
     for (; printed < packets.size(); ++printed)

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
+#include <thread>
 
 #include "Coordinator_Records.h"
 #include "Dispatcher_GatedClock.h"
@@ -522,6 +525,66 @@ TEST_F(PlaybackControl, MessagesTheClientDoesNotHandleGoToTheBase) {
   ASSERT_TRUE(log->waitFor(PlaybackRecordingCalendarReceivedNotification));
   for (int type : types)
     EXPECT_TRUE(lines.contains("Unknown Message Type: " + std::to_string(type))) << type;
+}
+
+// The recorder pairs a play request with the interval right before it: packets
+// sent from other threads as fast as they can never come between the two.
+TEST_F(PlaybackControl, NothingSentFromOtherThreadsComesBetweenAPlayRequestAndItsInterval) {
+  constexpr int Plays = 25;
+  std::atomic<bool> stop{false};
+  std::atomic<int> sent{0};
+  std::atomic<int> arrived{0};
+  emulator.setHandler(UnusedPlaybackType, [&](emulator::Session&, const emulator::ReceivedPacket&) { ++arrived; });
+  std::vector<std::thread> senders;
+  auto joinSenders = [&] {
+    stop = true;
+    for (auto& sender : senders)
+      if (sender.joinable()) sender.join();
+  };
+  struct Join {
+    std::function<void()> join;
+    ~Join() { join(); }
+  } joinAtEnd{joinSenders};
+  for (int t = 0; t < 3; ++t)
+    senders.emplace_back([&] {
+      while (!stop.load()) {
+        // As fast as the connection takes them, with a short backlog: the play
+        // requests still get through in reasonable time.
+        if (sent.load() - arrived.load() > 64) {
+          std::this_thread::yield();
+          continue;
+        }
+        auto packet = Packet::createWithMessageType(UnusedPlaybackType);
+        packet->pushUint32(7);
+        packet->pack();
+        client->sendPacket(std::move(packet));
+        ++sent;
+      }
+    });
+  // The senders are under way before the first play goes out.
+  ASSERT_TRUE(test::waitUntil([&] { return arrived.load() > 300; }));
+  for (int i = 0; i < Plays; ++i) {
+    playAndShow(1);
+    ASSERT_TRUE(emulator.waitForPacket(MessageTypePlayRequest));
+    pauseAndWait();
+  }
+  joinSenders();
+  emulator.setHandler(UnusedPlaybackType, nullptr);
+
+  const auto received = emulator.received();
+  int plays = 0;
+  int between = 0;
+  for (size_t i = 0; i < received.size(); ++i) {
+    if (received[i].type != MessageTypePlayRequest) continue;
+    ++plays;
+    const bool alone = i == 0 || received[i - 1].type != MessageTypePlaybackInterval;
+    if (alone && ++between == 1)
+      ADD_FAILURE() << "play request " << plays << " came after type " << (i == 0 ? 0 : received[i - 1].type);
+  }
+  EXPECT_EQ(plays, Plays);
+  EXPECT_EQ(between, 0);
+  EXPECT_GT(std::count_if(received.begin(), received.end(), [](auto& p) { return p.type == UnusedPlaybackType; }),
+            Plays);
 }
 
 TEST_F(PlaybackControl, ALostConnectionReachesTheMachineOnlyAtTheNextLogin) {

@@ -99,6 +99,7 @@ class FakePanelWall : public PanelWallPort {
   }
   void closeSelectedPlane() override { ++closes; }
   void reconnectSelectedPlane() override { ++reconnects; }
+  std::optional<std::string> loginRefusalForSelectedPlane() const override { return loginRefusal; }
 
   // Binds the selected plane to camera of client, which serves the sites.
   void select(std::shared_ptr<PanelClientPort> c, int64_t cam, std::vector<std::shared_ptr<SiteInfo>> s) {
@@ -115,6 +116,7 @@ class FakePanelWall : public PanelWallPort {
   // When set, the attachment list disagrees with the last site (a client left with none).
   std::optional<std::vector<std::shared_ptr<SiteInfo>>> attachmentsOverride;
   int closes = 0, reconnects = 0;
+  std::optional<std::string> loginRefusal;
 };
 
 // Records each call as one line.
