@@ -31,4 +31,17 @@ std::optional<H264Payload> H264Payload::locate(std::span<const uint8_t> payload,
   return H264Payload{static_cast<uint32_t>(offset), static_cast<uint32_t>(size)};
 }
 
+bool H264Payload::isKeyFrame(std::span<const uint8_t> unit) {
+  // Each NAL unit follows a 00 00 01 start code; its type is the low 5 bits of
+  // the byte after it. Parameter sets, delimiters and SEI come before the slices.
+  for (size_t i = 0; i + 3 < unit.size(); ++i) {
+    if (unit[i] != 0 || unit[i + 1] != 0 || unit[i + 2] != 1) continue;
+    const int type = unit[i + 3] & 0x1F;
+    if (type == 5) return true;
+    if (type >= 1 && type <= 4) return false;  // a slice of another kind comes first
+    i += 2;
+  }
+  return false;
+}
+
 }  // namespace zelvo

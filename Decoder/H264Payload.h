@@ -22,6 +22,12 @@ struct H264Payload {
   // vendor and chip are fields 0 and 1 of the codec information, as they came.
   static std::optional<H264Payload> locate(std::span<const uint8_t> payload, bool hasCodecInfo, uint32_t vendor,
                                            uint32_t chip);
+
+  // True when the access unit (Annex B) starts an instantaneous decoding refresh:
+  // its first picture slice is an IDR slice, so no picture from here on refers
+  // to any before it. An I slice that is not IDR does not count: later pictures
+  // may still refer past it.
+  static bool isKeyFrame(std::span<const uint8_t> accessUnit);
 };
 
 }  // namespace zelvo

@@ -21,6 +21,7 @@ namespace zelvo {
 namespace {
 
 std::atomic<uint64_t> copies{0};
+std::atomic<uint64_t> dropped{0};
 
 // The library's complaints about damaged streams go to our log, errors only.
 void libraryLog(void*, int level, const char* format, va_list args) {
@@ -43,6 +44,22 @@ SerialQueue& reaper() {
 }  // namespace
 
 uint64_t VideoDecoder::compressedCopies() { return copies.load(); }
+
+uint64_t VideoDecoder::totalDroppedFrames() { return dropped.load(); }
+
+namespace {
+
+// A frame that starts a group of pictures: decoding may resume there.
+bool startsGroup(const MediaFrame& frame) {
+  if (!frame.data()) return false;
+  CodecInfo codec;
+  const bool hasCodecInfo = frame.getCodecInfo(&codec);
+  std::span<const uint8_t> payload(frame.data(), frame.mediaDataSize());
+  std::optional<H264Payload> range = H264Payload::locate(payload, hasCodecInfo, codec.vendor(), codec.chip());
+  return range && H264Payload::isKeyFrame(payload.subspan(range->offset, range->size));
+}
+
+}  // namespace
 
 std::shared_ptr<VideoDecoder> VideoDecoder::create(std::shared_ptr<PacingClock> clock) {
   return std::make_shared<VideoDecoder>(ConstructionTag{}, std::move(clock));
@@ -203,19 +220,72 @@ AVFrame* VideoDecoder::toPlanar420(AVFrame* picture) {
   return converted_;
 }
 
-bool VideoDecoder::admit(size_t bytes) {
-  if (pendingFrames_.load() >= MaxBacklogFrames || pendingBytes_.load() + bytes > MaxBacklogBytes) {
-    if (!dropping_)
-      zelvoLog("Decoder queue full (%zu frames, %zu bytes waiting): video frames dropped", pendingFrames_.load(),
-               pendingBytes_.load());
-    dropping_ = true;
+bool VideoDecoder::admitLocked(const MediaFrame& frame, bool key, std::vector<Pending>& garbage) {
+  const size_t bytes = frame.mediaDataSize();
+  const size_t waiting = pendingFrames_.load();
+  const bool full = waiting >= MaxBacklogFrames || (waiting > 0 && pendingBytes_ + bytes > MaxBacklogBytes);
+  if (!key && (skipping_ || full)) {
+    // Every picture up to the next key frame refers back to this one: decoding
+    // them without it would show damaged pictures.
+    if (!skipping_)
+      zelvoLog("Decoding falls behind (%zu frames, %zu bytes waiting): pictures dropped up to the next key frame",
+               waiting, pendingBytes_);
+    skipping_ = true;
+    ++skippedInRun_;
+    droppedFrames_.fetch_add(1);
+    dropped.fetch_add(1);
     return false;
   }
-  dropping_ = false;
+  // The pictures still waiting are older than this key frame, and nothing from it
+  // on refers to them.
+  if (full) dropWaitingFramesLocked(garbage);
+  if (skippedInRun_ > 0)
+    zelvoLog("Decoding resumes at a key frame after %llu pictures dropped",
+             static_cast<unsigned long long>(skippedInRun_));
+  skipping_ = false;
+  skippedInRun_ = 0;
   pendingFrames_.fetch_add(1);
-  pendingBytes_.fetch_add(bytes);
+  pendingBytes_ += bytes;
   inFlight_.fetch_add(1);
+  if (waiting + 1 > longestBacklog_.load()) longestBacklog_.store(waiting + 1);
   return true;
+}
+
+void VideoDecoder::dropEntryLocked(Pending& entry, std::vector<Pending>& garbage) {
+  // The entry stays, so that its queue task finds it, and keeps its hold on the
+  // decoder; what it held is let go of once the lock is.
+  if (entry.kind == Kind::Video) {
+    pendingFrames_.fetch_sub(1);
+    pendingBytes_ -= entry.frame.mediaDataSize();
+    inFlight_.fetch_sub(1);
+    ++skippedInRun_;
+    droppedFrames_.fetch_add(1);
+    dropped.fetch_add(1);
+  } else if (entry.kind == Kind::Task) {
+    --waitingTasks_;
+    droppedTasks_.fetch_add(1);
+  }
+  garbage.push_back(Pending{nullptr, Kind::Dropped, std::move(entry.frame), std::move(entry.handler),
+                            std::move(entry.task)});
+  entry.frame = MediaFrame();
+  entry.kind = Kind::Dropped;
+}
+
+void VideoDecoder::dropWaitingFramesLocked(std::vector<Pending>& garbage) {
+  for (size_t i = 0; i < count_; ++i) {
+    Pending& entry = ring_[(head_ + i) % ring_.size()];
+    if (entry.kind == Kind::Video) dropEntryLocked(entry, garbage);
+  }
+}
+
+void VideoDecoder::dropOldestTaskLocked(std::vector<Pending>& garbage) {
+  for (size_t i = 0; i < count_; ++i) {
+    Pending& entry = ring_[(head_ + i) % ring_.size()];
+    if (entry.kind == Kind::Task) {
+      dropEntryLocked(entry, garbage);
+      return;
+    }
+  }
 }
 
 DecodedVideoFrame VideoDecoder::decodeMediaFrame(const MediaFrame& frame) {
@@ -227,14 +297,29 @@ DecodedVideoFrame VideoDecoder::decodeMediaFrame(const MediaFrame& frame) {
 }
 
 void VideoDecoder::asyncDecodeMediaFrame(const MediaFrame& frame, CompletionHandler handler) {
-  if (!admit(frame.mediaDataSize())) return;
-  push(Pending{shared_from_this(), frame, std::move(handler)});
-  // A raw pointer: the frame just queued holds the decoder until this task has taken it.
+  const bool key = startsGroup(frame);
+  std::vector<Pending> garbage;  // let go of after the lock
+  {
+    std::lock_guard lock(pendingMutex_);
+    if (!admitLocked(frame, key, garbage)) return;
+    pushLocked(Pending{shared_from_this(), Kind::Video, frame, std::move(handler), {}});
+  }
+  // A raw pointer: the entry just queued holds the decoder until this task has taken it.
   queue_->async([this] { runNext(); });
 }
 
-void VideoDecoder::push(Pending pending) {
-  std::lock_guard lock(pendingMutex_);
+void VideoDecoder::asyncAfterPictures(std::function<void()> task) {
+  std::vector<Pending> garbage;
+  {
+    std::lock_guard lock(pendingMutex_);
+    if (waitingTasks_ >= MaxBacklogTasks) dropOldestTaskLocked(garbage);
+    pushLocked(Pending{shared_from_this(), Kind::Task, MediaFrame(), nullptr, std::move(task)});
+    ++waitingTasks_;
+  }
+  queue_->async([this] { runNext(); });
+}
+
+void VideoDecoder::pushLocked(Pending pending) {
   if (count_ == ring_.size()) {
     std::vector<Pending> larger(std::max<size_t>(16, ring_.size() * 2));
     for (size_t i = 0; i < count_; ++i) larger[i] = std::move(ring_[(head_ + i) % ring_.size()]);
@@ -252,27 +337,36 @@ VideoDecoder::Pending VideoDecoder::pop() {
   ring_[head_] = Pending{};  // the store keeps no hold on a packet or a handler
   head_ = (head_ + 1) % ring_.size();
   --count_;
+  if (pending.kind == Kind::Video) {
+    pendingFrames_.fetch_sub(1);
+    pendingBytes_ -= pending.frame.mediaDataSize();
+  } else if (pending.kind == Kind::Task) {
+    --waitingTasks_;
+  }
   return pending;
 }
 
 void VideoDecoder::runNext() {
-  // Tasks and frames are queued in pairs, so this task's frame is the oldest one.
+  // Tasks and entries are queued in pairs, so this task's entry is the oldest one.
   Pending pending = pop();
-  runPaced(pending.frame, pending.handler);
+  if (pending.kind == Kind::Video) {
+    runPaced(pending.frame, pending.handler);
+  } else if (pending.kind == Kind::Task && pending.task) {
+    pending.task();
+  }
   // The frame, the handler and the hold on the decoder go here, on the queue,
   // as they did when the task captured them.
 }
 
 void VideoDecoder::runPaced(const MediaFrame& frame, const CompletionHandler& handler) {
-  const size_t behind = pendingFrames_.fetch_sub(1) - 1;
-  pendingBytes_.fetch_sub(frame.mediaDataSize());
+  const size_t behind = pendingFrames_.load();
   // A long queue is worked off without waiting until it is empty again; the
-  // frames keep their order and none is dropped for it.
+  // frames keep their order.
   if (behind > PacingBacklog) draining_ = true;
   const double delay = syncher_.delayFromCurrent(frame, AVSynchronizer::Speedx1, 1);
   if (delay > 0.0 && !draining_) syncher_.waitForInterval(delay);
   if (behind == 0) draining_ = false;
-  if (handler) handler(decodeMediaFrame(frame));
+  if (handler) handler(decode_ ? decode_(*this, frame) : decodeMediaFrame(frame));
   syncher_.updateSync(frame, false, 43200.0);
   inFlight_.fetch_sub(1);
 }

@@ -53,10 +53,17 @@ class VideoDecoder : public std::enable_shared_from_this<VideoDecoder> {
   // Past this many frames waiting, frames are decoded without their pacing wait
   // until the queue has drained.
   static constexpr size_t PacingBacklog = 8;
-  // Past these, further video frames are dropped (pictures may be damaged until
-  // the next key frame).
-  static constexpr size_t MaxBacklogFrames = 256;
-  static constexpr size_t MaxBacklogBytes = 32 * 1024 * 1024;
+  // The most video frames that wait for decoding: twice the pacing backlog, so a
+  // burst that pacing works off is kept whole, and at most 0.64 s of 25 fps
+  // video behind its arrival. A frame that finds the queue full cannot be kept;
+  // from it on every picture up to the next key frame is dropped (they all
+  // refer back to it), and decoding resumes at that key frame.
+  static constexpr size_t MaxBacklogFrames = 16;
+  // The same in bytes of compressed data; a frame alone in the queue always fits.
+  static constexpr size_t MaxBacklogBytes = 8 * 1024 * 1024;
+  // The most tasks queued behind the pictures (asyncAfterPictures: the selected
+  // camera's sound, about 40 ms a task); past it the oldest is dropped.
+  static constexpr size_t MaxBacklogTasks = 12;
 
   // The clock defaults to the system's.
   static std::shared_ptr<VideoDecoder> create(std::shared_ptr<PacingClock> clock = nullptr);
@@ -71,9 +78,15 @@ class VideoDecoder : public std::enable_shared_from_this<VideoDecoder> {
   DecodedVideoFrame decodeMediaFrame(const MediaFrame& frame);
   // Queues the frame on the decoder's queue, where it is paced, decoded and handed
   // to the handler (on that queue; the picture is valid only until the handler
-  // returns). Returns at once. A frame that finds the queue over its bound is
-  // dropped with a log line and the handler is not called.
+  // returns). Returns at once. When decoding cannot keep up, whole groups of
+  // pictures are dropped (see MaxBacklogFrames) and counted in droppedFrames();
+  // the handler of a dropped frame is not called. A key frame always gets in:
+  // when the queue is still full, the pictures waiting ahead of it go instead.
   void asyncDecodeMediaFrame(const MediaFrame& frame, CompletionHandler handler);
+  // Queues a task behind the pictures queued so far (the selected camera's sound,
+  // so that it never runs ahead of them). At most MaxBacklogTasks wait: past that
+  // the oldest waiting task is dropped, counted in droppedTasks().
+  void asyncAfterPictures(std::function<void()> task);
 
   // decodeMediaFrame on the payload itself: vendor and chip are fields 0 and 1 of
   // the frame's codec information.
@@ -94,23 +107,46 @@ class VideoDecoder : public std::enable_shared_from_this<VideoDecoder> {
   // only tells how far this camera's decoding is behind its arrivals.
   size_t framesInFlight() const { return inFlight_.load(); }
 
+  // Video frames dropped because decoding could not keep up, and tasks dropped
+  // behind them, since this decoder was made. Any thread.
+  uint64_t droppedFrames() const { return droppedFrames_.load(); }
+  uint64_t droppedTasks() const { return droppedTasks_.load(); }
+  // The most video frames that have waited at once. Any thread.
+  size_t longestBacklog() const { return longestBacklog_.load(); }
+
   // Copies of compressed data made by all decoders, for measuring.
   static uint64_t compressedCopies();
+  // Video frames dropped by all decoders, for measuring.
+  static uint64_t totalDroppedFrames();
+
+  // A seam for tests: what decodes a frame on the queue, in place of
+  // decodeMediaFrame (a decoder slower than the frames, say). Set it before the
+  // first frame is queued.
+  using DecodeFunction = std::function<DecodedVideoFrame(VideoDecoder&, const MediaFrame&)>;
+  void setDecodeFunction(DecodeFunction decode) { decode_ = std::move(decode); }
 
   struct ConstructionTag {};
   VideoDecoder(ConstructionTag, std::shared_ptr<PacingClock> clock);
 
  private:
-  // A frame queued for decoding. It holds its decoder, so that the task queued for
-  // it may reach the decoder until it has taken the frame out.
+  // What waits on the queue: a video frame, a task behind the pictures, or
+  // either of them dropped after it was queued (its queue task then does nothing).
+  enum class Kind { Dropped, Video, Task };
+  // It holds its decoder, so that the task queued for it may reach the decoder
+  // until it has taken the entry out.
   struct Pending {
     std::shared_ptr<VideoDecoder> self;
+    Kind kind = Kind::Dropped;
     MediaFrame frame;
     CompletionHandler handler;
+    std::function<void()> task;
   };
 
-  bool admit(size_t bytes);
-  void push(Pending pending);
+  bool admitLocked(const MediaFrame& frame, bool key, std::vector<Pending>& garbage);
+  void dropEntryLocked(Pending& entry, std::vector<Pending>& garbage);
+  void dropWaitingFramesLocked(std::vector<Pending>& garbage);
+  void dropOldestTaskLocked(std::vector<Pending>& garbage);
+  void pushLocked(Pending pending);
   Pending pop();
   void runNext();
   void runPaced(const MediaFrame& frame, const CompletionHandler& handler);
@@ -130,19 +166,26 @@ class VideoDecoder : public std::enable_shared_from_this<VideoDecoder> {
   std::shared_ptr<SerialQueue> queue_;
   AVSynchronizer syncher_;
 
-  // Frames waiting for the queue, oldest at head_: a ring that grows (to the
-  // backlog bound) and is reused, so queuing a frame allocates nothing; the task
-  // queued per frame only names the decoder and fits in std::function itself.
+  DecodeFunction decode_;
+
+  // What waits for the queue, oldest at head_: a ring that grows (to the backlog
+  // bounds) and is reused, so queuing a frame allocates nothing; the task queued
+  // per entry only names the decoder and fits in std::function itself.
   std::mutex pendingMutex_;
   std::vector<Pending> ring_;
   size_t head_ = 0;
   size_t count_ = 0;
+  size_t waitingTasks_ = 0;     // under pendingMutex_
+  size_t pendingBytes_ = 0;     // under pendingMutex_
+  bool skipping_ = false;       // under pendingMutex_: dropping up to the next key frame
+  uint64_t skippedInRun_ = 0;   // under pendingMutex_
 
   std::atomic<size_t> pendingFrames_{0};
   std::atomic<size_t> inFlight_{0};
-  std::atomic<size_t> pendingBytes_{0};
+  std::atomic<size_t> longestBacklog_{0};
+  std::atomic<uint64_t> droppedFrames_{0};
+  std::atomic<uint64_t> droppedTasks_{0};
   bool draining_ = false;     // on the queue only
-  bool dropping_ = false;     // on the caller's thread only: a drop has been logged
 };
 
 }  // namespace zelvo

@@ -56,11 +56,28 @@ std::shared_ptr<SerialQueue> VideoDecoderGroup::dispatchQueueForCamera(int64_t c
   return decoder ? decoder->dispatchQueue() : nullptr;
 }
 
-size_t VideoDecoderGroup::framesInFlightForCamera(int64_t camera, const NetworkClient* client) const {
+bool VideoDecoderGroup::asyncAfterPicturesForCamera(int64_t camera, const NetworkClient* client,
+                                                    std::function<void()> task) {
+  auto decoder = decoderForCamera(camera, client);
+  if (!decoder) return false;
+  decoder->asyncAfterPictures(std::move(task));
+  return true;
+}
+
+const VideoDecoder* VideoDecoderGroup::madeDecoder(int64_t camera, const NetworkClient* client) const {
   auto it = decoders_.find(client);
-  if (it == decoders_.end() || camera < 0 || camera >= static_cast<int64_t>(it->second.size())) return 0;
-  const auto& slot = it->second[static_cast<size_t>(camera)];
-  return slot ? slot->framesInFlight() : 0;
+  if (it == decoders_.end() || camera < 0 || camera >= static_cast<int64_t>(it->second.size())) return nullptr;
+  return it->second[static_cast<size_t>(camera)].get();
+}
+
+size_t VideoDecoderGroup::framesInFlightForCamera(int64_t camera, const NetworkClient* client) const {
+  const VideoDecoder* decoder = madeDecoder(camera, client);
+  return decoder ? decoder->framesInFlight() : 0;
+}
+
+uint64_t VideoDecoderGroup::droppedFramesForCamera(int64_t camera, const NetworkClient* client) const {
+  const VideoDecoder* decoder = madeDecoder(camera, client);
+  return decoder ? decoder->droppedFrames() : 0;
 }
 
 }  // namespace zelvo

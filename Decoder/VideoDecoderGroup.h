@@ -50,11 +50,20 @@ class VideoDecoderGroup {
   // The camera's decoding queue (its decoder made on first use); none when there
   // is no decoder. Hold it only while queuing.
   std::shared_ptr<SerialQueue> dispatchQueueForCamera(int64_t camera, const NetworkClient* client);
+  // Queues the task behind the camera's queued pictures, within the bound of
+  // VideoDecoder::asyncAfterPictures (its decoder made on first use); false, and
+  // the task dropped, when there is no decoder.
+  bool asyncAfterPicturesForCamera(int64_t camera, const NetworkClient* client, std::function<void()> task);
   // The camera's frames waiting or decoding (VideoDecoder::framesInFlight); 0 when
   // there is no decoder. Makes none.
   size_t framesInFlightForCamera(int64_t camera, const NetworkClient* client) const;
+  // The camera's pictures dropped because decoding could not keep up
+  // (VideoDecoder::droppedFrames); 0 when there is no decoder. Makes none.
+  uint64_t droppedFramesForCamera(int64_t camera, const NetworkClient* client) const;
 
  private:
+  const VideoDecoder* madeDecoder(int64_t camera, const NetworkClient* client) const;
+
   ClockFactory clocks_;
   std::map<const NetworkClient*, std::vector<std::shared_ptr<VideoDecoder>>> decoders_;
 };

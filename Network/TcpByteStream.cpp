@@ -17,6 +17,7 @@ TcpByteStream::~TcpByteStream() { close(); }
 void TcpByteStream::open() {
   if (socket_ || closed_) return;
   socket_ = new QTcpSocket;
+  socket_->setReadBufferSize(ReadBufferLimit);
   QObject::connect(socket_, &QTcpSocket::connected, socket_, [this] { connected(); });
   QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] { drain(); });
   QObject::connect(socket_, &QTcpSocket::disconnected, socket_, [this] {
@@ -92,6 +93,8 @@ void TcpByteStream::close() {
   socket_->deleteLater();
   socket_ = nullptr;
 }
+
+int64_t TcpByteStream::bufferedBytes() const { return socket_ ? socket_->bytesAvailable() : 0; }
 
 intptr_t TcpByteStream::socketDescriptor() const { return socket_ ? socket_->socketDescriptor() : -1; }
 

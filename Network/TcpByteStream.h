@@ -8,6 +8,11 @@
 // becomes a read of 0 bytes after the buffered bytes, not an error. Every socket
 // gets TCP keep-alive (idle 30 s, interval 10 s, 3 probes), so a recorder that
 // vanished without a word is found within about a minute.
+//
+// The socket's read buffer holds at most ReadBufferLimit bytes: while the client
+// is slower than the recorder, the rest waits in the kernel, and TCP's window
+// makes the recorder wait, instead of the backlog growing inside the program.
+// Qt reads on from the kernel once reads have made room.
 
 #include <QString>
 #include <cstdint>
@@ -23,6 +28,9 @@ class TcpByteStream : public ByteStream {
   static constexpr int KeepAliveIdleSeconds = 30;
   static constexpr int KeepAliveIntervalSeconds = 10;
   static constexpr int KeepAliveProbes = 3;
+  // Sixteen reads of the client's chunk: a whole key frame of a D1 camera, and a
+  // few hundred milliseconds of a busy recorder's cameras.
+  static constexpr int64_t ReadBufferLimit = 256 * 1024;
 
   TcpByteStream(QString host, uint16_t port);
   ~TcpByteStream() override;
@@ -36,6 +44,8 @@ class TcpByteStream : public ByteStream {
 
   // The socket's descriptor once open, -1 before (tests read its options).
   intptr_t socketDescriptor() const;
+  // Bytes received and not yet read (never more than ReadBufferLimit).
+  int64_t bufferedBytes() const;
 
  private:
   void connected();

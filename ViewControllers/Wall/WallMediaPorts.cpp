@@ -27,12 +27,9 @@ class SharedDecoders : public WallDecoderPort {
   }
   bool dispatchAsyncOnQueueForCamera(int64_t camera, const LiveClientPort& client,
                                      std::function<void()> task) override {
+    // Bounded: while the pictures ahead are slow, the oldest sound waiting goes.
     auto key = client.networkClient();
-    if (!key) return false;
-    std::shared_ptr<SerialQueue> queue = group().dispatchQueueForCamera(camera, key.get());
-    if (!queue) return false;
-    queue->async(std::move(task));
-    return true;
+    return key && group().asyncAfterPicturesForCamera(camera, key.get(), std::move(task));
   }
 
  private:

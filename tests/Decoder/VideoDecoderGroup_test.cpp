@@ -183,29 +183,41 @@ TEST(VideoDecoderPacing, FramesAreDecodedInOrderAtTheirTimeStamps) {
 }
 
 // Frames queued while the queue is busy keep their order however the store of
-// waiting frames fills, wraps round and grows (7 frames leave its oldest one
-// mid-store, 30 more wrap round and make it grow).
+// waiting entries fills, wraps round and grows (7 frames leave its oldest one
+// mid-store; 14 more with a task behind each of the first 10 wrap round and make
+// it grow), and tasks behind pictures keep their place among them.
 TEST(VideoDecoderPacing, QueuedFramesKeepTheirOrderAsTheQueueGrowsAndWraps) {
   auto clock = std::make_shared<test::FakePacingClock>(1000.0);
   auto decoder = VideoDecoder::create(clock);
-  auto frames = liveFrames(7 + 30 + 5);
+  auto frames = liveFrames(7 + 14 + 5);
   Handled handled;
+  std::vector<int> expected;  // sync indexes, -1 - n for the task behind frame n
   size_t queued = 0;
-  for (size_t batch : {size_t{7}, size_t{30}, size_t{5}}) {
+  for (auto [batch, tasks] : {std::pair<size_t, size_t>{7, 0}, {14, 10}, {5, 0}}) {
     Semaphore gate;
     decoder->dispatchQueue()->async([&] { gate.wait(); });
-    for (size_t i = 0; i < batch; ++i, ++queued)
+    for (size_t i = 0; i < batch; ++i, ++queued) {
       decoder->asyncDecodeMediaFrame(frames[queued], [&, index = static_cast<int>(queued)](DecodedVideoFrame d) {
         handled.add(index, clock->now(), d.gotPicture);
       });
+      expected.push_back(static_cast<int>(queued));
+      if (i < tasks) {
+        const int marker = -1 - static_cast<int>(queued);
+        decoder->asyncAfterPictures([&, marker] { handled.add(marker, clock->now(), true); });
+        expected.push_back(marker);
+      }
+    }
     EXPECT_EQ(decoder->pendingFrames(), batch);
     gate.signal();
-    ASSERT_TRUE(test::waitUntil([&] { return handled.size() == queued; }));
+    ASSERT_TRUE(test::waitUntil([&] { return handled.size() == expected.size(); }));
   }
+  std::vector<int> order;
   for (size_t i = 0; i < handled.frames.size(); ++i) {
-    EXPECT_EQ(handled.frames[i].first, static_cast<int>(i));
+    order.push_back(handled.frames[i].first);
     EXPECT_TRUE(handled.pictures[i]) << i;
   }
+  EXPECT_EQ(order, expected);
+  EXPECT_EQ(decoder->droppedFrames(), 0u);
 }
 
 TEST(VideoDecoderPacing, EarlyFrameWaitsTheClampOnceAndScaleZeroIsNotPaced) {
@@ -243,15 +255,23 @@ TEST(VideoDecoderPacing, ResetReanchorsOnTheNextFrame) {
   EXPECT_TRUE(clock->waits().empty());  // anchored again: no wait
 }
 
-// Past 8 waiting frames the pacing waits stop until the queue is empty; past
-// 256 video frames are dropped; audio blocks behind them keep their place.
-TEST(VideoDecoderPacing, BacklogSkipsWaitsThenDropsVideoButNeverAudio) {
+// The key frames of d1_baseline (one every 12 pictures, and its 25th), as the
+// ffmpeg command line's probe flags them; liveFrames repeats the 25 pictures.
+bool isFixtureKey(size_t index) {
+  const size_t i = index % 25;
+  return i == 0 || i == 12 || i == 24;
+}
+
+// Past 8 waiting frames the pacing waits stop until the queue is empty; past 16
+// the pictures are dropped up to the next key frame; audio blocks behind them
+// keep their place.
+TEST(VideoDecoderPacing, BacklogSkipsWaitsThenDropsUpToAKeyFrameButNeverAudio) {
   auto clock = std::make_shared<test::FakePacingClock>(1000.0);
   auto decoder = VideoDecoder::create(clock);
-  auto frames = liveFrames(VideoDecoder::MaxBacklogFrames + 40);
+  auto frames = liveFrames(2 + VideoDecoder::MaxBacklogFrames + 4);  // 0 to 21: key frames 0, 12 and 24
   Handled handled;
   auto video = [&](int index) {
-    return [&, index](DecodedVideoFrame) { handled.add(index, clock->now(), true); };
+    return [&, index](DecodedVideoFrame d) { handled.add(index, clock->now(), d.gotPicture); };
   };
   clock->holdWaits(true);
   decoder->asyncDecodeMediaFrame(frames[0], video(0));  // anchors: no wait
@@ -259,20 +279,32 @@ TEST(VideoDecoderPacing, BacklogSkipsWaitsThenDropsVideoButNeverAudio) {
   ASSERT_TRUE(test::waitUntil([&] { return clock->blocked() == 1; }));
   test::LogCapture log;
   for (size_t i = 2; i < frames.size(); ++i) decoder->asyncDecodeMediaFrame(frames[i], video(static_cast<int>(i)));
-  EXPECT_EQ(decoder->pendingFrames(), VideoDecoder::MaxBacklogFrames);
-  EXPECT_TRUE(log.contains("Decoder queue full"));
+  EXPECT_EQ(decoder->pendingFrames(), VideoDecoder::MaxBacklogFrames);  // 2 to 17; 18 to 21 dropped
+  EXPECT_EQ(decoder->droppedFrames(), 4u);
+  EXPECT_TRUE(log.contains("pictures dropped up to the next key frame"));
   decoder->dispatchQueue()->async([&] { handled.add(-1, clock->now(), false); });
   clock->holdWaits(false);
   const size_t expected = 2 + VideoDecoder::MaxBacklogFrames + 1;
   ASSERT_TRUE(test::waitUntil([&] { return handled.size() == expected; }));
-  // In order, the audio block last; only frame 1 waited.
-  for (size_t i = 0; i + 1 < expected; ++i) EXPECT_EQ(handled.frames[i].first, static_cast<int>(i));
+  // In order, every picture whole, the audio block last; only frame 1 waited.
+  for (size_t i = 0; i + 1 < expected; ++i) {
+    EXPECT_EQ(handled.frames[i].first, static_cast<int>(i));
+    EXPECT_TRUE(handled.pictures[i]) << i;
+  }
   EXPECT_EQ(handled.frames.back().first, -1);
   EXPECT_EQ(clock->waits(), (std::vector<double>{0.04}));
-  // Drained: pacing is back. The next frame is due long after the virtual now.
-  decoder->asyncDecodeMediaFrame(frames.back(), video(9999));
+  // A picture that is no key frame still finds the decoder skipping; the next key
+  // frame resumes, paced again (it is due long after the virtual now).
+  auto later = liveFrames(25);
+  decoder->asyncDecodeMediaFrame(later[23], video(23));
+  EXPECT_EQ(decoder->droppedFrames(), 5u);
+  decoder->asyncDecodeMediaFrame(later[24], video(24));
   ASSERT_TRUE(test::waitUntil([&] { return handled.size() == expected + 1; }));
+  EXPECT_EQ(handled.frames.back().first, 24);
+  EXPECT_TRUE(handled.pictures.back());
+  EXPECT_TRUE(log.contains("Decoding resumes at a key frame after 5 pictures dropped"));
   EXPECT_EQ(clock->waits().size(), 2u);
+  EXPECT_EQ(decoder->longestBacklog(), VideoDecoder::MaxBacklogFrames);
 }
 
 TEST(VideoDecoderPacing, BacklogIsBoundedInBytes) {
@@ -287,9 +319,168 @@ TEST(VideoDecoderPacing, BacklogIsBoundedInBytes) {
   decoder->asyncDecodeMediaFrame(frames[1], [&](DecodedVideoFrame) { ++handled; });
   ASSERT_TRUE(test::waitUntil([&] { return clock->blocked() == 1; }));
   for (int i = 0; i < 40; ++i) decoder->asyncDecodeMediaFrame(big, [&](DecodedVideoFrame) { ++handled; });
-  EXPECT_EQ(decoder->pendingFrames(), 32u);
+  EXPECT_EQ(decoder->pendingFrames(), VideoDecoder::MaxBacklogBytes / (1 << 20));
+  EXPECT_EQ(decoder->droppedFrames(), 40 - VideoDecoder::MaxBacklogBytes / (1 << 20));
   clock->holdWaits(false);
-  ASSERT_TRUE(test::waitUntil([&] { return handled == 34; }));
+  ASSERT_TRUE(test::waitUntil([&] { return handled == 2 + static_cast<int>(VideoDecoder::MaxBacklogBytes >> 20); }));
+}
+
+// A key frame that finds the queue full is not lost: the pictures waiting ahead
+// of it are older, nothing from the key frame on refers to them, and they go.
+TEST(VideoDecoderPacing, AKeyFrameAtAFullQueueTakesThePlaceOfThePicturesWaiting) {
+  auto clock = std::make_shared<test::FakePacingClock>(1000.0);
+  auto decoder = VideoDecoder::create(clock);
+  auto frames = liveFrames(25);
+  Handled handled;
+  clock->holdWaits(true);
+  decoder->asyncDecodeMediaFrame(frames[0], [&](DecodedVideoFrame d) { handled.add(0, 0, d.gotPicture); });
+  decoder->asyncDecodeMediaFrame(frames[1], [&](DecodedVideoFrame d) { handled.add(1, 0, d.gotPicture); });
+  ASSERT_TRUE(test::waitUntil([&] { return clock->blocked() == 1; }));
+  // 2 to 8 wait; an audio block waits among them and keeps its place.
+  for (int i = 2; i <= 8; ++i)
+    decoder->asyncDecodeMediaFrame(frames[static_cast<size_t>(i)],
+                                   [&, i](DecodedVideoFrame d) { handled.add(i, 0, d.gotPicture); });
+  decoder->asyncAfterPictures([&] { handled.add(-1, 0, false); });
+  for (int i = 9; i <= 11; ++i)
+    decoder->asyncDecodeMediaFrame(frames[static_cast<size_t>(i)],
+                                   [&, i](DecodedVideoFrame d) { handled.add(i, 0, d.gotPicture); });
+  for (int i = 0; i < 6; ++i)  // more of the same group fill the queue; then key frame 12 comes
+    decoder->asyncDecodeMediaFrame(frames[11], [&](DecodedVideoFrame d) { handled.add(11, 0, d.gotPicture); });
+  ASSERT_EQ(decoder->pendingFrames(), VideoDecoder::MaxBacklogFrames);
+  decoder->asyncDecodeMediaFrame(frames[12], [&](DecodedVideoFrame d) { handled.add(12, 0, d.gotPicture); });
+  EXPECT_EQ(decoder->pendingFrames(), 1u);
+  EXPECT_EQ(decoder->droppedFrames(), VideoDecoder::MaxBacklogFrames);
+  decoder->asyncDecodeMediaFrame(frames[13], [&](DecodedVideoFrame d) { handled.add(13, 0, d.gotPicture); });
+  clock->holdWaits(false);
+  ASSERT_TRUE(test::waitUntil([&] { return handled.size() == 5; }));
+  ASSERT_TRUE(test::waitUntil([&] { return decoder->framesInFlight() == 0; }));
+  std::vector<int> order;
+  for (auto& f : handled.frames) order.push_back(f.first);
+  EXPECT_EQ(order, (std::vector<int>{0, 1, -1, 12, 13}));
+  EXPECT_TRUE(handled.pictures[3]);
+  EXPECT_TRUE(handled.pictures[4]);
+}
+
+// A starved machine: decoding takes two and a half frame periods. The queue
+// stays within its bound, drops from the first picture it cannot keep up to the
+// next key frame and resumes there, and every picture handed on is exactly the
+// one the ffmpeg command line decodes from the whole stream: none comes from a
+// broken chain of references.
+TEST(VideoDecoderPacing, StarvedDecodingDropsWholeGroupsAndShowsOnlyWholePictures) {
+  constexpr size_t kFrames = 100;
+  auto clock = std::make_shared<test::FakePacingClock>(1000.0);
+  auto decoder = VideoDecoder::create(clock);
+  auto frames = liveFrames(kFrames);
+  auto reference = test::referenceDecode("d1_baseline.framemd5");
+  ASSERT_EQ(reference.size(), 25u);
+
+  Semaphore permits;
+  std::atomic<size_t> entered{0};
+  decoder->setDecodeFunction([&](VideoDecoder& d, const MediaFrame& f) {
+    ++entered;
+    permits.wait();
+    return d.decodeMediaFrame(f);
+  });
+  std::mutex mutex;
+  std::vector<std::pair<size_t, std::string>> shown;  // sync index, picture MD5
+  std::atomic<size_t> handled{0};
+  auto handler = [&](size_t index) {
+    return [&, index](DecodedVideoFrame d) {
+      {
+        std::lock_guard lock(mutex);
+        shown.push_back({index, d.gotPicture ? test::pictureMd5(d.picture, d.width, d.height).md5 : "none"});
+      }
+      ++handled;
+    };
+  };
+
+  std::optional<size_t> firstFullArrival;
+  size_t released = 0;
+  double owed = 0;
+  for (size_t i = 0; i < kFrames; ++i) {
+    if (!firstFullArrival && decoder->pendingFrames() == VideoDecoder::MaxBacklogFrames && !isFixtureKey(i))
+      firstFullArrival = i;
+    decoder->asyncDecodeMediaFrame(frames[i], handler(i));
+    ASSERT_LE(decoder->pendingFrames(), VideoDecoder::MaxBacklogFrames);
+    // One decode finishes every 2.5 arrivals.
+    for (owed += 0.4; owed >= 1.0; owed -= 1.0) {
+      ASSERT_TRUE(test::waitUntil([&] { return entered == released + 1; }));
+      permits.signal();
+      ++released;
+      ASSERT_TRUE(test::waitUntil([&] {
+        return handled == released && (entered == released + 1 || decoder->pendingFrames() == 0);
+      }));
+    }
+  }
+  ASSERT_TRUE(firstFullArrival.has_value());
+  for (int i = 0; i < static_cast<int>(kFrames); ++i) permits.signal();
+  ASSERT_TRUE(test::waitUntil([&] { return decoder->framesInFlight() == 0; }));
+
+  std::lock_guard lock(mutex);
+  EXPECT_GT(decoder->droppedFrames(), 0u);
+  EXPECT_EQ(shown.size() + decoder->droppedFrames(), kFrames);
+  EXPECT_EQ(decoder->longestBacklog(), VideoDecoder::MaxBacklogFrames);
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front().first, 0u);
+  size_t gaps = 0;
+  for (size_t k = 0; k < shown.size(); ++k) {
+    const size_t index = shown[k].first;
+    EXPECT_EQ(shown[k].second, reference[index % 25].md5) << "picture " << index;
+    if (k == 0) continue;
+    const size_t previous = shown[k - 1].first;
+    ASSERT_GT(index, previous);
+    if (index == previous + 1) continue;
+    ++gaps;
+    EXPECT_TRUE(isFixtureKey(index)) << "resumed at " << index << " after " << previous;
+    if (gaps == 1) {
+      EXPECT_EQ(previous + 1, *firstFullArrival) << "the first picture dropped";
+    }
+  }
+  EXPECT_GT(gaps, 1u);
+}
+
+// The selected camera's sound waits behind its pictures while the picture side
+// is slow: it runs only after the pictures received before it were handed on,
+// and of the sound waiting only the newest MaxBacklogTasks blocks are kept.
+TEST(VideoDecoderPacing, SoundFollowsItsPicturesAndOnlyTheNewestWaits) {
+  auto clock = std::make_shared<test::FakePacingClock>(1000.0);
+  auto decoder = VideoDecoder::create(clock);
+  auto frames = liveFrames(11);
+  std::mutex mutex;
+  std::vector<std::string> events;
+  auto note = [&](std::string event) {
+    std::lock_guard lock(mutex);
+    events.push_back(std::move(event));
+  };
+  Semaphore drawing;  // the first picture's hand-over waits for it
+  std::atomic<bool> inFirst{false};
+  decoder->asyncDecodeMediaFrame(frames[0], [&](DecodedVideoFrame) {
+    inFirst = true;
+    drawing.wait();
+    note("V0");
+  });
+  ASSERT_TRUE(test::waitUntil([&] { return inFirst.load(); }));
+  constexpr size_t kSound = 20;
+  for (size_t k = 1; k <= kSound; ++k) {
+    decoder->asyncAfterPictures([&, k] { note("A" + std::to_string(k)); });
+    if (k < frames.size())
+      decoder->asyncDecodeMediaFrame(frames[k], [&, k](DecodedVideoFrame) { note("V" + std::to_string(k)); });
+  }
+  EXPECT_EQ(decoder->droppedTasks(), kSound - VideoDecoder::MaxBacklogTasks);
+  EXPECT_EQ(decoder->droppedFrames(), 0u);
+  drawing.signal();
+  const size_t expected = frames.size() + VideoDecoder::MaxBacklogTasks;
+  ASSERT_TRUE(test::waitUntil([&] {
+    std::lock_guard lock(mutex);
+    return events.size() == expected;
+  }));
+  std::vector<std::string> want;
+  for (size_t k = 0; k <= kSound; ++k) {
+    if (k > kSound - VideoDecoder::MaxBacklogTasks) want.push_back("A" + std::to_string(k));
+    if (k < frames.size()) want.push_back("V" + std::to_string(k));
+  }
+  std::lock_guard lock(mutex);
+  EXPECT_EQ(events, want);
 }
 
 TEST(VideoDecoderGroup, SlotsAreMadeOnFirstUseAndReplacedByANewRegistration) {

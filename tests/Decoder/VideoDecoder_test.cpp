@@ -83,6 +83,32 @@ INSTANTIATE_TEST_SUITE_P(
         RangeCase{"EmptyWholePayload", {}, true, kHiSi, k3531, false, 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Key frames as the ffmpeg command line's probe flags the fixtures' packets, in
+// decoding order; an I slice that is no refresh, a slice first, and junk are not.
+TEST(H264Payload, KeyFramesAreTheRefreshPictures) {
+  struct Case {
+    const char* stream;
+    std::vector<size_t> keys;
+  };
+  for (const Case& c : {Case{"d1_baseline.264", {0, 12, 24}}, Case{"d1_main.264", {0, 12, 24}},
+                        Case{"hd_main.264", {0, 12, 24}}, Case{"resize.264", {0, 12, 24, 25, 37, 38, 50, 62}}}) {
+    auto units = test::accessUnits(c.stream);
+    std::vector<size_t> keys;
+    for (size_t i = 0; i < units.size(); ++i)
+      if (H264Payload::isKeyFrame(units[i])) keys.push_back(i);
+    EXPECT_EQ(keys, c.keys) << c.stream;
+  }
+  const std::vector<uint8_t> nonRefreshIntra{0, 0, 0, 1, 0x67, 0x42, 0, 0, 1, 0x68, 0xCE, 0, 0, 1, 0x61, 0x88};
+  const std::vector<uint8_t> sliceThenRefresh{0, 0, 1, 0x41, 0x9A, 0, 0, 1, 0x65, 0x88};
+  const std::vector<uint8_t> refreshCutAfterStartCode{0, 0, 1};
+  const std::vector<uint8_t> junk(64, 0x65);
+  EXPECT_FALSE(H264Payload::isKeyFrame(nonRefreshIntra));
+  EXPECT_FALSE(H264Payload::isKeyFrame(sliceThenRefresh));
+  EXPECT_FALSE(H264Payload::isKeyFrame(refreshCutAfterStartCode));
+  EXPECT_FALSE(H264Payload::isKeyFrame(junk));
+  EXPECT_TRUE(H264Payload::isKeyFrame(std::vector<uint8_t>{0, 0, 1, 0x65, 0x88}));
+}
+
 // Decodes a fixture access unit by access unit (no prefix: "HiSi"/"3531") and
 // compares every picture with the ffmpeg command line's.
 struct StreamCase {

@@ -4,9 +4,20 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 #include <QProcess>
 #include <algorithm>
 #include <QRegularExpression>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
 
 #include "Network/ClientObserver.h"
 #include "Network/TcpByteStream.h"
@@ -69,6 +80,131 @@ TEST(TcpByteStream, BufferedBytesAreReadBeforeThePeersClose) {
   session->close();
   ASSERT_TRUE(waitUntil([&] { return ended; }));
   EXPECT_EQ(bytes.size(), reply + 100u);
+}
+
+// A peer that sends as fast as the kernel takes it: numbered 32-bit words until
+// its socket is full, then again as soon as there is room, then closes.
+class FloodSender {
+ public:
+  explicit FloodSender(size_t words) : words_(words) {
+    listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(listener_, 1);
+    socklen_t length = sizeof address;
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { run(); });
+  }
+  ~FloodSender() {
+    stop_ = true;
+    thread_.join();
+    close(listener_);
+  }
+  uint16_t port() const { return port_; }
+
+  // True once the sender has filled every buffer up to the reader's, or is done.
+  bool waitUntilFullOrDone() {
+    std::unique_lock lock(mutex_);
+    return condition_.wait_for(lock, std::chrono::seconds(20), [&] { return full_ || done_; });
+  }
+
+ private:
+  void run() {
+    pollfd accepting{listener_, POLLIN, 0};
+    while (!stop_ && poll(&accepting, 1, 50) == 0) {
+    }
+    if (stop_) return;
+    const int fd = accept(listener_, nullptr, nullptr);
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    std::vector<uint32_t> chunk(4096);
+    size_t next = 0;          // the next word to send
+    size_t offsetInChunk = 0; // bytes of the current chunk already sent
+    while (!stop_ && next < words_) {
+      const size_t count = std::min(chunk.size(), words_ - next);
+      for (size_t i = 0; i < count; ++i) chunk[i] = static_cast<uint32_t>(next + i);
+      const auto* bytes = reinterpret_cast<const uint8_t*>(chunk.data());
+      const size_t total = count * 4;
+      while (!stop_ && offsetInChunk < total) {
+        ssize_t n = send(fd, bytes + offsetInChunk, total - offsetInChunk, MSG_NOSIGNAL);
+        if (n > 0) {
+          offsetInChunk += static_cast<size_t>(n);
+          continue;
+        }
+        if (n < 0 && errno != EAGAIN) break;
+        setFull(true);
+        pollfd writable{fd, POLLOUT, 0};
+        while (!stop_ && poll(&writable, 1, 50) == 0) {
+        }
+        setFull(false);
+      }
+      next += count;
+      offsetInChunk = 0;
+    }
+    close(fd);
+    std::lock_guard lock(mutex_);
+    done_ = true;
+    condition_.notify_all();
+  }
+  void setFull(bool full) {
+    std::lock_guard lock(mutex_);
+    full_ = full;
+    condition_.notify_all();
+  }
+
+  const size_t words_;
+  int listener_ = -1;
+  uint16_t port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::condition_variable condition_;
+  bool full_ = false;
+  bool done_ = false;
+  std::thread thread_;
+};
+
+// A reader slower than its peer: before each read it lets the peer fill the
+// kernel's buffers. What the socket holds stays within its bound, and every byte
+// arrives once and in order before the end is read.
+TEST(TcpByteStream, ReadBufferStaysWithinItsLimitWhileTheReaderIsSlow) {
+  constexpr size_t kWords = 2 * 1024 * 1024;  // 8 MiB
+  FloodSender sender(kWords);
+  TcpByteStream stream("127.0.0.1", sender.port());
+  int64_t mostBuffered = 0;
+  size_t words = 0;  // whole words checked so far
+  size_t misplaced = 0;
+  std::vector<uint8_t> partial;  // the bytes of a word cut by a read
+  bool ended = false, failed = false;
+  stream.setEventHandler([&](ByteStream::Event event) {
+    if (event == ByteStream::ErrorOccurred) failed = true;
+    if (event != ByteStream::BytesAvailable) return;
+    if (!sender.waitUntilFullOrDone()) failed = true;
+    mostBuffered = std::max(mostBuffered, stream.bufferedBytes());
+    uint8_t buffer[16384];
+    const int64_t n = stream.read(buffer, sizeof buffer);
+    if (n == 0) ended = true;
+    if (n < 0) failed = true;
+    for (int64_t i = 0; i < n; ++i) {
+      partial.push_back(buffer[i]);
+      if (partial.size() < 4) continue;
+      uint32_t word;
+      std::memcpy(&word, partial.data(), 4);
+      if (word != words) ++misplaced;
+      ++words;
+      partial.clear();
+    }
+  });
+  stream.open();
+  ASSERT_TRUE(waitUntil([&] { return ended || failed; }, std::chrono::seconds(60)));
+  EXPECT_FALSE(failed);
+  EXPECT_EQ(words, kWords);
+  EXPECT_TRUE(partial.empty());
+  EXPECT_EQ(misplaced, 0u);
+  EXPECT_LE(mostBuffered, TcpByteStream::ReadBufferLimit);
+  EXPECT_GT(mostBuffered, TcpByteStream::ReadBufferLimit / 2);  // the bound was reached, not merely unused
+  stream.close();
 }
 
 TEST(RecorderEmulatorProgram, AClientLogsInToIt) {
