@@ -1,22 +1,28 @@
 // LIBS: ViewControllers zelvo_emulator
-// The whole live wall in steady state: two emulated recorders of 32 cameras each on
-// loopback (in this process), 64 planes bound, the real view (QOpenGLWidget on the X
-// server, Mesa llvmpipe under Xvfb: CPU rendering, so the GL figures are software
-// drawing and compare only with each other), the controller with real clients and
-// decoders. Each configuration runs a warm-up, then a steady period (ZELVO_WALL_SECONDS,
-// default 20 s) over which it reports:
-//   cpu_<group>_per_stream  share of one core per shown stream, by thread group: network
-//                           ("NetworkThread"), decoding (the decoders' queues), main (the
-//                           GUI thread: events, uploads, GL calls), gl (llvmpipe's own
-//                           threads), other (the emulator, Qt's helpers)
-//   cpu_<group>_cores       the same group's total, in cores
-//   latency_p50/p95/max_ms  a frame handed to the camera's decoder (as the live client's
-//                           notification arrives) to its picture uploaded to every plane
-//   backlog_max             the most earlier frames of one camera waiting or decoding at an
-//                           arrival; arrivals_over_one counts arrivals that found more than 1
-//   renders_per_s           the view's renders; rss_mb the process's resident memory
-// Run under an X server big enough for the view:
-//   xvfb-run -a -s "-screen 0 2560x1600x24" build/<dir>/bench/wall_bench
+// The whole live wall in steady state, beside a plain loop over the same streams. The
+// wall: two emulated recorders of 32 cameras each on loopback (in this process) at 25
+// frames a second, planes bound to them, the real view (on the X server, Mesa llvmpipe
+// under Xvfb: CPU rendering), the controller with real clients and decoders. The plain
+// loop (WallPlainLoop.h): the same streams decoded with libavcodec into a newest-picture
+// slot per stream and drawn with the kit's planes by one render thread. Each case runs
+// the wall, then the plain loop, each with a warm-up and then a steady period
+// (ZELVO_WALL_SECONDS, default 20 s), and reports per second: frames sent (by the
+// recorders; by the plain loop's feeder), arrived (handed to the decoders), decoded,
+// pictures skipped (a newer one replaced one not yet drawn) and frames dropped (by a
+// decoding queue), renders; picture age in ms (a frame's arrival to the end of the
+// first render that shows it or a newer picture of its camera; the wall's arrival is
+// the recorder's stamp placed on the bench's clock by its fastest frame, so that time
+// in the sockets counts, and age_handover_p95 is from the hand-over to the decoders)
+// p50, p95, max, and p95 over the first and the last ten seconds; the longest decoding
+// queue (earlier frames waiting or decoding as a frame arrives); the main thread's
+// busy share (its time delivering events, paints included) and CPU share, the lateness of a 10 ms timer
+// on it (p95, max); CPU per stream by thread (network, decoding, main, render,
+// llvmpipe, other); resident memory after the warm-up and at the end; the machine's
+// load average at the start and the end. At the end of the run it prints the tables of
+// every case and of the promise's goals, to paste as they are.
+// Counts the code does not keep print as n/a (-1 in the counters).
+// Run it under the test services' X server (scripts/test-services, 2560 x 1600):
+//   scripts/test-services env ZELVO_WALL_SECONDS=60 build/default/bench/wall_bench
 // ZELVO_WALL_SHORT=1 is the quick run CI makes: two cases of few cameras, a second of
 // warm-up and ZELVO_WALL_SECONDS (default 3 s there) each; the run fails when a case
 // could not run.
@@ -25,6 +31,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QScreen>
 #include <QTimer>
 
 #include <algorithm>
@@ -32,14 +39,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "Decoder/VideoDecoderGroup.h"
@@ -53,10 +56,15 @@
 #include "emulator/LiveRecorder.h"
 #include "emulator/RecorderEmulator.h"
 
+#include "WallMeasures.h"
+#include "WallPlainLoop.h"
+
 namespace zelvo {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace wallbench;
+
+constexpr int ViewWidth = 1920, ViewHeight = 1080;
 
 bool shortRun() {
   const char* text = std::getenv("ZELVO_WALL_SHORT");
@@ -69,12 +77,15 @@ double steadySeconds() {
   return seconds > 0.0 ? seconds : shortRun() ? 3.0 : 20.0;
 }
 
+double warmUpSeconds() { return shortRun() ? 1.0 : 3.0; }
+
 // Cases that could not run; the short run fails on any.
 int failedCases = 0;
 
-void fail(benchmark::State& state, const char* why) {
+void fail(benchmark::State& state, const std::string& why) {
   ++failedCases;
-  state.SkipWithError(why);
+  std::fprintf(stderr, "wall_bench: %s\n", why.c_str());
+  state.SkipWithError(why.c_str());
 }
 
 // Spins the event loop until the condition holds or the limit passes.
@@ -94,74 +105,29 @@ void serveEventsFor(double seconds) {
   loop.exec();
 }
 
-// CPU time (seconds) of every thread of the process, by thread id, with its name.
-struct ThreadTime {
-  std::string name;
-  double seconds = 0;
-};
-
-std::map<int, ThreadTime> threadTimes() {
-  std::map<int, ThreadTime> times;
-  const double tick = static_cast<double>(sysconf(_SC_CLK_TCK));
-  DIR* dir = opendir("/proc/self/task");
-  if (!dir) return times;
-  while (dirent* entry = readdir(dir)) {
-    if (entry->d_name[0] == '.') continue;
-    std::ifstream in(std::string("/proc/self/task/") + entry->d_name + "/stat");
-    std::string line;
-    if (!std::getline(in, line)) continue;
-    // "tid (name) state ..." with the name possibly holding spaces and parentheses.
-    size_t open = line.find('('), close = line.rfind(')');
-    if (open == std::string::npos || close == std::string::npos) continue;
-    std::istringstream rest(line.substr(close + 2));
-    std::string field;
-    std::vector<std::string> fields;
-    while (rest >> field) fields.push_back(field);
-    if (fields.size() < 13) continue;  // utime and stime are fields 14 and 15 of the line
-    ThreadTime t;
-    t.name = line.substr(open + 1, close - open - 1);
-    t.seconds = (std::stod(fields[11]) + std::stod(fields[12])) / tick;
-    times[std::atoi(entry->d_name)] = t;
-  }
-  closedir(dir);
-  return times;
+// The display's refresh period, as the view paces itself.
+double refreshPeriodMs() {
+  const QScreen* display = QGuiApplication::primaryScreen();
+  const double rate = display ? display->refreshRate() : 0.0;
+  return 1000.0 / (rate >= 1.0 ? rate : 60.0);
 }
 
-enum Group { Network, Decoding, Main, GL, Other, GroupCount };
-const char* const GroupNames[GroupCount] = {"network", "decoding", "main", "gl", "other"};
+// ---- What the application counts of itself (-1: nothing counts it)
 
-Group groupOf(int tid, const std::string& name) {
-  if (tid == getpid()) return Main;
-  if (name == "NetworkThread") return Network;
-  if (name == "ecurity.decoder") return Decoding;  // the queue label's last 15 bytes
-  if (name.rfind("llvmpipe", 0) == 0) return GL;
-  return Other;
-}
+// Pictures that a newer one replaced before they were drawn, over every plane.
+int64_t skippedPictures(const VideoView&) { return -1; }
+// Frames the decoding queues dropped (with the pictures that depend on them).
+int64_t droppedFrames() { return -1; }
 
-std::array<double, GroupCount> cpuBetween(const std::map<int, ThreadTime>& before,
-                                          const std::map<int, ThreadTime>& after) {
-  std::array<double, GroupCount> cpu{};
-  for (const auto& [tid, t] : after) {
-    auto it = before.find(tid);
-    double start = it != before.end() ? it->second.seconds : 0.0;
-    cpu[groupOf(tid, t.name)] += t.seconds - start;
-  }
-  return cpu;
-}
+// ---- The wall under measure
 
-double residentMegabytes() {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
-  return 0;
-}
-
-// The shared decoders, timing each frame from its hand-over to the end of its
-// handler (the hop that uploads it), and looking at the camera's queue count as
-// every frame arrives.
+// The shared decoders: each frame is logged as it is handed over (its stamp and the
+// camera's queue at that moment), and its picture as ready once the camera's handler
+// has given it to the view.
 class MeasuredDecoders : public test::WallDecoderProbe {
  public:
+  explicit MeasuredDecoders(AgeLog& log) : log_(log) {}
+
   // Main thread.
   uint64_t fewestArrivals(size_t cameras) const {
     if (arrivals_.size() < cameras) return 0;
@@ -170,56 +136,57 @@ class MeasuredDecoders : public test::WallDecoderProbe {
     return fewest;
   }
   size_t cameraCount() const { return arrivals_.size(); }
-  uint64_t totalArrivals() const {
-    uint64_t total = 0;
-    for (const auto& [camera, count] : arrivals_) total += count;
-    return total;
-  }
-  void startMeasuring() {
-    measuring_ = true;
-    std::lock_guard lock(mutex_);
-    measuringLatency_ = true;
-    latencies_.clear();
-  }
-  void stopMeasuring() {
-    measuring_ = false;
-    std::lock_guard lock(mutex_);
-    measuringLatency_ = false;
-  }
+  uint64_t totalArrivals() const { return totalArrivals_; }
+  uint64_t decoded() const { return decoded_.load(); }
+  void resetBacklog() { backlogMax_ = 0; }
   size_t backlogMax() const { return backlogMax_; }
-  uint64_t overOne() const { return overOne_; }
-  std::vector<double> latencies() {
-    std::lock_guard lock(mutex_);
-    return latencies_;
-  }
 
  private:
-  void arrived(const NetworkClient& client, int64_t camera, size_t earlier) override {
+  void arrived(const NetworkClient&, int64_t, size_t) override {}
+  void arrivedFrame(const NetworkClient& client, int64_t camera, size_t earlier, const MediaFrame& frame) override {
     ++arrivals_[{&client, camera}];
-    if (measuring_) {
-      backlogMax_ = std::max(backlogMax_, earlier);
-      if (earlier > 1) ++overOne_;
-    }
+    ++totalArrivals_;
+    backlogMax_ = std::max(backlogMax_, earlier);
+    stream_ = log_.stream(&client, camera);
+    const double scale = frame.timeStampScale() ? static_cast<double>(frame.timeStampScale()) : 1e6;
+    seq_ = log_.arrived(stream_, Clock::now(), static_cast<double>(frame.timeStamp()) / scale);
   }
   CompletionHandler completion(CompletionHandler handler) override {
-    return [this, handler = std::move(handler), start = Clock::now()](DecodedVideoFrame picture) {
+    return [this, handler = std::move(handler), stream = stream_, seq = seq_](DecodedVideoFrame picture) {
       handler(picture);
       if (!picture.gotPicture) return;
-      double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-      std::lock_guard lock(mutex_);
-      if (measuringLatency_) latencies_.push_back(ms);
+      decoded_.fetch_add(1);
+      log_.pictureReady(stream, seq, Clock::now());
     };
   }
 
+  AgeLog& log_;
   // Main thread only.
   std::map<std::pair<const NetworkClient*, int64_t>, uint64_t> arrivals_;
-  bool measuring_ = false;
+  uint64_t totalArrivals_ = 0;
   size_t backlogMax_ = 0;
-  uint64_t overOne_ = 0;
+  int stream_ = 0;
+  uint64_t seq_ = 0;
   // From the decoding queues.
-  std::mutex mutex_;
-  bool measuringLatency_ = false;
-  std::vector<double> latencies_;
+  std::atomic<uint64_t> decoded_{0};
+};
+
+// The view, telling the log when each render takes the planes' pictures and when its
+// frame has been swapped to the window.
+class MeasuredView : public VideoView {
+ public:
+  explicit MeasuredView(AgeLog& log) : log_(log) {
+    connect(this, &QOpenGLWidget::frameSwapped, this, [this] { log_.renderEnded(Clock::now()); });
+  }
+
+ protected:
+  void paintGL() override {
+    log_.renderStarted(Clock::now());
+    VideoView::paintGL();
+  }
+
+ private:
+  AgeLog& log_;
 };
 
 class NoSound : public WallAudioPort {
@@ -230,21 +197,22 @@ class NoSound : public WallAudioPort {
   void discardDelayedData() override {}
 };
 
+emulator::LiveRecorderConfig liveConfig(int cameras, int width) {
+  emulator::LiveRecorderConfig c;
+  c.cameras.clear();
+  for (int n = 0; n < cameras; ++n) c.cameras.push_back({"Camera " + std::to_string(n + 1), 1, 1, 1, 1, {0, 0, 0, 0}});
+  if (width == 704) {  // one D1 stream for every camera; 352 x 240 is each camera's own
+    c.videoFixture = "d1_baseline.264";
+    c.width = 704;
+    c.height = 480;
+  }
+  return c;
+}
+
 struct Recorder {
   Recorder(int cameras, int width) : live(liveConfig(cameras, width)), emulator(emulatorConfig(cameras)) {
     live.install(emulator);
     started = emulator.start();
-  }
-  static emulator::LiveRecorderConfig liveConfig(int cameras, int width) {
-    emulator::LiveRecorderConfig c;
-    c.cameras.clear();
-    for (int n = 0; n < cameras; ++n) c.cameras.push_back({"Camera " + std::to_string(n + 1), 1, 1, 1, 1, {0, 0, 0, 0}});
-    if (width == 704) {  // one D1 stream for every camera; 352 x 240 is each camera's own
-      c.videoFixture = "d1_baseline.264";
-      c.width = 704;
-      c.height = 480;
-    }
-    return c;
   }
   static emulator::RecorderConfig emulatorConfig(int cameras) {
     emulator::RecorderConfig c;
@@ -261,41 +229,126 @@ struct Recorder {
     s->setIndex(0);
     return s;
   }
+  uint64_t sent(int cameras) const {
+    uint64_t total = 0;
+    for (int c = 0; c < cameras; ++c) total += live.videoFramesSent(c);
+    return total;
+  }
 
   emulator::LiveRecorder live;  // outlives its emulator
   emulator::RecorderEmulator emulator;
   bool started = false;
 };
 
-double percentile(std::vector<double> values, double p) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  size_t index = static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-  return values[std::min(index, values.size() - 1)];
+// ---- Cases
+
+// Arguments: picture width (352 or 704), layout (7: 64 planes a page; 3: 16), cameras
+// per recorder (two recorders, bound to planes 0.. and 32..), busy threads the bench
+// starts beside the wall.
+struct Case {
+  int width, layout, cameras, busy;
+
+  int divisions() const { return layout + 1; }
+  // The planes bound and on the first page.
+  std::vector<int> shownPlanes() const {
+    std::vector<int> planes;
+    const int onPage = divisions() * divisions();
+    for (int p = 0; p < std::min(onPage, 64); ++p)
+      if (p < cameras || (p >= 32 && p < 32 + cameras)) planes.push_back(p);
+    return planes;
+  }
+  std::string name() const {
+    std::string n = std::to_string(shownPlanes().size()) + " x " + (width == 704 ? "704x480" : "352x240") +
+                    ", layout " + std::to_string(layout);
+    if (busy) n += ", " + std::to_string(busy) + " busy threads";
+    return n;
+  }
+};
+
+Case caseOf(const benchmark::State& state) {
+  return {static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), static_cast<int>(state.range(2)),
+          static_cast<int>(state.range(3))};
 }
 
-// Arguments: picture width (352 or 704), layout (7: 64 planes shown; 3: 16), cameras
-// per recorder (two recorders, bound to planes 0.. and 32..).
-void BM_WallSteady(benchmark::State& state) {
-  const int width = static_cast<int>(state.range(0));
-  const auto layout = static_cast<VideoViewLayout>(state.range(1));
-  const int cameras = static_cast<int>(state.range(2));
-  const double seconds = steadySeconds();
+// The figures common to both runners, and the counters of Google Benchmark.
+void finish(benchmark::State& state, CaseFigures& f, AgeLog& log, double from, double to, const CpuShares& cpu,
+            const MainThreadProbe& main) {
+  f.seconds = to - from;
+  const double edge = std::min(10.0, f.seconds / 2);
+  AgeLog::Ages ages = log.ages(from, to, edge, true);
+  f.ageP50 = percentile(ages.all, 0.50);
+  f.ageP95 = percentile(ages.all, 0.95);
+  f.ageMax = maximum(ages.all);
+  f.ageFirstP95 = percentile(ages.first, 0.95);
+  f.ageLastP95 = percentile(ages.last, 0.95);
+  f.renders = static_cast<double>(ages.renders) / f.seconds;
+  f.unshown = static_cast<double>(log.unshownBefore(to - 1.0));
+  if (f.runner == "wall") f.handoverAgeP95 = percentile(log.ages(from, to, edge, false).all, 0.95);
+  for (int g = 0; g < GroupCount; ++g) f.cpuPerStream[g] = cpu.seconds[g] / f.seconds / f.streams;
+  f.mainCpu = cpu.seconds[Main] / f.seconds;
+  f.mainBusy = main.busyShare();
+  f.timerLateP95 = main.latenessP95();
+  f.timerLateMax = main.latenessMax();
+  f.loadEnd = loadAverage();
+  f.rssEnd = residentMegabytes();
+  for (const auto& [name, seconds] : cpu.others)
+    if (seconds / f.seconds > 0.02)
+      std::fprintf(stderr, "  %s/%s: thread \"%s\" %.0f %% of a core (other)\n", f.name.c_str(), f.runner.c_str(),
+                   name.c_str(), seconds / f.seconds * 100);
 
-  Recorder first(cameras, width), second(cameras, width);
+  auto& c = state.counters;
+  c["streams"] = f.streams;
+  c["sent_per_s"] = f.sent;
+  c["arrived_per_s"] = f.arrived;
+  c["decoded_per_s"] = f.decoded;
+  c["skipped_per_s"] = f.skipped;
+  c["dropped_per_s"] = f.dropped;
+  c["renders_per_s"] = f.renders;
+  c["age_p50_ms"] = f.ageP50;
+  c["age_p95_ms"] = f.ageP95;
+  c["age_max_ms"] = f.ageMax;
+  c["age_first10_p95_ms"] = f.ageFirstP95;
+  c["age_last10_p95_ms"] = f.ageLastP95;
+  if (f.runner == "wall") c["age_handover_p95_ms"] = f.handoverAgeP95;
+  c["unshown"] = f.unshown;
+  c["queue_max"] = f.queueMax;
+  c["main_busy"] = f.mainBusy;
+  c["main_cpu"] = f.mainCpu;
+  c["timer_late_p95_ms"] = f.timerLateP95;
+  c["timer_late_max_ms"] = f.timerLateMax;
+  for (int g = 0; g < Busy; ++g) c[std::string("cpu_") + GroupNames[g] + "_per_stream"] = f.cpuPerStream[g];
+  c["rss_warm_mb"] = f.rssWarm;
+  c["rss_end_mb"] = f.rssEnd;
+  c["load_start"] = f.loadStart;
+  c["load_end"] = f.loadEnd;
+  allFigures().push_back(f);
+}
+
+void BM_Wall(benchmark::State& state) {
+  const Case k = caseOf(state);
+  const double seconds = steadySeconds();
+  CaseFigures f;
+  f.name = k.name();
+  f.runner = "wall";
+  f.loadStart = loadAverage();
+  f.streams = static_cast<double>(k.shownPlanes().size());
+
+  BusyThreads busy(k.busy);
+  AgeLog log;
+  Recorder first(k.cameras, k.width), second(k.cameras, k.width);
   if (!first.started || !second.started) {
     fail(state, "emulator did not start");
     return;
   }
-  MeasuredDecoders decoders;
+  MeasuredDecoders decoders(log);
   NoSound sound;
-  auto view = std::make_unique<VideoView>();
+  auto view = std::make_unique<MeasuredView>(log);
   auto controller = std::make_unique<VideoViewController>(
       *view, VideoViewController::Collaborators{&sharedLiveClientFactory(), &decoders, &sound,
                                                 &mainThreadTimerFactory()});
   view->setControllerQueries(controller.get());
   controller->awake();
-  view->resize(1920, 1080);
+  view->resize(ViewWidth, ViewHeight);
   view->move(0, 0);
   view->show();
   if (!waitUntil([&] { return view->isValid() && view->renderCount() > 0; }, std::chrono::seconds(30)) ||
@@ -303,58 +356,48 @@ void BM_WallSteady(benchmark::State& state) {
     fail(state, "no GL view");
     return;
   }
-  view->setLayout(layout);
+  view->setLayout(static_cast<VideoViewLayout>(k.layout));
   view->setSelectedPlane(0);
-  controller->connectToSite(first.site(cameras), 0);
-  controller->connectToSite(second.site(cameras), 32);
+  controller->connectToSite(first.site(k.cameras), 0);
+  controller->connectToSite(second.site(k.cameras), 32);
 
-  // Warm-up: every shown camera has streamed, then three seconds more.
-  const size_t shown = std::min<size_t>(static_cast<size_t>(view->planeCountInCurrentLayout()),
-                                        layout == 7 ? static_cast<size_t>(2 * cameras) : static_cast<size_t>(cameras));
+  // Warm-up: every shown camera has streamed, then a few seconds more.
+  const size_t shown = k.shownPlanes().size();
   if (!waitUntil([&] { return decoders.fewestArrivals(shown) >= 1; }, std::chrono::seconds(90))) {
     std::fprintf(stderr, "cameras streaming: %zu of %zu, fewest frames %llu, renders %d\n", decoders.cameraCount(),
                  shown, static_cast<unsigned long long>(decoders.fewestArrivals(0)), view->renderCount());
     fail(state, "cameras did not all stream");
     return;
   }
+  MainThreadProbe mainProbe;
+  serveEventsFor(warmUpSeconds());
+  f.rssWarm = residentMegabytes();
 
-  serveEventsFor(shortRun() ? 1 : 3);
-
-  std::array<double, GroupCount> cpu{};
-  double elapsed = 0;
-  int renders = 0;
-  uint64_t arrivals = 0;
+  CpuShares cpu;
+  double from = 0, to = 0;
   for (auto _ : state) {
-    decoders.startMeasuring();
+    decoders.resetBacklog();
     auto before = threadTimes();
-    int rendersBefore = view->renderCount();
-    uint64_t arrivalsBefore = decoders.totalArrivals();
-    auto start = Clock::now();
+    const uint64_t sentBefore = first.sent(k.cameras) + second.sent(k.cameras);
+    const uint64_t arrivedBefore = decoders.totalArrivals(), decodedBefore = decoders.decoded();
+    const int64_t skippedBefore = skippedPictures(*view), droppedBefore = droppedFrames();
+    mainProbe.start();
+    const auto start = Clock::now();
     serveEventsFor(seconds);
-    elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    const auto end = Clock::now();
+    mainProbe.stop();
     cpu = cpuBetween(before, threadTimes());
-    renders = view->renderCount() - rendersBefore;
-    arrivals = decoders.totalArrivals() - arrivalsBefore;
-    decoders.stopMeasuring();
+    from = secondsSince(log.origin(), start);
+    to = secondsSince(log.origin(), end);
+    const double elapsed = to - from;
+    f.sent = static_cast<double>(first.sent(k.cameras) + second.sent(k.cameras) - sentBefore) / elapsed;
+    f.arrived = static_cast<double>(decoders.totalArrivals() - arrivedBefore) / elapsed;
+    f.decoded = static_cast<double>(decoders.decoded() - decodedBefore) / elapsed;
+    if (skippedBefore >= 0) f.skipped = static_cast<double>(skippedPictures(*view) - skippedBefore) / elapsed;
+    if (droppedBefore >= 0) f.dropped = static_cast<double>(droppedFrames() - droppedBefore) / elapsed;
+    f.queueMax = static_cast<double>(decoders.backlogMax());
   }
-
-  const double streams = static_cast<double>(shown);
-  for (int g = 0; g < GroupCount; ++g) {
-    state.counters[std::string("cpu_") + GroupNames[g] + "_per_stream"] = cpu[g] / elapsed / streams;
-    state.counters[std::string("cpu_") + GroupNames[g] + "_cores"] = cpu[g] / elapsed;
-  }
-  std::vector<double> latencies = decoders.latencies();
-  state.counters["latency_p50_ms"] = percentile(latencies, 0.50);
-  state.counters["latency_p95_ms"] = percentile(latencies, 0.95);
-  state.counters["latency_max_ms"] = latencies.empty() ? 0 : *std::max_element(latencies.begin(), latencies.end());
-  state.counters["uploaded_per_s"] = static_cast<double>(latencies.size()) / elapsed;
-  state.counters["arrivals_per_s"] = static_cast<double>(arrivals) / elapsed;
-  state.counters["backlog_max"] = static_cast<double>(decoders.backlogMax());
-  state.counters["arrivals_over_one"] = static_cast<double>(decoders.overOne());
-  state.counters["renders_per_s"] = renders / elapsed;
-  state.counters["rss_mb"] = residentMegabytes();
-  state.counters["streams"] = streams;
-  state.counters["steady_s"] = elapsed;
+  finish(state, f, log, from, to, cpu, mainProbe);
 
   controller->unbindAllPlanes();
   waitUntil([&] { return controller->observedClientCount() == 0; }, std::chrono::seconds(30));
@@ -362,37 +405,90 @@ void BM_WallSteady(benchmark::State& state) {
   view.reset();
 }
 
-// 352 x 240 (each camera's own picture) and 704 x 480 (one D1 stream for all), 64
-// planes in layout 7 and the first page of layout 3; then fewer planes bound in
-// layout 7, for where the one-frame bound holds if 64 break it.
+void BM_PlainLoop(benchmark::State& state) {
+  const Case k = caseOf(state);
+  const double seconds = steadySeconds();
+  CaseFigures f;
+  f.name = k.name();
+  f.runner = "plain";
+  f.loadStart = loadAverage();
+  f.streams = static_cast<double>(k.shownPlanes().size());
+
+  BusyThreads busy(k.busy);
+  AgeLog log;
+  // The recorders' own media, camera by camera (the plane's camera is plane % 32).
+  emulator::LiveRecorderConfig config = liveConfig(k.cameras, k.width);
+  emulator::LiveRecorder media(config);
+  std::vector<PlainStream> streams;
+  for (int plane : k.shownPlanes()) streams.push_back({plane, &media.videoFrames(plane % 32)});
+  PlainLoop loop(streams, k.divisions(), ViewWidth, ViewHeight, refreshPeriodMs(), config.framePause, log);
+  std::string error;
+  if (!loop.start(error)) {
+    fail(state, error);
+    return;
+  }
+  MainThreadProbe mainProbe;
+  if (!waitUntil([&] { return loop.everyStreamShown(); }, std::chrono::seconds(90))) {
+    fail(state, "the plain loop did not show every stream");
+    return;
+  }
+  serveEventsFor(warmUpSeconds());
+  f.rssWarm = residentMegabytes();
+
+  CpuShares cpu;
+  double from = 0, to = 0;
+  for (auto _ : state) {
+    loop.resetQueueMax();
+    auto before = threadTimes();
+    const uint64_t sentBefore = loop.sent(), decodedBefore = loop.decoded(), skippedBefore = loop.skipped();
+    mainProbe.start();
+    const auto start = Clock::now();
+    serveEventsFor(seconds);
+    const auto end = Clock::now();
+    mainProbe.stop();
+    cpu = cpuBetween(before, threadTimes());
+    from = secondsSince(log.origin(), start);
+    to = secondsSince(log.origin(), end);
+    const double elapsed = to - from;
+    f.sent = static_cast<double>(loop.sent() - sentBefore) / elapsed;
+    f.arrived = f.sent;
+    f.decoded = static_cast<double>(loop.decoded() - decodedBefore) / elapsed;
+    f.skipped = static_cast<double>(loop.skipped() - skippedBefore) / elapsed;
+    f.dropped = 0;
+    f.queueMax = static_cast<double>(loop.queueMax());
+  }
+  finish(state, f, log, from, to, cpu, mainProbe);
+}
+
+// The promise's cases; each runs the wall and then the plain loop, so that a change in
+// the machine's load touches both sides of a ratio alike.
 void registerCases() {
-  struct Case {
-    int width, layout, cameras;
-  };
-  const std::vector<Case> full = {{352, 7, 32}, {352, 3, 32}, {704, 7, 32}, {704, 3, 32},
-                                  {352, 7, 24}, {352, 7, 16}, {352, 7, 8},  {352, 7, 4}, {352, 7, 2}};
-  // Both layouts and both paths (decoding, upload, drawing) on few streams.
-  const std::vector<Case> brief = {{352, 7, 4}, {704, 3, 2}};
+  const std::vector<Case> full = {{704, 7, 32, 0}, {352, 7, 32, 0}, {352, 3, 32, 0},
+                                  {352, 7, 8, 0},  {352, 7, 2, 0},  {704, 7, 32, 4}};
+  // Both layouts and both picture sizes on few streams.
+  const std::vector<Case> brief = {{352, 7, 4, 0}, {704, 3, 2, 0}};
   for (const Case& c : shortRun() ? brief : full)
-    benchmark::RegisterBenchmark("BM_WallSteady", BM_WallSteady)
-        ->ArgNames({"width", "layout", "cameras_per_recorder"})
-        ->Args({c.width, c.layout, c.cameras})
-        ->Iterations(1)
-        ->Unit(benchmark::kSecond)
-        ->UseRealTime();
+    for (auto [name, function] : {std::pair{"BM_Wall", &BM_Wall}, std::pair{"BM_PlainLoop", &BM_PlainLoop}})
+      benchmark::RegisterBenchmark(name, function)
+          ->ArgNames({"width", "layout", "cameras_per_recorder", "busy"})
+          ->Args({c.width, c.layout, c.cameras, c.busy})
+          ->Iterations(1)
+          ->Unit(benchmark::kSecond)
+          ->UseRealTime();
 }
 
 }  // namespace
 }  // namespace zelvo
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  zelvo::wallbench::MeasuredApplication<QApplication> app(argc, argv);
   zelvo::installMainThreadHops();
   zelvo::registerCases();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  zelvo::wallbench::printTables(stdout);
   zelvo::closeMainThreadHops();
   if (zelvo::shortRun() && zelvo::failedCases > 0) {
     std::fprintf(stderr, "wall_bench: %d case(s) could not run\n", zelvo::failedCases);

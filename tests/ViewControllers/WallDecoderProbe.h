@@ -29,7 +29,8 @@ class WallDecoderProbe : public WallDecoderPort {
                              CompletionHandler handler) override {
     const int64_t camera = frame.channel();
     if (auto key = client.networkClient(); key && camera >= 0)
-      arrived(*key, camera, VideoDecoderGroup::sharedDecoderGroup().framesInFlightForCamera(camera, key.get()));
+      arrivedFrame(*key, camera, VideoDecoderGroup::sharedDecoderGroup().framesInFlightForCamera(camera, key.get()),
+                   frame);
     inner_.asyncDecodeMediaFrame(frame, client, completion(std::move(handler)));
   }
   bool dispatchAsyncOnQueueForCamera(int64_t camera, const LiveClientPort& client,
@@ -40,6 +41,10 @@ class WallDecoderProbe : public WallDecoderPort {
  protected:
   // On the thread that hands the frame over (the main thread), before it is queued.
   virtual void arrived(const NetworkClient& client, int64_t camera, size_t earlierFrames) = 0;
+  // The same with the frame itself (its stamps); the three-argument form by default.
+  virtual void arrivedFrame(const NetworkClient& client, int64_t camera, size_t earlierFrames, const MediaFrame&) {
+    arrived(client, camera, earlierFrames);
+  }
   // The handler the decoders call on the camera's queue; the frame's own by default.
   virtual CompletionHandler completion(CompletionHandler handler) { return handler; }
 
