@@ -10,6 +10,7 @@
 
 #include "Foundation/Assert.h"
 #include "Resources/Resources.h"
+#include "ViewControllers/Controls/TrackingButton.h"
 
 namespace zelvo {
 
@@ -70,6 +71,9 @@ void ControlView::awakeFromNib() {
     // The panel repeats a held button by its own timer: Qt's auto-repeat would report a
     // release on every repeat.
     button->setAutoRepeat(false);
+    // A held direction whose pointer slips off the button and back must neither stop nor
+    // restart the camera: the stop comes at the release, wherever it is.
+    keepTrackingUntilRelease(button);
     PTZButtons_[static_cast<size_t>(tag)] = button;
     connect(button, &QToolButton::pressed, this, [this, tag] { emit PTZButtonPressed(tag); });
     connect(button, &QToolButton::released, this, [this, tag] { emit PTZButtonReleased(tag); });
