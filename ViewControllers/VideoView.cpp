@@ -405,7 +405,12 @@ void VideoView::copy() {
     }
   }
   auto* data = new SnapshotMimeData(planeSnapshot_, folder, *snapshotName_);
-  snapshotPath_ = data->filePath();
+  // The file the clipboard offers is the clipboard's: no later drag may take it back, only
+  // the next copy, which replaces what the clipboard offers (and whose file, named in the
+  // same second, must not be the old one).
+  if (!clipboardSnapshotPath_.isEmpty()) QFile::remove(clipboardSnapshotPath_);
+  clipboardSnapshotPath_ = data->filePath();
+  if (!clipboardSnapshotPath_.isEmpty()) QFile::remove(clipboardSnapshotPath_);
   cleanupSnapshot();
   QGuiApplication::clipboard()->setMimeData(data);
 }
@@ -473,6 +478,9 @@ void VideoView::updateDropHighlight(const VideoViewDragContents& contents, QPoin
 void VideoView::dragEnterEvent(QDragEnterEvent* event) {
   const VideoViewDragContents contents = VideoViewDragContents::of(event->mimeData(), event->source() != nullptr);
   const Qt::DropActions actions = dragOperationSupported(event->possibleActions(), contents);
+  if (!contents.connectionTarget && event->mimeData() &&
+      event->mimeData()->hasFormat(QString::fromLatin1(PasteBoardTypeConnectionTarget)))
+    zelvoLog("VideoView: a favourite or an unreadable target from another application is refused");
   if (!actions) {
     event->ignore();
     return;

@@ -204,6 +204,8 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   std::optional<QString> snapshotName_;
   // Where the last snapshot's file is (or would be) written.
   QString snapshotPath_;
+  // The file of the last copy, which the clipboard offers.
+  QString clipboardSnapshotPath_;
   QString snapshotFolder_;
   std::function<QDateTime()> clock_;
 

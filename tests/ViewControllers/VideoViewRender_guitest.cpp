@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QDragMoveEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QProcess>
@@ -484,6 +485,45 @@ TEST_F(VideoViewDragTest, CopyThenDragAnotherPlaneThenPasteGivesTheCopiedPlane) 
   EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->urls(), urls);
 }
 
+
+// A paste that took the clipboard's URL may read the file much later: a drag of another
+// plane in between writes its own file and leaves the clipboard's where it is.
+TEST_F(VideoViewDragTest, CopyLeavesItsFileThroughALaterDragOfAnotherPlane) {
+  test::SharedDeviceLock clipboard("clipboard");
+  auto view = makeDragView();
+  view->setSelectedPlane(2);
+  ASSERT_TRUE(view->canCopy());
+  view->copy();
+  const QList<QUrl> urls = QGuiApplication::clipboard()->mimeData()->urls();
+  ASSERT_EQ(urls.size(), 1);
+  const QString copied = urls.front().toLocalFile();
+  ASSERT_TRUE(QFileInfo(copied).isFile());
+  bool finished = false;
+  QObject::connect(view.get(), &VideoView::planeDragFinished, [&] { finished = true; });
+  drag(view->mapToGlobal(centreOf(5)), view->mapToGlobal(centreOf(9)));
+  ASSERT_TRUE(test::waitUntil([&] { return finished; }));
+  // Looked at without asking the clipboard again.
+  ASSERT_TRUE(QFileInfo(copied).isFile()) << "the drag removed the file the clipboard offers";
+  const QImage image(copied);
+  ASSERT_FALSE(image.isNull());
+  EXPECT_TRUE(test::near(rgbAt(image, 32, 24), expected(Red), 12)) << rgbAt(image, 32, 24);
+  // The drag's own file, of the plane it moved.
+  const QImage dragged(folder.filePath("Zelvo_Back door_2026-12-09 09.15.09 AM.jpg"));
+  ASSERT_FALSE(dragged.isNull());
+  EXPECT_TRUE(test::near(rgbAt(dragged, 32, 24), expected(Green), 12)) << rgbAt(dragged, 32, 24);
+  // A second copy replaces what the clipboard offers: the first copy's file goes.
+  view->setSelectedPlane(9);
+  queries.planes[9] = queries.planes[5];
+  show(*view, 9, Blue);
+  ASSERT_TRUE(view->canCopy());
+  view->copy();
+  EXPECT_FALSE(QFileInfo::exists(copied));
+  const QList<QUrl> second = QGuiApplication::clipboard()->mimeData()->urls();
+  ASSERT_EQ(second.size(), 1);
+  const QImage secondImage(second.front().toLocalFile());
+  ASSERT_FALSE(secondImage.isNull());
+  EXPECT_TRUE(test::near(rgbAt(secondImage, 32, 24), expected(Blue), 12)) << rgbAt(secondImage, 32, 24);
+}
 
 // The wall as an operator sees it, 1280 x 720, 4 x 4: cameras live with their titles,
 // PTZ marks, and the states a plane can be in.
