@@ -1,6 +1,7 @@
 #include "ViewControllers/ZelvoAppDelegate.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -82,9 +83,11 @@ bool ZelvoAppDelegate::applicationDidFinishLaunching() {
   connect(mainWindow_.get(), &MainWindowController::preferencesRequested, this, &ZelvoAppDelegate::showPreference);
   connect(mainWindow_.get(), &MainWindowController::quitRequested, this, [this] {
     if (!applicationShouldTerminate()) return;
+    terminating_ = true;
     mainWindow_->closeWithoutCheck();
     emit terminate();
   });
+  mainWindow_->installEventFilter(this);
 
   std::shared_ptr<ManagedObjectContext> context = managedObjectContext();
   // Two processes on one store would overwrite each other's rows: the second one ends.
@@ -161,6 +164,22 @@ bool ZelvoAppDelegate::applicationShouldTerminate() {
   // The error is shown; nothing on this platform can handle it for us.
   presentError(error);
   return options_.askQuitAnyway();
+}
+
+bool ZelvoAppDelegate::eventFilter(QObject* watched, QEvent* event) {
+  if (mainWindow_ && watched == mainWindow_.get() && event->type() == QEvent::Close) {
+    // The window answers the close itself (it may keep open after a failed save): whether
+    // it went is known once the event is done with.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (terminating_ || !mainWindow_ || mainWindow_->isVisible()) return;
+          terminating_ = true;
+          emit terminate();
+        },
+        Qt::QueuedConnection);
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void ZelvoAppDelegate::showPreference() {

@@ -66,6 +66,10 @@ class ZelvoAppDelegate : public QObject {
   // True: quit now. False: the application goes on (the window stays).
   bool applicationShouldTerminate();
   static bool applicationShouldTerminateAfterLastWindowClosed() { return true; }
+  // Closing the main window ends the application, also while the preferences or the
+  // remote-setup window is still open (they are no way back to the wall): terminate()
+  // follows the close once the window has agreed to it.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showPreference();
 
   PreferenceController* preferenceController() const { return preferenceController_.get(); }
@@ -85,6 +89,7 @@ class ZelvoAppDelegate : public QObject {
   bool contextBuilt_ = false;
   std::unique_ptr<PreferenceController> preferenceController_;
   std::unique_ptr<MainWindowController> mainWindow_;
+  bool terminating_ = false;
 };
 
 }  // namespace zelvo

@@ -9,9 +9,17 @@
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
 #include <sys/stat.h>
+#include <xcb/xcb.h>
+
+#include <QtGui/qguiapplication_platform.h>
 
 #include "ViewControllers/Dialogs/PreferenceController.h"
+#include "ViewControllers/RemoteSetup/RemoteSetupWindowController.h"
+#include "support/Wait.h"
 #include "ViewControllers/ZelvoAppDelegate.h"
 #include "tests/ViewControllers/MainWindowFixture.h"
 #include "ui_MainWindowController.h"
@@ -178,6 +186,94 @@ TEST_F(ZelvoAppDelegateTest, TheQuitMenuAsksAndEndsTheApplication) {
   delegate_->mainWindow()->findChild<QAction*>("actionQuit")->trigger();
   EXPECT_EQ(terminations, 1);
   EXPECT_FALSE(delegate_->mainWindow()->isVisible());
+}
+
+// The window manager's close button: WM_DELETE_WINDOW sent to the window through the X
+// server, as a window manager sends it. libxcb is the one Qt's platform plugin loaded.
+bool closeThroughTheXServer(QWidget* window) {
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+  void* xcb = dlopen("libxcb.so.1", RTLD_NOW | RTLD_NOLOAD);
+  if (!connection || !xcb) return false;
+  auto internAtom = reinterpret_cast<decltype(&xcb_intern_atom)>(dlsym(xcb, "xcb_intern_atom"));
+  auto internReply = reinterpret_cast<decltype(&xcb_intern_atom_reply)>(dlsym(xcb, "xcb_intern_atom_reply"));
+  auto sendEvent = reinterpret_cast<decltype(&xcb_send_event)>(dlsym(xcb, "xcb_send_event"));
+  auto flush = reinterpret_cast<decltype(&xcb_flush)>(dlsym(xcb, "xcb_flush"));
+  if (!internAtom || !internReply || !sendEvent || !flush) return false;
+  auto atom = [&](const char* name) -> xcb_atom_t {
+    xcb_intern_atom_reply_t* reply =
+        internReply(connection, internAtom(connection, 0, static_cast<uint16_t>(strlen(name)), name), nullptr);
+    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    free(reply);
+    return result;
+  };
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = static_cast<xcb_window_t>(window->winId());
+  message.type = atom("WM_PROTOCOLS");
+  message.data.data32[0] = atom("WM_DELETE_WINDOW");
+  message.data.data32[1] = XCB_CURRENT_TIME;
+  if (message.type == XCB_ATOM_NONE || message.data.data32[0] == XCB_ATOM_NONE) return false;
+  sendEvent(connection, 0, message.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+  flush(connection);
+  return true;
+}
+
+// Which other window is open when the operator closes the main window.
+enum class AlsoOpen { Nothing, Preferences, RemoteSetup };
+
+class ZelvoAppDelegateCloseTest : public ZelvoAppDelegateTest, public ::testing::WithParamInterface<AlsoOpen> {};
+
+TEST_P(ZelvoAppDelegateCloseTest, ClosingTheMainWindowEndsTheApplication) {
+  launch();
+  ASSERT_TRUE(waitUntil([&] { return delegate_->mainWindow()->isVisible(); }));
+  QWidget* other = nullptr;
+  if (GetParam() == AlsoOpen::Preferences) {
+    delegate_->showPreference();
+    other = delegate_->preferenceController();
+  } else if (GetParam() == AlsoOpen::RemoteSetup) {
+    other = delegate_->mainWindow()->remoteSetupWindow();
+    ASSERT_TRUE(other);
+    other->show();
+  }
+  if (other) {
+    ASSERT_TRUE(waitUntil([&] { return other->isVisible(); }));
+  }
+  int terminations = 0;
+  QObject::connect(delegate_.get(), &ZelvoAppDelegate::terminate, [&] { ++terminations; });
+  ASSERT_TRUE(closeThroughTheXServer(delegate_->mainWindow()));
+  ASSERT_TRUE(waitUntil([&] { return terminations > 0; })) << "the application went on without its window";
+  EXPECT_FALSE(delegate_->mainWindow()->isVisible());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(terminations, 1);
+  if (other) other->close();
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ZelvoAppDelegateCloseTest,
+                         ::testing::Values(AlsoOpen::Nothing, AlsoOpen::Preferences),
+                         [](const auto& info) {
+                           switch (info.param) {
+                             case AlsoOpen::Nothing: return std::string("Alone");
+                             case AlsoOpen::Preferences: return std::string("WithThePreferencesOpen");
+                             case AlsoOpen::RemoteSetup: return std::string("WithTheRemoteSetupWindowOpen");
+                           }
+                           return std::string();
+                         });
+
+TEST_F(ZelvoAppDelegateFailedQuitTest, AClosedWindowThatStaysAfterAFailedSaveEndsNothing) {
+  launch();
+  refuseFavorites();
+  delegate_->managedObjectContext()->insertNewObject<Favorite>()->setName(QStringLiteral("Night"));
+  quitAnyway_ = false;
+  ASSERT_TRUE(waitUntil([&] { return delegate_->mainWindow()->isVisible(); }));
+  int terminations = 0;
+  QObject::connect(delegate_.get(), &ZelvoAppDelegate::terminate, [&] { ++terminations; });
+  ASSERT_TRUE(closeThroughTheXServer(delegate_->mainWindow()));
+  ASSERT_TRUE(waitUntil([&] { return quitQuestions_ > 0; }));
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(delegate_->mainWindow()->isVisible());
+  EXPECT_EQ(terminations, 0);
 }
 
 // Two processes on one store would overwrite each other's rows: a second start is told so
