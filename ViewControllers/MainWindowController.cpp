@@ -409,12 +409,16 @@ void MainWindowController::wireActions() {
   // The site tree's context menu: the same commands, on the row that was clicked (the
   // tree makes it the selected node as the menu opens).
   SiteTreeViewController* tree = siteTreeViewController_;
-  for (const auto& [action, slot] : {std::pair{tree->editAction(), &MainWindowController::editSite},
-                                     std::pair{tree->removeAction(), &MainWindowController::removeSite},
-                                     std::pair{tree->remoteSetupAction(), &MainWindowController::connectSetupFromMenu}})
+  for (const auto& entry : {std::pair{tree->editAction(), &MainWindowController::editSite},
+                            std::pair{tree->removeAction(), &MainWindowController::removeSite},
+                            std::pair{tree->remoteSetupAction(), &MainWindowController::connectSetupFromMenu}}) {
+    // Copied out of the pair: clang 14 cannot capture a structured binding.
+    QAction* action = entry.first;
+    void (MainWindowController::*slot)() = entry.second;
     connect(action, &QAction::triggered, this, [this, action, slot] {
       if (validateAction(action)) (this->*slot)();
     });
+  }
   connect(tree->editMenu(), &QMenu::aboutToShow, this, &MainWindowController::validateActions);
   for (QMenu* menu : ui.menuBar->findChildren<QMenu*>())
     connect(menu, &QMenu::aboutToShow, this, &MainWindowController::validateActions);
