@@ -1,4 +1,3 @@
-// LIBS: Decoder Network Foundation
 // Live H.264 decoding of N cameras through the decoder group (pacing on, time
 // stamps in the past so nothing waits; the feeder holds back while a camera's
 // queue holds 8 frames, so nothing is dropped) against a plain libavcodec send/

@@ -1,4 +1,3 @@
-// LIBS: Network Foundation zelvo_test_support Qt6::Core
 // Framing throughput of the receive path: packets of 64 B, 4 KiB and 64 KiB, fed in
 // 16 KiB reads to a logged-in client, against memcpy of the same bytes in the same
 // run. The "x_memcpy" counter is the ratio (goal for 64 KiB packets: at most 3).

@@ -1,4 +1,3 @@
-// LIBS: Network Foundation
 // Typed writes and bounded reads of a packet, against memcpy of the same bytes.
 #include <benchmark/benchmark.h>
 

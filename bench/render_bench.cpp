@@ -1,4 +1,3 @@
-// LIBS: openglkit Foundation
 // One frame of the video wall: 64 planes each given a new D1 picture (704 x 480 in
 // lines of 768, as the decoder hands them over) and drawn into a 1280 x 720 view, then
 // glFinish. Against a plain GL loop that uploads the same bytes into 192 textures and

@@ -1,4 +1,3 @@
-// LIBS: ViewControllers zelvo_emulator
 // The whole live wall in steady state, beside a plain loop over the same streams. The
 // wall: two emulated recorders of 32 cameras each on loopback (in this process) at 25
 // frames a second, planes bound to them, the real view (on the X server, Mesa llvmpipe
