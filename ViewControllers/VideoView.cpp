@@ -1,3 +1,6 @@
+// Before Qt's GL headers, which would take the GL headers without their prototypes.
+#include "openglkit/OpenGL.h"
+
 #include "ViewControllers/VideoView.h"
 
 #include <QApplication>
@@ -10,9 +13,11 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QPixmap>
 #include <QScreen>
+#include <QThread>
 #include <QUrl>
 
 extern "C" {
@@ -20,7 +25,9 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <future>
 
 #include "Foundation/Assert.h"
 #include "Foundation/Log.h"
@@ -29,6 +36,7 @@ extern "C" {
 #include "ViewControllers/Wall/SnapshotMimeData.h"
 #include "openglkit/FrameBuffer.h"
 #include "openglkit/OpenGL.h"
+#include "openglkit/Texture.h"
 
 namespace zelvo {
 
@@ -56,49 +64,67 @@ QSurfaceFormat VideoView::defaultPixelFormat() {
   return format;
 }
 
+struct VideoView::ImageRequest {
+  int plane = 0;
+  enum Kind { Own, Shown, Drag } kind = Own;
+  std::promise<std::optional<RgbaImage>> result;
+};
+
 VideoView::VideoView(QWidget* parent, VideoViewScreenFactory screenFactory)
     : QOpenGLWidget(parent),
       screenFactory_(std::move(screenFactory)),
-      glLock_(VideoViewGLLock::Host{
-          [this] { return context() && QOpenGLContext::currentContext() == context(); },
-          [this] {
-            if (!isValid()) return false;
-            makeCurrent();
-            return true;
-          },
-          [this] { doneCurrent(); },
-          [this] { FrameBuffer::setDefaultFramebuffer(defaultFramebufferObject()); }}),
-      clock_([] { return QDateTime::currentDateTime(); }) {
+      glLock_([this] { return screen_ != nullptr; }),
+      slots_(static_cast<int>(VideoViewPlaneCount)),
+      clock_([] { return QDateTime::currentDateTime(); }),
+      shown_(static_cast<size_t>(VideoViewPlaneCount), false) {
   ZELVO_PRECONDITION(screenFactory_ != nullptr);
   setFormat(defaultPixelFormat());
   setFocusPolicy(Qt::StrongFocus);
   setAcceptDrops(true);
   // The view's own drag types; the controller adds its own.
   draggedTypes_ = {QString::fromLatin1(PasteBoardTypeConnectionTarget), QString::fromLatin1(PasteBoardTypePlaneDragged)};
-  frameTimer_.setSingleShot(true);
-  frameTimer_.setTimerType(Qt::PreciseTimer);
-  connect(&frameTimer_, &QTimer::timeout, this, [this] { update(); });
   sinceStart_.start();
 }
 
 VideoView::~VideoView() {
-  frameTimer_.stop();
   // The base class destroys the context after this: nothing of ours may hear of it.
   QObject::disconnect(contextConnection_);
   destroyScreen();
 }
 
 void VideoView::destroyScreen() {
-  if (!screen_) return;
-  if (isValid()) {
-    makeCurrent();
-    FrameBuffer::setDefaultFramebuffer(defaultFramebufferObject());
-    screen_.reset();
-    doneCurrent();
-  } else {
-    // Without a context nothing GL can be freed any more; the objects go with it.
-    (void)screen_.release();
+  stopRenderThread();
+  if (screen_ || renderContext_) {
+    if (renderContext_ && renderSurface_ && renderContext_->makeCurrent(renderSurface_.get())) {
+      for (Frame& frame : frames_) {
+        if (frame.copied) glDeleteSync(static_cast<GLsync>(frame.copied));
+        if (frame.texture) glDeleteTextures(1, &frame.texture);
+        frame = Frame{};
+      }
+      if (renderFramebuffer_) glDeleteFramebuffers(1, &renderFramebuffer_);
+      renderFramebuffer_ = 0;
+      FrameBuffer::setDefaultFramebuffer(0);
+      screen_.reset();
+      renderContext_->doneCurrent();
+    } else {
+      // Without a context nothing GL can be freed any more; the objects go with it.
+      (void)screen_.release();
+      frames_ = {};
+      renderFramebuffer_ = 0;
+    }
+    renderContext_.reset();
+    renderSurface_.reset();
   }
+  {
+    std::lock_guard lock(frameMutex_);
+    published_ = inUse_ = -1;
+  }
+  if (copyFramebuffer_ && isValid()) {
+    makeCurrent();
+    glDeleteFramebuffers(1, &copyFramebuffer_);
+    doneCurrent();
+  }
+  copyFramebuffer_ = 0;
 }
 
 void VideoView::registerForDraggedTypes(const QStringList& types) {
@@ -106,24 +132,50 @@ void VideoView::registerForDraggedTypes(const QStringList& types) {
     if (!draggedTypes_.contains(type)) draggedTypes_.append(type);
 }
 
-// --- GL set-up and rendering ---
+// --- GL set-up ---
+
+void VideoView::noteTargetSize() {
+  const double ratio = devicePixelRatioF();
+  targetWidth_ = static_cast<int>(width() * ratio);
+  targetHeight_ = static_cast<int>(height() * ratio);
+}
 
 void VideoView::initializeGL() {
   if (screen_) return;
   // Qt recreates the context when the widget moves to another window: the old one goes
-  // with every texture, and so must the screen.
+  // with every texture, and so must the screen, its context and its thread.
   QObject::disconnect(contextConnection_);
   contextConnection_ =
       connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] { destroyScreen(); }, Qt::DirectConnection);
-  FrameBuffer::setDefaultFramebuffer(defaultFramebufferObject());
-  std::unique_ptr<VideoViewScreen> screen = screenFactory_(static_cast<int>(VideoViewPlaneCount), this);
-  const double ratio = devicePixelRatioF();
-  if (!screen || !screen->init(static_cast<float>(width() * ratio), static_cast<float>(height() * ratio))) {
+  glGenFramebuffers(1, &copyFramebuffer_);
+  noteTargetSize();
+
+  // The render thread's context, set up here and then handed to that thread.
+  auto surface = std::make_unique<QOffscreenSurface>();
+  surface->setFormat(context()->format());
+  surface->create();
+  auto renderContext = std::make_unique<QOpenGLContext>();
+  renderContext->setFormat(context()->format());
+  renderContext->setShareContext(context());
+  std::unique_ptr<VideoViewScreen> screen;
+  if (renderContext->create() && renderContext->makeCurrent(surface.get())) {
+    FrameBuffer::setDefaultFramebuffer(0);
+    screen = screenFactory_(static_cast<int>(VideoViewPlaneCount), this);
+    if (screen && screen->init(static_cast<float>(targetWidth_.load()), static_cast<float>(targetHeight_.load()))) {
+      glGenFramebuffers(1, &renderFramebuffer_);
+    } else {
+      screen.reset();
+    }
+    renderContext->doneCurrent();
+  }
+  makeCurrent();
+  if (!screen) {
     zelvoLog("VideoView: the wall's screen did not set up; the view stays black");
-    screen.reset();
     return;
   }
   screen_ = std::move(screen);
+  renderContext_ = std::move(renderContext);
+  renderSurface_ = std::move(surface);
   // A context made again (the widget moved to another window) keeps the operator's page.
   if (!prepared_) {
     prepared_ = true;
@@ -142,8 +194,7 @@ void VideoView::initializeGL() {
     // The page may have been chosen before the set-up: show what the view holds.
     s.setLayout(static_cast<int>(pages_.selectedPlane()), pages_.planeCountPerOnRowOfCurrentLayout());
   });
-  connect(this, &QOpenGLWidget::frameSwapped, this, &VideoView::scheduleNextFrame, Qt::UniqueConnection);
-  update();
+  startRenderThread();
 }
 
 double VideoView::refreshPeriodMs() const {
@@ -152,30 +203,253 @@ double VideoView::refreshPeriodMs() const {
   return 1000.0 / (rate >= 1.0 ? rate : 60.0);
 }
 
-void VideoView::scheduleNextFrame() {
-  // Swaps are not paced everywhere: wait for what is left of this refresh period.
-  const double left = refreshPeriodMs() - static_cast<double>(sinceFrame_.nsecsElapsed()) / 1e6;
-  frameTimer_.start(std::max(0, static_cast<int>(std::ceil(left))));
+void VideoView::resizeGL(int, int) { noteTargetSize(); }
+
+// --- the render thread ---
+
+void VideoView::startRenderThread() {
+  ZELVO_PRECONDITION(renderContext_ && screen_ && !renderThread_);
+  {
+    std::lock_guard lock(controlMutex_);
+    stop_ = false;
+  }
+  periodMs_ = refreshPeriodMs();
+  renderThread_.reset(QThread::create([this] { renderLoop(); }));
+  renderThread_->setObjectName(QStringLiteral("wall render"));
+  renderContext_->moveToThread(renderThread_.get());
+  renderThread_->start();
 }
 
-void VideoView::reshape() {
-  const double ratio = devicePixelRatioF();
-  const float w = static_cast<float>(width() * ratio);
-  const float h = static_cast<float>(height() * ratio);
-  if (screen_->viewWidth() != w || screen_->viewHeight() != h) screen_->reshape(w, h);
+void VideoView::stopRenderThread() {
+  if (!renderThread_) return;
+  {
+    std::lock_guard lock(controlMutex_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  renderThread_->wait();
+  renderThread_.reset();
+  // Requests that came too late have their answer: none.
+  std::deque<std::shared_ptr<ImageRequest>> left;
+  {
+    std::lock_guard lock(controlMutex_);
+    left.swap(requests_);
+  }
+  for (auto& request : left) request->result.set_value(std::nullopt);
+}
+
+void VideoView::renderLoop() {
+  if (!renderContext_->makeCurrent(renderSurface_.get())) {
+    zelvoLog("VideoView: the render thread could not use its context; the wall stays as it is");
+    renderContext_->moveToThread(QCoreApplication::instance()->thread());
+    return;
+  }
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point next = Clock::now();
+  for (;;) {
+    {
+      std::unique_lock lock(controlMutex_);
+      wake_.wait_until(lock, next, [&] { return stop_ || !requests_.empty(); });
+      if (stop_) break;
+    }
+    const Clock::time_point start = Clock::now();
+    renderTurn(static_cast<float>(sinceStart_.nsecsElapsed() / 1e9));
+    // Once per refresh; a turn that took longer is followed by the next at once.
+    next = start + std::chrono::microseconds(static_cast<int64_t>(periodMs_.load() * 1000.0));
+  }
+  glFinish();
+  renderContext_->doneCurrent();
+  // Back to the GUI thread, which frees what the context holds.
+  renderContext_->moveToThread(QCoreApplication::instance()->thread());
+}
+
+int VideoView::freeFrame() {
+  std::lock_guard lock(frameMutex_);
+  for (int i = 0; i < FrameCount; ++i)
+    if (i != published_ && i != inUse_) return i;
+  return -1;
+}
+
+void VideoView::allocateFrame(int index, int width, int height) {
+  Frame& frame = frames_[static_cast<size_t>(index)];
+  if (frame.texture && frame.width == width && frame.height == height) return;
+  if (!frame.texture) glGenTextures(1, &frame.texture);
+  // Unit 4 holds the Screen's render target for its whole life: bind elsewhere.
+  Texture::activeTexture(GL_TEXTURE6);
+  glBindTexture(GL_TEXTURE_2D, frame.texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  frame.width = width;
+  frame.height = height;
+}
+
+void VideoView::renderTurn(float time) {
+  const int index = freeFrame();
+  if (index < 0) return;
+  Frame& frame = frames_[static_cast<size_t>(index)];
+  // The GUI's last copy from this frame must have been read before it is drawn again.
+  void* copied = nullptr;
+  {
+    std::lock_guard lock(frameMutex_);
+    std::swap(copied, frame.copied);
+  }
+  if (copied) {
+    glWaitSync(static_cast<GLsync>(copied), 0, GL_TIMEOUT_IGNORED);
+    glDeleteSync(static_cast<GLsync>(copied));
+  }
+  std::deque<std::shared_ptr<ImageRequest>> requests;
+  {
+    std::lock_guard lock(controlMutex_);
+    requests.swap(requests_);
+  }
+
+  std::vector<VideoViewPictureSlots::Taken> pictures;
+  {
+    std::lock_guard lock(glLock_.mutex());
+    const auto held = std::chrono::steady_clock::now();
+    const int width = std::max(1, targetWidth_.load());
+    const int height = std::max(1, targetHeight_.load());
+    if (screen_->viewWidth() != static_cast<float>(width) || screen_->viewHeight() != static_cast<float>(height))
+      screen_->reshape(static_cast<float>(width), static_cast<float>(height));
+    allocateFrame(index, width, height);
+    // Taken under the lock: a clear on the GUI thread drops a plane's picture and
+    // clears the plane at once, so a picture put before it is never drawn after it.
+    pictures = slots_.take();
+    for (const VideoViewPictureSlots::Taken& taken : pictures) {
+      const AVFrame* picture = taken.picture.frame.get();
+      screen_->setVideoFrame(taken.plane, taken.picture.width, taken.picture.height, picture->linesize[0],
+                             picture->data[0], 1.0f, taken.picture.verticalScale, picture->data[1], picture->data[2]);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, renderFramebuffer_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, frame.texture, 0);
+    FrameBuffer::setDefaultFramebuffer(renderFramebuffer_);
+    screen_->renderIfNeeded(time);
+    for (auto& request : requests) answer(*request);
+    const int64_t us =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - held).count();
+    if (us > longestLockHoldUs_.load()) longestLockHoldUs_ = us;
+  }
+  // The GPU's share of the work, with the lock released.
+  glFinish();
+  const bool anyShown = !pictures.empty();
+  {
+    std::lock_guard lock(frameMutex_);
+    published_ = index;
+  }
+  ++renders_;
+  if (!updatePosted_.exchange(true))
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          updatePosted_ = false;
+          update();
+        },
+        Qt::QueuedConnection);
+  if (anyShown) {
+    bool post = false;
+    {
+      std::lock_guard lock(shownMutex_);
+      for (const auto& taken : pictures) shown_[static_cast<size_t>(taken.plane)] = true;
+      post = !shownPosted_;
+      shownPosted_ = true;
+    }
+    if (post) QMetaObject::invokeMethod(this, [this] { deliverPicturesShown(); }, Qt::QueuedConnection);
+  }
+  // The pictures' buffers go back to their decoders here, after the GPU is done.
+  pictures.clear();
+}
+
+void VideoView::answer(ImageRequest& request) {
+  std::optional<RgbaImage> image;
+  switch (request.kind) {
+    case ImageRequest::Own: image = screen_->imageOfPlane(request.plane, false); break;
+    case ImageRequest::Shown: image = screen_->imageOfPlane(request.plane, true); break;
+    case ImageRequest::Drag: image = screen_->dragImageOfPlane(request.plane); break;
+  }
+  request.result.set_value(std::move(image));
+}
+
+std::optional<RgbaImage> VideoView::imageOfPlane(int64_t plane, bool asShown) {
+  return requestImage(plane, asShown ? ImageRequest::Shown : ImageRequest::Own);
+}
+
+std::optional<RgbaImage> VideoView::dragImageOfPlane(int64_t plane) { return requestImage(plane, ImageRequest::Drag); }
+
+std::optional<RgbaImage> VideoView::requestImage(int64_t plane, int kind) {
+  ZELVO_PRECONDITION(0 <= plane && plane < VideoViewPlaneCount);
+  // The render thread takes the context lock to answer: a caller holding it would wait
+  // for ever.
+  ZELVO_ASSERT(glLock_.depth() == 0, "an image asked for with the context locked");
+  if (!renderThread_) return std::nullopt;
+  auto request = std::make_shared<ImageRequest>();
+  request->plane = static_cast<int>(plane);
+  request->kind = static_cast<ImageRequest::Kind>(kind);
+  std::future<std::optional<RgbaImage>> result = request->result.get_future();
+  {
+    std::lock_guard lock(controlMutex_);
+    requests_.push_back(request);
+  }
+  wake_.notify_all();
+  // One turn of the render thread; a wall that cannot draw within this gives none.
+  if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    zelvoLog("VideoView: no image of plane %lld from the render thread", static_cast<long long>(plane));
+    return std::nullopt;
+  }
+  return result.get();
+}
+
+void VideoView::deliverPicturesShown() {
+  std::vector<int64_t> planes;
+  {
+    std::lock_guard lock(shownMutex_);
+    shownPosted_ = false;
+    for (size_t i = 0; i < shown_.size(); ++i)
+      if (shown_[i]) {
+        planes.push_back(static_cast<int64_t>(i));
+        shown_[i] = false;
+      }
+  }
+  if (!planes.empty() && picturesShown_) picturesShown_(planes);
 }
 
 void VideoView::paintGL() {
-  sinceFrame_.start();
-  ++renders_;
-  VideoViewGLLocker locker(glLock_);
-  if (!screen_) {
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+  noteTargetSize();
+  const GLuint target = defaultFramebufferObject();
+  glBindFramebuffer(GL_FRAMEBUFFER, target);
+  glViewport(0, 0, targetWidth_.load(), targetHeight_.load());
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  if (!renderThread_) {
+    ++blackPaints_;
     return;
   }
-  reshape();
-  screen_->renderIfNeeded(static_cast<float>(sinceStart_.nsecsElapsed() / 1e9));
+  int index = -1;
+  {
+    std::lock_guard lock(frameMutex_);
+    inUse_ = published_;
+    index = inUse_;
+  }
+  if (index < 0) return;
+  // Only this thread writes a frame's size while it is in use here.
+  const Frame& frame = frames_[static_cast<size_t>(index)];
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, copyFramebuffer_);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, frame.texture, 0);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target);
+  const bool sameSize = frame.width == targetWidth_.load() && frame.height == targetHeight_.load();
+  glBlitFramebuffer(0, 0, frame.width, frame.height, 0, 0, targetWidth_.load(), targetHeight_.load(),
+                    GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, target);
+  GLsync copied = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+  glFlush();
+  std::lock_guard lock(frameMutex_);
+  Frame& used = frames_[static_cast<size_t>(index)];
+  if (used.copied) glDeleteSync(static_cast<GLsync>(used.copied));
+  used.copied = copied;
 }
 
 // --- notifications ---
@@ -244,6 +518,7 @@ void VideoView::clearPlanes(const std::vector<int64_t>& planes, bool withGradien
   withScreen([&](VideoViewScreen& s) {
     for (int64_t plane : planes) {
       const int p = static_cast<int>(plane);
+      slots_.drop(p);
       s.clearPlane(p);
       if (withGradient) s.clearPlaneWithGradient(p, disconnectedGradient());
       if (includingTitle) s.setTitle(p, defaultTitleOfPlane(plane).toStdString());
@@ -253,17 +528,15 @@ void VideoView::clearPlanes(const std::vector<int64_t>& planes, bool withGradien
 }
 
 void VideoView::clearAllPlanes() {
-  withScreen([](VideoViewScreen& s) { s.clearAllPlanes(); });
+  withScreen([this](VideoViewScreen& s) {
+    slots_.dropAll();
+    s.clearAllPlanes();
+  });
 }
 
 void VideoView::setVideoFrame(const DecodedVideoFrame& frame, int64_t plane, float verticalScale) {
   ZELVO_PRECONDITION(0 <= plane && plane < VideoViewPlaneCount);
-  if (!frame.gotPicture || !frame.picture) return;
-  const AVFrame* picture = frame.picture;
-  withScreen([&](VideoViewScreen& s) {
-    s.setVideoFrame(static_cast<int>(plane), frame.width, frame.height, picture->linesize[0], picture->data[0], 1.0f,
-                    verticalScale, picture->data[1], picture->data[2]);
-  });
+  slots_.put(static_cast<int>(plane), frame, verticalScale);
 }
 
 void VideoView::setCameraConfiguration(const CameraConfiguration& configuration, int64_t plane) {
@@ -369,9 +642,7 @@ void VideoView::removePreviousTempSnapshotFile() {
 void VideoView::takeSnapshot(int64_t plane) {
   removePreviousTempSnapshotFile();
   planeSnapshot_ = QImage();
-  if (screen_)
-    if (std::optional<RgbaImage> image = screen_->imageOfPlane(static_cast<int>(plane), false))
-      planeSnapshot_ = imageFromRgba(*image);
+  if (std::optional<RgbaImage> image = imageOfPlane(plane, false)) planeSnapshot_ = imageFromRgba(*image);
   snapshotName_ = snapshotFilename(snapshotTitleOfPlane(plane), clock_());
   const QString folder = snapshotFolder();
   snapshotPath_ = folder.isEmpty() ? QString() : QDir(folder).filePath(*snapshotName_);
@@ -381,11 +652,8 @@ void VideoView::copy() {
   const int64_t plane = selectedPlane();
   if (!canPlaneSnapshotTaken(plane)) return;
   cleanupSnapshot();
-  bool taken = false;
-  withScreen([&](VideoViewScreen&) {
-    takeSnapshot(plane);
-    taken = true;
-  });
+  const bool taken = hasScreen();
+  if (taken) takeSnapshot(plane);
   if (!taken || planeSnapshot_.isNull()) {
     zelvoLog("VideoView: plane %lld gave no snapshot to copy", static_cast<long long>(plane));
     cleanupSnapshot();
@@ -423,16 +691,16 @@ void VideoView::startPlaneDrag(QPointF point) {
   const QRectF cell = planeBoundsAtPoint(point);
   const bool snapshottable = canPlaneSnapshotTaken(plane);
   QImage image;
-  withScreen([&](VideoViewScreen& s) {
+  if (hasScreen()) {
     std::optional<RgbaImage> tile;
     if (snapshottable) {
-      tile = s.imageOfPlane(static_cast<int>(plane), true);
+      tile = imageOfPlane(plane, true);
       takeSnapshot(plane);
     } else {
-      tile = s.dragImageOfPlane(static_cast<int>(plane));
+      tile = dragImageOfPlane(plane);
     }
     if (tile) image = imageFromRgba(*tile);
-  });
+  }
 
   auto* data = new QMimeData;
   data->setData(QString::fromLatin1(PasteBoardTypePlaneDragged), planeDraggedData(plane));

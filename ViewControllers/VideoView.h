@@ -2,24 +2,37 @@
 // The video wall on screen: one OpenGL widget that hosts the rendering kit's Screen with
 // 64 planes, shows one page of them in one of eight square layouts, keeps the selected
 // plane, answers keys, clicks and drags, and paints each plane from what its controller
-// hands it. Rendering runs in paintGL on the GUI thread, once per display refresh: the
-// view paces its own redraws, since swaps are not paced everywhere (Xvfb).
+// hands it.
 //
-// Every use of the context and the Screen goes through the view's recursive context
-// lock; notifications are posted with the lock released. Before the GL set-up (or when
-// the Screen failed to set up, which leaves the view black) calls change only the view's
-// own state.
+// The wall draws on a render thread of its own, once per display refresh (paced by the
+// view: swaps are not paced everywhere, Xvfb), with a context of its own that shares
+// with the widget's, into one of three frame textures. The GUI thread never draws the
+// wall and never waits for it: its paintGL copies the newest finished frame into the
+// widget's framebuffer. Pictures reach the render thread through one newest-picture
+// slot per plane (VideoViewPictureSlots), from any thread and without a wait; the
+// render thread uploads what is new at each turn into the planes' textures, then draws.
+//
+// The Screen is shared by the two threads under the view's context lock: the render
+// thread holds it for a turn's uploads and drawing commands (not while the GPU
+// finishes), the GUI thread for its state changes, which are CPU work only. Snapshots
+// and drag images are rendered on the render thread at the GUI's request. Notifications
+// are posted with the lock released. Before the GL set-up (or when the Screen failed to
+// set up, which leaves the view black and draws it on the GUI thread) calls change only
+// the view's own state.
 
 #include <QElapsedTimer>
 #include <QImage>
 #include <QOpenGLWidget>
 #include <QStringList>
-#include <QTimer>
 
+#include <array>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -28,11 +41,16 @@
 #include "ViewControllers/Wall/VideoViewDropRules.h"
 #include "ViewControllers/Wall/VideoViewGLLock.h"
 #include "ViewControllers/Wall/VideoViewLayout.h"
+#include "ViewControllers/Wall/VideoViewPictureSlots.h"
 #include "ViewControllers/Wall/VideoViewPort.h"
 #include "ViewControllers/Wall/VideoViewPreferences.h"
 #include "ViewControllers/Wall/VideoViewScreen.h"
 #include "openglkit/Gradient.h"
 #include "openglkit/ScreenDelegate.h"
+
+class QOffscreenSurface;
+class QOpenGLContext;
+class QThread;
 
 namespace zelvo {
 
@@ -68,6 +86,7 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
     clearPlanes({plane}, withGradient, includingTitle);
   }
   void setVideoFrame(const DecodedVideoFrame& frame, int64_t plane, float verticalScale) override;
+  void setPicturesShownHandler(PicturesShownHandler handler) override { picturesShown_ = std::move(handler); }
   void setCameraConfiguration(const CameraConfiguration& configuration, int64_t plane) override;
   CameraConfiguration getCameraConfigurationFromPlane(int64_t plane) override;
   void resetCameraConfiguration(int64_t plane) override { setCameraConfiguration(CameraConfiguration{}, plane); }
@@ -130,16 +149,32 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   static Gradient focusedRingGradient();
   static Gradient unfocusedRingGradient();
 
+  // A plane's image, rendered on the render thread (the GUI thread waits for that one
+  // turn): asShown, its tile as last drawn; otherwise the plane alone at its picture's
+  // size. None when the plane is not on the shown page or there is no Screen.
+  std::optional<RgbaImage> imageOfPlane(int64_t plane, bool asShown);
+  // The black tile of a plane that cannot be snapshotted, for its drag.
+  std::optional<RgbaImage> dragImageOfPlane(int64_t plane);
+
   // State for the host and tests.
   bool hasScreen() const { return screen_ != nullptr; }
+  // Only with the context lock held (the render thread uses it too).
   VideoViewScreen* screenForTesting() { return screen_.get(); }
   bool isDragging() const { return dragging_; }
-  int renderCount() const { return renders_; }
+  // Renders so far (on the render thread; without a Screen, the GUI's black paints).
+  int renderCount() const { return renders_.load() + blackPaints_; }
   // The pacing period in milliseconds (one display refresh).
   double refreshPeriodMs() const;
   QStringList registeredDraggedTypes() const { return draggedTypes_; }
+  const VideoViewPictureSlots& pictureSlots() const { return slots_; }
+  // Pictures replaced in their slot before the render thread drew them.
+  uint64_t skippedPictures() const { return slots_.skipped(); }
+  // Whether the render thread runs (a Screen set up on a context).
+  bool rendersOnItsOwnThread() const { return renderThread_ != nullptr; }
+  // Of the render thread's turns so far: the longest it held the context lock.
+  double longestLockHoldMs() const { return longestLockHoldUs_.load() / 1000.0; }
 
-  // ScreenDelegate: nothing; redraws come from the refresh pacing.
+  // ScreenDelegate: nothing; redraws come from the refresh pacing. Any thread.
   void screenUpdated() override {}
 
  signals:
@@ -148,6 +183,7 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
 
  protected:
   void initializeGL() override;
+  void resizeGL(int width, int height) override;
   void paintGL() override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
@@ -170,11 +206,22 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   }
   void apply(const VideoViewChange& change);
   void post(const std::string& name, UserInfo userInfo = {});
-  void scheduleNextFrame();
   void destroyScreen();
   bool isBound(int64_t plane) const;
   std::function<bool(int64_t)> boundQuery() const;
-  void reshape();
+  void noteTargetSize();
+
+  // The render thread.
+  struct ImageRequest;
+  void startRenderThread();
+  void stopRenderThread();
+  void renderLoop();
+  void renderTurn(float time);
+  int freeFrame();
+  void allocateFrame(int index, int width, int height);
+  void answer(ImageRequest& request);
+  std::optional<RgbaImage> requestImage(int64_t plane, int kind);
+  void deliverPicturesShown();
   // Under the lock.
   void takeSnapshot(int64_t plane);
   void removePreviousTempSnapshotFile();
@@ -187,8 +234,12 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   void flushPendingDrops();
 
   VideoViewScreenFactory screenFactory_;
+  // Made and destroyed on the GUI thread while no render thread runs; in between used
+  // by both under glLock_.
   std::unique_ptr<VideoViewScreen> screen_;
   VideoViewGLLock glLock_;
+  VideoViewPictureSlots slots_;
+  PicturesShownHandler picturesShown_;
   VideoViewPages pages_;
   const VideoViewControllerQueries* queries_ = nullptr;
   const VideoViewPreferences* preferences_ = nullptr;
@@ -210,10 +261,47 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   std::function<QDateTime()> clock_;
 
   QMetaObject::Connection contextConnection_;
-  QTimer frameTimer_;
   QElapsedTimer sinceStart_;
-  QElapsedTimer sinceFrame_;
-  int renders_ = 0;
+
+  // The render side: its context (sharing with the widget's), the surface it is
+  // current on, the thread, and three frame textures with one framebuffer.
+  std::unique_ptr<QOpenGLContext> renderContext_;
+  std::unique_ptr<QOffscreenSurface> renderSurface_;
+  std::unique_ptr<QThread> renderThread_;
+  static constexpr int FrameCount = 3;
+  struct Frame {
+    unsigned texture = 0;
+    int width = 0, height = 0;
+    // Set by the GUI after copying from it; the render thread waits on it before
+    // drawing into this frame again.
+    void* copied = nullptr;
+  };
+  std::array<Frame, FrameCount> frames_{};
+  unsigned renderFramebuffer_ = 0;
+  // In the widget's context: reads a frame texture for the copy.
+  unsigned copyFramebuffer_ = 0;
+  // The newest finished frame and the one the GUI copies from (-1: none).
+  std::mutex frameMutex_;
+  int published_ = -1;
+  int inUse_ = -1;
+
+  std::mutex controlMutex_;
+  std::condition_variable wake_;
+  bool stop_ = false;
+  std::deque<std::shared_ptr<ImageRequest>> requests_;
+
+  std::atomic<int> targetWidth_{0};
+  std::atomic<int> targetHeight_{0};
+  std::atomic<double> periodMs_{1000.0 / 60.0};
+  std::atomic<int> renders_{0};
+  std::atomic<bool> updatePosted_{false};
+  std::atomic<int64_t> longestLockHoldUs_{0};
+  int blackPaints_ = 0;
+
+  // Planes drawn with a new picture since the last hand-over to the main thread.
+  std::mutex shownMutex_;
+  std::vector<bool> shown_;
+  bool shownPosted_ = false;
 };
 
 }  // namespace zelvo

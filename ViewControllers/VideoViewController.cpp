@@ -2,7 +2,10 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <mutex>
+#include <optional>
 
 #include "Foundation/Assert.h"
 #include "Foundation/Log.h"
@@ -48,6 +51,70 @@ unsigned portOf(const SiteInfo& site) {
 
 }  // namespace
 
+// Where a decoding queue's picture goes, read by the queues without the main thread.
+// A plane's generation changes with every change of its binding, so a picture decoded
+// for a binding that has gone meanwhile finds a generation other than the one it was
+// sent off with, and is dropped. The view (which outlives the controller) is reached
+// only while the routes are open: the controller closes them before it goes.
+struct VideoViewController::PictureRoutes {
+  explicit PictureRoutes(VideoViewPort* v) : view(v) {}
+
+  struct Target {
+    int64_t plane;
+    uint64_t generation;
+  };
+
+  // Main thread.
+  std::vector<Target> targets(const std::vector<int64_t>& planes) {
+    std::lock_guard lock(mutex);
+    std::vector<Target> result;
+    for (int64_t plane : planes)
+      if (0 <= plane && plane < MaxPlaneCount) result.push_back({plane, generations[static_cast<size_t>(plane)]});
+    return result;
+  }
+  void changed(int64_t plane) {
+    std::lock_guard lock(mutex);
+    if (0 <= plane && plane < MaxPlaneCount) {
+      ++generations[static_cast<size_t>(plane)];
+      frameTimes[static_cast<size_t>(plane)].reset();
+    }
+  }
+  void close() {
+    std::lock_guard lock(mutex);
+    view = nullptr;
+  }
+  std::optional<DateTime> frameTime(int64_t plane) {
+    std::lock_guard lock(mutex);
+    if (plane < 0 || plane >= MaxPlaneCount) return std::nullopt;
+    return frameTimes[static_cast<size_t>(plane)];
+  }
+
+  // A decoding queue. The client is only asked whether it is down, and only while a
+  // plane still binds it (its record, which holds it, outlives its bindings).
+  void deliver(const std::vector<Target>& to, const LiveClientPort* client, const DecodedVideoFrame& picture,
+               const DateTime& time) {
+    const float scale = verticalScaleForPicture(picture.width, picture.height);
+    std::lock_guard lock(mutex);
+    if (!view) return;
+    bool checked = false;
+    for (const Target& target : to) {
+      const auto index = static_cast<size_t>(target.plane);
+      if (generations[index] != target.generation) continue;
+      if (!checked) {
+        if (client->isDisconnected()) return;
+        checked = true;
+      }
+      view->setVideoFrame(picture, target.plane, scale);
+      frameTimes[index] = time;
+    }
+  }
+
+  std::mutex mutex;
+  VideoViewPort* view;
+  std::array<uint64_t, MaxPlaneCount> generations{};
+  std::array<std::optional<DateTime>, MaxPlaneCount> frameTimes{};
+};
+
 struct VideoViewController::ClientRecord {
   std::shared_ptr<LiveClientPort> client;
   std::vector<Observation> observations;
@@ -74,15 +141,22 @@ VideoViewController::Collaborators VideoViewController::Collaborators::shared() 
 }
 
 VideoViewController::VideoViewController(VideoViewPort& view, Collaborators collaborators, QObject* parent)
-    : QObject(parent), view_(view), collaborators_(collaborators), hops_(std::make_shared<HopCancellation>()) {
+    : QObject(parent),
+      view_(view),
+      collaborators_(collaborators),
+      hops_(std::make_shared<HopCancellation>()),
+      routes_(std::make_shared<PictureRoutes>(&view)) {
   ZELVO_PRECONDITION(collaborators_.clients && collaborators_.decoders && collaborators_.audio &&
                      collaborators_.timers);
+  view_.setPicturesShownHandler([this](const std::vector<int64_t>& planes) { picturesShown(planes); });
 }
 
 VideoViewController::~VideoViewController() {
   // First of all: a decoding queue waiting in a hop to us returns now, and no hop
   // queued to the main thread runs into a controller that is going.
   hops_->cancel();
+  routes_->close();
+  view_.setPicturesShownHandler({});
   viewObservations_.clear();
   if (autoReconnecter_) autoReconnecter_->stop();
   for (const auto& record : records_) collaborators_.decoders->unregisterDecodersForNetworkClient(*record->client);
@@ -541,6 +615,7 @@ void VideoViewController::liveClientPTZPresetLabelsReceived(const std::shared_pt
 
 void VideoViewController::cameraMappingTableBoundPlane(CameraMappingTable&, int64_t plane, int64_t camera,
                                                        const std::shared_ptr<LiveClientPort>& client) {
+  routes_->changed(plane);
   bool connected = client->isConnected();
   view_.clearPlane(plane, !connected, false);
   if (connected) {
@@ -557,6 +632,7 @@ void VideoViewController::cameraMappingTableBoundPlane(CameraMappingTable&, int6
 
 void VideoViewController::cameraMappingTableUnboundPlane(CameraMappingTable&, int64_t plane, int64_t,
                                                          const std::shared_ptr<LiveClientPort>& client) {
+  routes_->changed(plane);
   view_.clearPlane(plane, false, true);
   view_.resetCameraConfiguration(plane);
   bool connected = client->isConnected();
@@ -678,35 +754,36 @@ void VideoViewController::handleVideoFrame(const std::shared_ptr<const MediaFram
   ClientRecord* record = recordOf(client.get());
   int64_t camera = frame->channel();
   // Only cameras with a decoder slot: a channel from the wire is not trusted.
-  if (!record || camera < 0 || camera >= record->decoderCount) return;
+  if (!record || camera < 0 || camera >= record->decoderCount || !table_) return;
+  // The planes as bound now; a binding that changes before the picture is decoded
+  // drops it (see PictureRoutes).
+  std::vector<PictureRoutes::Target> targets = routes_->targets(table_->planesByCamera(camera, client.get()));
+  if (targets.empty()) return;
+  // The decoding queue hands its picture to the planes' slots and goes on at once: no
+  // hop to the main thread, no wait for drawing. The frame-shown state and the sound's
+  // trimming follow from the view's renders (picturesShown).
   collaborators_.decoders->asyncDecodeMediaFrame(
-      *frame, *client, [this, hops = hops_, frame, weak = std::weak_ptr<LiveClientPort>(client)](DecodedVideoFrame picture) {
+      *frame, *client,
+      [routes = routes_, targets = std::move(targets), frame, client = client.get()](DecodedVideoFrame picture) {
         if (!picture.gotPicture) {
           zelvoLog("DECODER ERROR");
           return;
         }
-        // The decoding queue waits here, so the picture stays valid while it is uploaded.
-        // The client is only looked at on the main thread (and so also let go there).
-        runOnMainAndWait(
-            [&] {
-              if (auto client = weak.lock()) showVideoFrame(picture, *frame, client);
-            },
-            hops);
+        routes->deliver(targets, client, picture, frame->dateTime());
       });
 }
 
-void VideoViewController::showVideoFrame(const DecodedVideoFrame& picture, const MediaFrame& frame,
-                                         const std::shared_ptr<LiveClientPort>& client) {
-  if (client->isDisconnected() || !table_) return;
-  std::vector<int64_t> planes = table_->planesByCamera(frame.channel(), client.get());
-  if (!planes.empty()) {
-    float scale = verticalScaleForPicture(picture.width, picture.height);
-    VideoViewContextLock lock(view_);
-    for (int64_t plane : planes) view_.setVideoFrame(picture, plane, scale);
-  }
-  notifySelectedNetworkClient(client.get(), frame.channel(), VideoViewControllerNetworkClientStateVideoFrameShown,
-                              VideoViewControllerVideoFrameTimeKey, frame.dateTime());
-  if (isVideoFrame(frame, client.get(), view_.selectedPlane())) collaborators_.audio->discardDelayedData();
+void VideoViewController::picturesShown(const std::vector<int64_t>& planes) {
+  const int64_t selected = view_.selectedPlane();
+  if (!table_ || !isPlane(selected) || std::find(planes.begin(), planes.end(), selected) == planes.end()) return;
+  std::shared_ptr<const CameraMappingTableItem> item = table_->itemByPlane(selected);
+  if (!item || !item->networkClient || item->networkClient->isDisconnected()) return;
+  const std::optional<DateTime> time = routes_->frameTime(selected);
+  if (!time) return;
+  notifySelectedNetworkClient(item->networkClient.get(), item->camera,
+                              VideoViewControllerNetworkClientStateVideoFrameShown, VideoViewControllerVideoFrameTimeKey,
+                              *time);
+  collaborators_.audio->discardDelayedData();
 }
 
 void VideoViewController::handleAudioFrame(const std::shared_ptr<const MediaFrame>& frame,
@@ -717,13 +794,17 @@ void VideoViewController::handleAudioFrame(const std::shared_ptr<const MediaFram
   // Behind the camera's queued pictures, so the sound never runs ahead of them.
   bool queued = collaborators_.decoders->dispatchAsyncOnQueueForCamera(
       cameraForSelectedPlane(), *client, [this, hops = hops_, frame, weak = std::weak_ptr<LiveClientPort>(client), codec] {
-        runOnMainAndWait(
-            [&] {
-              auto client = weak.lock();
-              if (client && shouldPlayAudioFrame(*frame, client.get()))
-                collaborators_.audio->play(frame->data(), static_cast<int>(frame->mediaDataSize()), codec);
-            },
-            hops);
+        // Handed on without a wait: the queue goes on with the camera's next picture.
+        auto play = [this, hops, frame, weak, codec] {
+          if (hops->isCancelled()) return;
+          auto client = weak.lock();
+          if (client && shouldPlayAudioFrame(*frame, client.get()))
+            collaborators_.audio->play(frame->data(), static_cast<int>(frame->mediaDataSize()), codec);
+        };
+        if (isMainThread())
+          play();
+        else
+          runOnMain(std::move(play));
       });
   if (!queued) zelvoLog("No decoding queue for the selected camera: audio frame dropped");
 }

@@ -6,10 +6,12 @@
 // frames: pictures through the camera's decoding queue to every plane showing it,
 // sound of the selected camera to the player behind that camera's pictures.
 //
-// Main thread only, apart from the decoding queues' completion handlers, whose only
-// way back is a waiting hop to the main thread. Those hops are given up once the
-// controller goes away (or the application quits), so no decoding queue waits for
-// ever on a main thread that has stopped serving them.
+// Main thread only, apart from the decoding queues' completion handlers. A picture
+// goes from its decoding queue straight to the view's slots of the planes bound to its
+// camera (no hop, no wait); the selected camera's frame-shown state and the trimming of
+// its sound run on the main thread when the view has drawn its picture, at most once per
+// render. The selected camera's sound goes through its decoding queue and on to the
+// main thread without a wait. Once the controller goes away no queue reaches it.
 //
 // Each client is observed from its making until it has left the wall and its last
 // disconnection notice has been handled; the observations hold the client, so an
@@ -166,6 +168,7 @@ class VideoViewController : public QObject,
 
  private:
   struct ClientRecord;
+  struct PictureRoutes;
 
   // Table delegate.
   void cameraMappingTableBoundPlane(CameraMappingTable& table, int64_t plane, int64_t camera,
@@ -200,8 +203,8 @@ class VideoViewController : public QObject,
   void registerClientToAutoReconnect(const std::shared_ptr<LiveClientPort>& client);
   void unregisterClientToAutoReconnect(const std::shared_ptr<LiveClientPort>& client);
   void connect(LiveClientPort& client, const SiteInfo& site);
-  void showVideoFrame(const DecodedVideoFrame& picture, const MediaFrame& frame,
-                      const std::shared_ptr<LiveClientPort>& client);
+  // The view drew new pictures of these planes.
+  void picturesShown(const std::vector<int64_t>& planes);
   ClientRecord* recordOf(const LiveClientPort* client) const;
   bool isPlane(int64_t plane) const;
 
@@ -223,6 +226,7 @@ class VideoViewController : public QObject,
   std::vector<std::unique_ptr<ClientRecord>> records_;
   // Given up in the destructor, before anything else goes.
   const std::shared_ptr<HopCancellation> hops_;
+  const std::shared_ptr<PictureRoutes> routes_;
 };
 
 }  // namespace zelvo

@@ -22,7 +22,7 @@ class FrameBuffer : public OpenGLESObject {
   // Drawing goes to the window again: the host's framebuffer.
   static void unbind();
   // Called by the host (on the GL thread) whenever its framebuffer may have changed,
-  // before it lets the kit draw. 0 until set.
+  // before it lets the kit draw. 0 until set; each thread has its own.
   static void setDefaultFramebuffer(GLuint framebuffer);
   static GLuint defaultFramebuffer();
 

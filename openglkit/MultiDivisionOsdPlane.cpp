@@ -81,7 +81,7 @@ void MultiDivisionOsdPlane::clearTexture() {
 void MultiDivisionOsdPlane::setLayout(int selectedPlane, int divisions) {
   ZELVO_PRECONDITION(1 <= divisions && divisions <= maximumDivisions);
   if (selectedPlane == canvas_->selectedPlane() && divisions == canvas_->divisions()) return;
-  clearTexture();
+  textureClearPending_ = true;
   canvas_->setLayout(selectedPlane, divisions);
 }
 
@@ -122,6 +122,10 @@ bool MultiDivisionOsdPlane::showHighlight(int plane) {
 bool MultiDivisionOsdPlane::hideHighlight() { return canvas_->hideHighlight(); }
 
 bool MultiDivisionOsdPlane::update(float) {
+  if (textureClearPending_) {
+    textureClearPending_ = false;
+    clearTexture();
+  }
   const int width = static_cast<int>(canvas_->viewWidth());
   const int height = static_cast<int>(canvas_->viewHeight());
   if (width != osdTexture_.width() || height != osdTexture_.height()) {

@@ -63,6 +63,8 @@ class MultiDivisionOsdPlane : public RenderObject {
 
  private:
   void clearTexture();
+  // Set by a layout change (CPU state only); the texture is cleared at the next update.
+  bool textureClearPending_ = false;
 
   std::unique_ptr<Program> program_;
   ArrayVertexBuffer positionBuffer_;

@@ -9,6 +9,7 @@ namespace zelvo {
 MultiDivisionPlane::MultiDivisionPlane(int planeCount) : planeCount_(planeCount) {
   ZELVO_PRECONDITION(0 <= planeCount);
   planes_ = std::make_unique<Plane[]>(static_cast<size_t>(planeCount));
+  fills_ = std::make_unique<Fill[]>(static_cast<size_t>(planeCount));
 }
 
 MultiDivisionPlane::~MultiDivisionPlane() {
@@ -75,7 +76,7 @@ void MultiDivisionPlane::setPlanePosition(int plane, int divisions, int page) {
   // Pages before the shown one go behind it.
   if (layer < 0) layer = planeCount_ / (divisions * divisions) - layer;
   // A plane that comes into view never shows a stale picture.
-  if (planes_[plane].depth() != -1 && layer == 0) planes_[plane].fill(0, 0, 0);
+  if (planes_[plane].depth() != -1 && layer == 0) fills_[plane] = Fill{true, 0, 0, 0};
   planes_[plane].setPosition(column, row, layer);
 }
 
@@ -96,12 +97,14 @@ void MultiDivisionPlane::setKeepAspectRatio(bool keep) {
 void MultiDivisionPlane::updateVideoTexture(int plane, int width, int height, int lineSize, const uint8_t* y,
                                             float xScale, float yScale, const uint8_t* u, const uint8_t* v) {
   ZELVO_PRECONDITION(0 <= plane && plane < planeCount_);
+  // The picture came after any clear still pending: it wins.
+  fills_[plane].pending = false;
   planes_[plane].updateVideoTexture(width, height, lineSize, y, xScale, yScale, u, v);
 }
 
 void MultiDivisionPlane::clearPlane(int plane, int red, int green, int blue) {
   ZELVO_PRECONDITION(0 <= plane && plane < planeCount_);
-  planes_[plane].fill(red, green, blue);
+  fills_[plane] = Fill{true, red, green, blue};
   planes_[plane].resetColorTransform();
 }
 
@@ -121,6 +124,7 @@ PlanePosition MultiDivisionPlane::planePosition(int plane) const {
 
 RgbaImage MultiDivisionPlane::snapshot(int plane) {
   ZELVO_PRECONDITION(0 <= plane && plane < planeCount_);
+  applyPendingFills();
   return snapshotUtil_.snapshot(*this, plane);
 }
 
@@ -139,7 +143,16 @@ const Plane& MultiDivisionPlane::plane(int plane) const {
   return planes_[plane];
 }
 
+void MultiDivisionPlane::applyPendingFills() {
+  for (int i = 0; i < planeCount_; ++i) {
+    if (!fills_[i].pending) continue;
+    fills_[i].pending = false;
+    planes_[i].fill(fills_[i].red, fills_[i].green, fills_[i].blue);
+  }
+}
+
 bool MultiDivisionPlane::update(float time) {
+  applyPendingFills();
   bool needed = false;
   for (int i = 0; i < planeCount_; ++i) needed = planes_[i].update(time) || needed;
   return needed;

@@ -45,6 +45,8 @@ class MultiDivisionPlane : public RenderObject {
 
   void updateVideoTexture(int plane, int width, int height, int lineSize, const uint8_t* y, float xScale,
                           float yScale, const uint8_t* u, const uint8_t* v);
+  // The fill is applied on the GL thread at the next update (or snapshot), unless a
+  // picture comes first: the clear is CPU state only, as a state change must be.
   void clearPlane(int plane, int red, int green, int blue);
   void clearAllPlanes(int red, int green, int blue);
   bool isFront(int plane) const;
@@ -68,6 +70,7 @@ class MultiDivisionPlane : public RenderObject {
 
  private:
   void setupBuffers();
+  void applyPendingFills();
   void frameDivisions(int divisions);
   static void framePlane(Camera& camera, const Plane& plane);
   void setupDraw(const Camera& camera, Program& program);
@@ -79,6 +82,12 @@ class MultiDivisionPlane : public RenderObject {
   ArrayVertexBuffer texCoordBuffer_;
   int planeCount_;
   std::unique_ptr<Plane[]> planes_;
+  // A fill asked for and not yet written into the plane's textures.
+  struct Fill {
+    bool pending = false;
+    int red = 0, green = 0, blue = 0;
+  };
+  std::unique_ptr<Fill[]> fills_;
   Camera camera_;
   Matrix yuvToRgb_;
   PlaneSnapshotUtil snapshotUtil_;

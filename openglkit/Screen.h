@@ -4,7 +4,11 @@
 // titles, icons, frames and highlights blended over it. The owner drives renderIfNeeded
 // from its refresh tick and changes the scene through the forwarders below; each of them
 // ends by telling the owner (screenUpdated) unless its comment says otherwise.
-// No lock of its own: every call comes with the owner's GL context current and locked.
+// No lock of its own: the owner serialises every call with its context lock. The
+// forwarders that change state (layout, colours, titles, clears, highlights, sizes) are
+// CPU work only, so any thread holding that lock may call them; GL work waits for the
+// next update. init, update, render, setVideoFrame and the images need the context
+// current: the GL thread only.
 //
 // Texture units: 0, 1, 2 the planes' Y, U, V; 3 the snapshot texture; 4 the rendered
 // video (the overlay's background); 5 the overlay's OSD texture.

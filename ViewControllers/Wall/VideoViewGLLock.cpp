@@ -6,24 +6,17 @@ namespace zelvo {
 
 bool VideoViewGLLock::lock() {
   if (depth_++ == 0) {
-    madeCurrent_ = false;
-    if (host_.isCurrent && host_.isCurrent()) {
-      usable_ = true;
-    } else {
-      usable_ = host_.makeCurrent && host_.makeCurrent();
-      madeCurrent_ = usable_;
-    }
+    mutex_.lock();
+    holds_ = usable_ && usable_();
   }
-  if (usable_ && host_.entered) host_.entered();
-  return usable_;
+  return holds_;
 }
 
 void VideoViewGLLock::unlock() {
   ZELVO_ASSERT(depth_ > 0, "unlock without lock");
   if (--depth_ > 0) return;
-  if (madeCurrent_ && host_.doneCurrent) host_.doneCurrent();
-  madeCurrent_ = false;
-  usable_ = false;
+  holds_ = false;
+  mutex_.unlock();
 }
 
 }  // namespace zelvo

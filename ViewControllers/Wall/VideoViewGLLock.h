@@ -1,36 +1,36 @@
 #pragma once
-// The wall's context lock: a recursive guard that makes the view's GL context current on
-// first entry and releases it on the last exit. Inside the view's own paint the context
-// is current already; the guard then leaves it as it is. Main thread only (rendering
-// runs on the GUI thread), so the guard only counts.
+// The wall's context lock. The context lives on the wall's render thread, which takes
+// the lock around each turn's uploads and drawing commands; the GUI thread takes it,
+// recursively, around its state changes of the Screen (layout, colours, titles,
+// clears), which are CPU work only and never make the context current there.
 
 #include <functional>
+#include <mutex>
 
 namespace zelvo {
 
 class VideoViewGLLock {
  public:
-  struct Host {
-    std::function<bool()> isCurrent;    // the view's context is the current one
-    std::function<bool()> makeCurrent;  // false when there is no context yet
-    std::function<void()> doneCurrent;
-    std::function<void()> entered;      // after the context became (or was) current
-  };
+  // usable: whether there is a Screen to change (asked with the lock held).
+  explicit VideoViewGLLock(std::function<bool()> usable) : usable_(std::move(usable)) {}
 
-  explicit VideoViewGLLock(Host host) : host_(std::move(host)) {}
-
-  // False when no context could be made current (before the view's GL set-up): the
-  // caller must not touch GL then. Either way a lock must be matched by an unlock.
+  // GUI thread, recursive. False when there is nothing to change (before the view's GL
+  // set-up): the caller must not touch the Screen then. Either way a lock must be
+  // matched by an unlock.
   bool lock();
   void unlock();
   int depth() const { return depth_; }
-  bool holdsContext() const { return usable_; }
+  bool holdsContext() const { return holds_; }
+
+  // The render thread's side: a plain, not recursive, lock of the same mutex.
+  std::mutex& mutex() { return mutex_; }
 
  private:
-  Host host_;
+  std::function<bool()> usable_;
+  std::mutex mutex_;
+  // GUI thread only.
   int depth_ = 0;
-  bool madeCurrent_ = false;
-  bool usable_ = false;
+  bool holds_ = false;
 };
 
 class VideoViewGLLocker {

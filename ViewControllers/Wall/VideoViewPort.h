@@ -3,10 +3,10 @@
 // shown, plane painting, picture uploads and colour settings. VideoView
 // implements it; controller tests use a recording fake.
 //
-// Main thread only. Every painting and upload call takes the view's context lock
-// itself (the lock is recursive, so a caller may also hold it around several
-// calls, as the controller does around the uploads of one picture). Before the
-// view's GL set-up the painting calls change nothing but the view's own state.
+// Main thread only, except setVideoFrame. Every painting call takes the view's
+// context lock itself (the lock is recursive, so a caller may also hold it around
+// several calls). Before the view's GL set-up the painting calls change nothing but
+// the view's own state.
 //
 // The view posts the five notifications below on NotificationCenter::defaultCenter()
 // with notificationObject() as the object, never while its context lock is held,
@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -76,9 +77,15 @@ class VideoViewPort {
   virtual void clearPlanes(const std::vector<int64_t>& planes, bool withGradient, bool includingTitle) = 0;
   virtual void clearPlane(int64_t plane, bool withGradient, bool includingTitle) = 0;
 
-  // Uploads the decoded picture (Y, U, V straight from the decoder's buffers, read
-  // only during the call) to the plane, horizontal scale 1.0.
+  // Hands the decoded picture to the plane, horizontal scale 1.0: any thread (a
+  // decoding queue), no wait and no GL. The view keeps a reference to the decoder's
+  // buffers (or a copy) until it has drawn it; a newer picture for the same plane
+  // replaces one not yet drawn.
   virtual void setVideoFrame(const DecodedVideoFrame& frame, int64_t plane, float verticalScale) = 0;
+  // Main thread: told after a render with the planes whose new pictures it drew
+  // (at most once per render, fewer when the main thread is busy). Empty: nobody.
+  using PicturesShownHandler = std::function<void(const std::vector<int64_t>& planes)>;
+  virtual void setPicturesShownHandler(PicturesShownHandler handler) { (void)handler; }
 
   // Colour settings of one plane; resetting sets all four to 0.0.
   virtual void setCameraConfiguration(const CameraConfiguration& configuration, int64_t plane) = 0;

@@ -155,8 +155,9 @@ TEST_F(WallMediaTest, APictureGoesToEveryPlaneOfItsCameraInPlaneOrderUnderOneLoc
   view.selectQuietly(20);
   take();
   A()->deliver(test::videoFrameOfCamera(3));
-  EXPECT_EQ(take(), (EventLog{"decode(A,3)", "lock", "picture(1,704x480,1.0)", "picture(9,704x480,1.0)",
-                              "picture(13,704x480,1.0)", "unlock"}));
+  // Straight to the planes' slots: no context lock on the way.
+  EXPECT_EQ(take(), (EventLog{"decode(A,3)", "picture(1,704x480,1.0)", "picture(9,704x480,1.0)",
+                              "picture(13,704x480,1.0)"}));
 }
 
 struct ScaleCase {
@@ -229,11 +230,24 @@ TEST_F(WallMediaTest, TheSelectedCamerasPicturesPostTheirTimeAndTrimTheSound) {
   connectA();
   view.selectQuietly(1);
   A()->deliver(test::videoFrameOfCamera(1));
-  EXPECT_EQ(take(), (EventLog{"decode(A,1)", "lock", "picture(1,704x480,1.0)", "unlock", "state(9)", "audio.discard"}));
+  // Told once the view has drawn the picture, not when it was handed over.
+  EXPECT_EQ(take(), (EventLog{"decode(A,1)", "picture(1,704x480,1.0)"}));
+  view.drew({1});
+  EXPECT_EQ(take(), (EventLog{"state(9)", "audio.discard"}));
   ASSERT_EQ(frameTimes.size(), 1u);
   EXPECT_EQ(frameTimes[0].date().year(), 2026);
+  // Once per render, however many pictures it drew.
+  A()->deliver(test::videoFrameOfCamera(1));
+  A()->deliver(test::videoFrameOfCamera(1));
+  take();
+  view.drew({0, 1, 2});
+  EXPECT_EQ(take(), (EventLog{"state(9)", "audio.discard"}));
   A()->deliver(test::videoFrameOfCamera(2));
-  EXPECT_EQ(take(), (EventLog{"decode(A,2)", "lock", "picture(2,704x480,1.0)", "unlock"}));
+  view.drew({2});
+  EXPECT_EQ(take(), (EventLog{"decode(A,2)", "picture(2,704x480,1.0)"}));
+  // A render that drew no new picture of the selected plane tells nothing.
+  view.drew({2, 3});
+  EXPECT_TRUE(take().empty());
 }
 
 // ---- Sound
@@ -378,12 +392,12 @@ TEST_F(WallMediaTest, AControllerGoingAwayWhilePicturesDecodeLeavesNoQueueWaitin
   wall->connectToSite(s, 0);
   A()->logIn(1, 1);
   A()->deliver(test::videoFrameOfCamera(0));
-  queued->open();
   queued->waitUntilDecoding();
-  // The queue is in (or about to be in) its hop to this thread, which serves no
-  // events now: the controller gives the hop up as it goes.
+  // The controller goes while the picture decodes; the queue then finishes it without
+  // a way to the view, and without waiting for this thread, which serves no events.
   wall.reset();
-  queued.reset();  // joins the decoding thread: returns only because the hop was given up
+  queued->open();
+  queued.reset();  // joins the decoding thread
   QCoreApplication::processEvents();
   EXPECT_EQ(count("picture("), 0);
 }

@@ -475,6 +475,7 @@ TEST_F(WallControllerTest, ASiteDroppedOnPlane0GoesThroughTheStatesInOrder) {
   drop(s, 0);
   A()->logIn(4, 4);
   A()->deliver(test::videoFrameOfCamera(0));
+  view.drew({0});
   EventLog states;
   for (const std::string& line : take())
     if (line.rfind("state(", 0) == 0) states.push_back(line);

@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,7 +24,9 @@ inline std::string gradientName(const Gradient& gradient) {
   return "other";
 }
 
-// Records every call as one line; no GL at all.
+// Records every call as one line; no GL at all. The view calls it from the GUI thread
+// and from its render thread, always with its context lock held; the render count and
+// times are read by tests without that lock, so they have a lock of their own.
 class RecordingScreen final : public VideoViewScreen {
  public:
   explicit RecordingScreen(std::vector<std::string>* log, bool initSucceeds = true)
@@ -36,8 +39,17 @@ class RecordingScreen final : public VideoViewScreen {
     return initSucceeds_;
   }
   void renderIfNeeded(float time) override {
-    ++renders;
-    times.push_back(time);
+    std::lock_guard lock(renderMutex_);
+    ++renders_;
+    times_.push_back(time);
+  }
+  int renders() const {
+    std::lock_guard lock(renderMutex_);
+    return renders_;
+  }
+  std::vector<float> times() const {
+    std::lock_guard lock(renderMutex_);
+    return times_;
   }
   void reshape(float width, float height) override {
     width_ = width;
@@ -92,8 +104,6 @@ class RecordingScreen final : public VideoViewScreen {
     return RgbaImage{8, 8, std::vector<uint8_t>(8 * 8 * 4, 0)};
   }
 
-  int renders = 0;
-  std::vector<float> times;
   std::map<int, CameraConfiguration> configurations;
 
  private:
@@ -101,6 +111,9 @@ class RecordingScreen final : public VideoViewScreen {
   std::vector<std::string>* log_;
   bool initSucceeds_;
   float width_ = 0, height_ = 0;
+  mutable std::mutex renderMutex_;
+  int renders_ = 0;
+  std::vector<float> times_;
 };
 
 class FakeQueries final : public VideoViewControllerQueries {

@@ -363,14 +363,16 @@ TEST_F(VideoViewTest, ColourSettings) {
 
 TEST_F(VideoViewTest, RenderingIsPacedToTheRefresh) {
   auto view = makeView();
-  const size_t start = recording->times.size();
-  ASSERT_TRUE(test::waitUntil([&] { return recording->times.size() >= start + 12; }));
+  const size_t start = recording->times().size();
+  ASSERT_TRUE(test::waitUntil([&] { return recording->times().size() >= start + 12; }));
   // Unpaced, Xvfb swaps hundreds of times per refresh; paced, two renders are at least a
   // refresh apart (the render's time stamps come from the view's own clock).
   const double period = view->refreshPeriodMs() / 1000.0;
-  for (size_t i = start + 1; i < recording->times.size(); ++i)
-    EXPECT_GE(recording->times[i] - recording->times[i - 1], 0.95 * period) << i;
-  EXPECT_EQ(recording->renders, view->renderCount());
+  const std::vector<float> times = recording->times();
+  for (size_t i = start + 1; i < times.size(); ++i) EXPECT_GE(times[i] - times[i - 1], 0.95 * period) << i;
+  // The view counts the renders of its thread (read a moment apart: within one).
+  EXPECT_LE(std::abs(recording->renders() - view->renderCount()), 1);
+  EXPECT_TRUE(view->rendersOnItsOwnThread());
 }
 
 QMimeData* targetMime(const QByteArray& archive) {

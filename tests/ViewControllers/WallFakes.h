@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "Foundation/MainThread.h"
 #include "Foundation/NotificationCenter.h"
 #include "Network/MediaFrame.h"
 #include "Network/MessageType.h"
@@ -134,11 +135,20 @@ class FakeView : public VideoViewPort {
   void clearPlane(int64_t plane, bool withGradient, bool includingTitle) override {
     log_.push_back("clear(" + std::to_string(plane) + "," + flags(withGradient, includingTitle) + ")");
   }
+  // Called by a decoding queue: logged on the main thread (in order, without a wait),
+  // and then told as drawn, as the real view does after the render that shows it.
   void setVideoFrame(const DecodedVideoFrame& frame, int64_t plane, float scale) override {
     char text[64];
     std::snprintf(text, sizeof text, "picture(%lld,%ux%u,%.1f)", static_cast<long long>(plane), frame.width,
                   frame.height, scale);
-    log_.push_back(text);
+    auto show = [this, line = std::string(text), plane] {
+      log_.push_back(line);
+      drew({plane});
+    };
+    if (isMainThread())
+      show();
+    else
+      runOnMain(std::move(show));
   }
   void setCameraConfiguration(const CameraConfiguration& configuration, int64_t plane) override {
     configurations_[plane] = configuration;
@@ -150,6 +160,12 @@ class FakeView : public VideoViewPort {
     log_.push_back("resetColour(" + std::to_string(plane) + ")");
   }
   void setKeepAspectRatio(bool keep) override { log_.push_back(std::string("aspect(") + (keep ? "on" : "off") + ")"); }
+  void setPicturesShownHandler(PicturesShownHandler handler) override { shown_ = std::move(handler); }
+
+  // Test side: as the real view after a render that drew these planes' new pictures.
+  void drew(const std::vector<int64_t>& planes) {
+    if (shown_) shown_(planes);
+  }
 
   // Test side: as the real view, a page change posts the layout notification.
   void setPlanesPerPage(int64_t perPage) {
@@ -170,6 +186,7 @@ class FakeView : public VideoViewPort {
   int64_t selected_ = 0;
   int64_t perPage_ = 16;
   std::map<int64_t, CameraConfiguration> configurations_;
+  PicturesShownHandler shown_;
 };
 
 enum class FakeState { Disconnected, Connecting, Connected };

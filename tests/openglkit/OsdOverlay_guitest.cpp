@@ -46,6 +46,35 @@ TEST(OsdOverlayUpdate, ReshapeTo801By601RespecifiesLaysOutAndRedraws) {
   EXPECT_GT(bytes[(1 * 801 + 400) * 4], 200);
 }
 
+// What a layout change leaves in the texture (here a stale fill) is gone at the next
+// update, also when the view grew meanwhile: the texture holds the new layout's canvas.
+TEST(OsdOverlayUpdate, ANewLayoutReplacesTheTexturesContentAtTheNextUpdate) {
+  test::GLTestContext gl;
+  if (!gl.isValid()) FAIL() << "no GL context: " << gl.error();
+  for (const bool grown : {false, true}) {
+    SCOPED_TRACE(grown ? "after a growing reshape" : "same size");
+    MultiDivisionOsdPlane overlay(64);
+    ASSERT_TRUE(overlay.init(GL_TEXTURE5, GL_TEXTURE4, 200, 100));
+    ASSERT_TRUE(overlay.update(0));
+    {
+      const Texture& texture = overlay.osdTexture();
+      const std::vector<uint8_t> stale(static_cast<size_t>(texture.width()) * texture.height() * 4, 0xAB);
+      glActiveTexture(GL_TEXTURE5);
+      glBindTexture(GL_TEXTURE_2D, texture.name());
+      glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, texture.width(), texture.height(), GL_RGBA, GL_UNSIGNED_BYTE,
+                      stale.data());
+    }
+    if (grown) overlay.reshape(400, 300);
+    overlay.setLayout(5, 2);
+    overlay.update(0);
+    EXPECT_EQ(overlay.osdTexture().width(), grown ? 400 : 200);
+    const std::vector<uint8_t> bytes = textureBytes(overlay.osdTexture());
+    const QImage& canvas = overlay.canvas().image();
+    ASSERT_EQ(bytes.size(), static_cast<size_t>(canvas.sizeInBytes()));
+    EXPECT_EQ(0, std::memcmp(bytes.data(), canvas.constBits(), bytes.size()));
+  }
+}
+
 TEST(OsdOverlayUpdate, ReturnsTrueWhetherOrNotItRedrew) {
   test::GLTestContext gl;
   if (!gl.isValid()) FAIL() << "no GL context: " << gl.error();

@@ -71,24 +71,22 @@ TEST_F(OsdOverlayTest, SetLayoutWithTheCurrentLayoutDoesNothing) {
   EXPECT_EQ(overlay->canvas().plane(1).page(), 1);
 }
 
-TEST_F(OsdOverlayTest, NewLayoutClearsTheTextureAtOnceAndLaysOut) {
+// A layout change is state only (the GUI thread makes it without the context); the
+// texture is left to the next update, on the GL thread (see OsdOverlay_guitest).
+TEST_F(OsdOverlayTest, NewLayoutLaysOutAtOnceAndLeavesTheTextureToTheNextUpdate) {
   fillTexture(0xAB);
   overlay->setLayout(5, 2);
-  EXPECT_TRUE(all(textureBytes(), 0));
+  EXPECT_TRUE(all(textureBytes(), 0xAB));
   EXPECT_EQ(overlay->selectedPlane(), 5);
   EXPECT_EQ(overlay->canvas().plane(4).page(), 0);
   EXPECT_EQ(overlay->canvas().plane(0).page(), -1);
   EXPECT_EQ(overlay->canvas().plane(7).frame(), (OsdRect{100, 0, 100, 50}));
 }
 
-TEST_F(OsdOverlayTest, NewLayoutAfterAGrowingReshapeClearsAtTheTexturesSize) {
-  fillTexture(0xAB);
+TEST_F(OsdOverlayTest, NewLayoutAfterAGrowingReshapeLaysOutAtTheNewViewSize) {
   overlay->reshape(400, 300);
-  // Before the next update the texture is still 200 x 100: clearing must not use the view size.
   overlay->setLayout(1, 2);
   EXPECT_EQ(overlay->osdTexture().width(), 200);
-  EXPECT_TRUE(all(textureBytes(), 0));
-  // The planes follow the new view size.
   EXPECT_EQ(overlay->canvas().plane(1).frame(), (OsdRect{200, 150, 200, 150}));
 }
 

@@ -1,6 +1,11 @@
-// The wall drawn by its view, a QOpenGLWidget, under X (Xvfb and Mesa in CI): the widget
-// draws into a framebuffer of its own, not into 0, and the kit must return to it.
+// The wall drawn by its view, a QOpenGLWidget, under X (Xvfb and Mesa in CI): the
+// render thread draws into frames of its own, not into 0, the kit must return to them
+// after a snapshot's framebuffer, and the widget shows the newest of them.
 #include <gtest/gtest.h>
+
+extern "C" {
+#include <libavutil/frame.h>
+}
 
 #include <QImage>
 
@@ -24,21 +29,30 @@ TEST(WallWidget, DrawsTheWallIntoTheWidgetsFramebuffer) {
   ASSERT_TRUE(test::waitUntil([&] { return widget.renderCount() > 0 || (widget.isValid() && !widget.hasScreen()); }));
   ASSERT_TRUE(widget.hasScreen()) << "the video program did not build on this context";
   widget.setLayout(1);
-  RgbaImage snapshot;
-  {
-    VideoViewContextLock lock(widget);
-    EXPECT_NE(FrameBuffer::defaultFramebuffer(), 0u) << "a widget's framebuffer is its own";
-    VideoViewScreen& screen = *widget.screenForTesting();
-    for (int i = 0; i < 4; ++i) {
-      // A bound plane is cleared first: its overlay lets the video through from then on.
-      screen.clearPlane(i);
-      std::vector<uint8_t> y(32 * 24, kColours[i].y), u(16 * 12, kColours[i].u), v(16 * 12, kColours[i].v);
-      screen.setVideoFrame(i, 32, 24, 32, y.data(), 1, 1, u.data(), v.data());
-    }
-    // A snapshot draws into a framebuffer of its own; the wall must still reach the widget.
-    snapshot = screen.imageOfPlane(1, false).value_or(RgbaImage{});
+  for (int i = 0; i < 4; ++i) {
+    // A bound plane is cleared first: its overlay lets the video through from then on.
+    widget.clearPlane(i, false, false);
+    std::vector<uint8_t> y(32 * 24, kColours[i].y), u(16 * 12, kColours[i].u), v(16 * 12, kColours[i].v);
+    AVFrame* frame = av_frame_alloc();
+    frame->data[0] = y.data();
+    frame->data[1] = u.data();
+    frame->data[2] = v.data();
+    frame->linesize[0] = 32;
+    frame->linesize[1] = frame->linesize[2] = 16;
+    frame->width = 32;
+    frame->height = 24;
+    frame->format = 0;  // 4:2:0 planar
+    DecodedVideoFrame decoded{32, 24, frame, true};
+    // The view copies what it is given (these buffers are not counted references).
+    widget.setVideoFrame(decoded, i);
+    for (auto& data : frame->data) data = nullptr;
+    av_frame_free(&frame);
   }
-  const int seen = widget.renderCount();
+  int seen = widget.renderCount();
+  ASSERT_TRUE(test::waitUntil([&] { return widget.renderCount() > seen + 1; }));
+  // A snapshot draws into a framebuffer of its own; the wall must still reach the widget.
+  const RgbaImage snapshot = widget.imageOfPlane(1, false).value_or(RgbaImage{});
+  seen = widget.renderCount();
   ASSERT_TRUE(test::waitUntil([&] { return widget.renderCount() > seen + 1; }));
 
   QImage image = widget.grabFramebuffer();

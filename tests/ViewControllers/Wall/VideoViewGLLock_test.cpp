@@ -1,82 +1,75 @@
-// The wall's recursive context lock against a scripted host.
+// The wall's context lock: recursive on the GUI thread, one mutex shared with the
+// render thread, and unusable while there is no Screen.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include <atomic>
+#include <thread>
 
 #include "ViewControllers/Wall/VideoViewGLLock.h"
 
 namespace zelvo {
 namespace {
 
-struct ScriptedHost {
-  bool current = false;
-  bool canMakeCurrent = true;
-  std::vector<std::string> calls;
+// Whether another thread (the render thread's side) could take the lock now.
+bool freeForTheRenderThread(VideoViewGLLock& lock) {
+  bool taken = false;
+  std::thread other([&] {
+    if (lock.mutex().try_lock()) {
+      taken = true;
+      lock.mutex().unlock();
+    }
+  });
+  other.join();
+  return taken;
+}
 
-  VideoViewGLLock::Host host() {
-    return {[this] { return current; },
-            [this] {
-              calls.push_back("make");
-              if (canMakeCurrent) current = true;
-              return canMakeCurrent;
-            },
-            [this] {
-              calls.push_back("done");
-              current = false;
-            },
-            [this] { calls.push_back("entered"); }};
-  }
-};
-
-TEST(VideoViewGLLock, MakesCurrentOnceAndReleasesOnLastUnlock) {
-  ScriptedHost h;
-  VideoViewGLLock lock(h.host());
+TEST(VideoViewGLLock, TakesTheMutexOnceAndReleasesItOnTheLastUnlock) {
+  VideoViewGLLock lock([] { return true; });
+  EXPECT_TRUE(freeForTheRenderThread(lock));
   EXPECT_TRUE(lock.lock());
   EXPECT_TRUE(lock.lock());
   EXPECT_EQ(lock.depth(), 2);
   lock.unlock();
-  EXPECT_TRUE(h.current);
+  EXPECT_FALSE(freeForTheRenderThread(lock)) << "still held by the outer lock";
   lock.unlock();
-  EXPECT_FALSE(h.current);
-  EXPECT_EQ(h.calls, (std::vector<std::string>{"make", "entered", "entered", "done"}));
+  EXPECT_EQ(lock.depth(), 0);
+  EXPECT_TRUE(freeForTheRenderThread(lock));
 }
 
-TEST(VideoViewGLLock, LeavesAContextCurrentAlreadyAsItIs) {
-  // Inside the widget's paint: current already, and must stay so.
-  ScriptedHost h;
-  h.current = true;
-  VideoViewGLLock lock(h.host());
-  {
-    VideoViewGLLocker outer(lock);
-    VideoViewGLLocker inner(lock);
-    EXPECT_TRUE(inner.usable());
-  }
-  EXPECT_TRUE(h.current);
-  EXPECT_EQ(h.calls, (std::vector<std::string>{"entered", "entered"}));
+TEST(VideoViewGLLock, WaitsForTheRenderThreadsTurn) {
+  VideoViewGLLock lock([] { return true; });
+  std::atomic<bool> entered{false};
+  lock.mutex().lock();
+  std::thread gui([&] {
+    VideoViewGLLocker locker(lock);
+    entered = true;
+  });
+  EXPECT_FALSE(entered.load());
+  lock.mutex().unlock();
+  gui.join();
+  EXPECT_TRUE(entered.load());
 }
 
-TEST(VideoViewGLLock, NoContextYet) {
-  ScriptedHost h;
-  h.canMakeCurrent = false;
-  VideoViewGLLock lock(h.host());
+TEST(VideoViewGLLock, NoScreenYet) {
+  bool screen = false;
+  VideoViewGLLock lock([&] { return screen; });
   {
     VideoViewGLLocker locker(lock);
     EXPECT_FALSE(locker.usable());
     VideoViewGLLocker nested(lock);
     EXPECT_FALSE(nested.usable());
+    EXPECT_FALSE(lock.holdsContext());
   }
   EXPECT_EQ(lock.depth(), 0);
-  EXPECT_EQ(h.calls, (std::vector<std::string>{"make"}));
-  // Later, once the context exists, the lock works.
-  h.canMakeCurrent = true;
+  // Later, once the screen exists, the lock works.
+  screen = true;
   EXPECT_TRUE(lock.lock());
+  EXPECT_TRUE(lock.holdsContext());
   lock.unlock();
 }
 
 TEST(VideoViewGLLockDeathTest, UnlockWithoutLock) {
-  ScriptedHost h;
-  VideoViewGLLock lock(h.host());
+  VideoViewGLLock lock([] { return true; });
   EXPECT_DEATH(lock.unlock(), "unlock without lock");
 }
 
