@@ -318,6 +318,7 @@ void VideoView::renderTurn(float time) {
     allocateFrame(index, width, height);
     // Taken under the lock: a clear on the GUI thread drops a plane's picture and
     // clears the plane at once, so a picture put before it is never drawn after it.
+    renderWillTakePictures();
     pictures = slots_.take();
     for (const VideoViewPictureSlots::Taken& taken : pictures) {
       const AVFrame* picture = taken.picture.frame.get();
@@ -341,6 +342,7 @@ void VideoView::renderTurn(float time) {
     published_ = index;
   }
   ++renders_;
+  renderDidFinish();
   if (!updatePosted_.exchange(true))
     QMetaObject::invokeMethod(
         this,

@@ -182,6 +182,12 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   void planeDragFinished();
 
  protected:
+  // The render thread, for a measuring subclass: as a turn takes the planes' new
+  // pictures (with the context lock held), and once its frame is finished and handed
+  // to the GUI thread for showing.
+  virtual void renderWillTakePictures() {}
+  virtual void renderDidFinish() {}
+
   void initializeGL() override;
   void resizeGL(int width, int height) override;
   void paintGL() override;

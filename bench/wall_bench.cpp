@@ -44,6 +44,7 @@
 #include <string>
 #include <vector>
 
+#include "Decoder/VideoDecoder.h"
 #include "Decoder/VideoDecoderGroup.h"
 #include "Foundation/MainThread.h"
 #include "Network/NetworkClient.h"
@@ -114,9 +115,9 @@ double refreshPeriodMs() {
 // ---- What the application counts of itself (-1: nothing counts it)
 
 // Pictures that a newer one replaced before they were drawn, over every plane.
-int64_t skippedPictures(const VideoView&) { return -1; }
+int64_t skippedPictures(const VideoView& view) { return static_cast<int64_t>(view.skippedPictures()); }
 // Frames the decoding queues dropped (with the pictures that depend on them).
-int64_t droppedFrames() { return -1; }
+int64_t droppedFrames() { return static_cast<int64_t>(VideoDecoder::totalDroppedFrames()); }
 
 // ---- The wall under measure
 
@@ -170,8 +171,9 @@ class MeasuredDecoders : public test::WallDecoderProbe {
   std::atomic<uint64_t> decoded_{0};
 };
 
-// The view, telling the log when each render takes the planes' pictures and when its
-// frame has been swapped to the window.
+// The view, telling the log when each of its render thread's turns took the planes'
+// pictures (once that turn's frame is finished: a picture counts as shown only by a
+// frame that reaches the window) and when the GUI has swapped a frame to the window.
 class MeasuredView : public VideoView {
  public:
   explicit MeasuredView(AgeLog& log) : log_(log) {
@@ -179,13 +181,13 @@ class MeasuredView : public VideoView {
   }
 
  protected:
-  void paintGL() override {
-    log_.renderStarted(Clock::now());
-    VideoView::paintGL();
-  }
+  void renderWillTakePictures() override { taking_ = Clock::now(); }
+  void renderDidFinish() override { log_.renderStarted(taking_); }
 
  private:
   AgeLog& log_;
+  // The render thread's.
+  Clock::time_point taking_{};
 };
 
 class NoSound : public WallAudioPort {
