@@ -15,15 +15,17 @@ VideoViewPictureSlots::VideoViewPictureSlots(int planes) : slots_(static_cast<si
 namespace {
 
 // The three 4:2:0 planes at the sizes the wall uploads: Y of line size x height, U and
-// V of half the line size x half the height.
+// V of half the line size x half the height, rounded up (an odd height has one more
+// chroma row than half of it).
 bool copyPlanes(AVFrame* copy, const AVFrame* source, int height) {
   const int lineSize = source->linesize[0];
   if (lineSize <= 0 || height <= 0 || !source->data[0] || !source->data[1] || !source->data[2]) return false;
+  const int chromaRows = (height + 1) / 2;
   const size_t sizes[3] = {static_cast<size_t>(lineSize) * static_cast<size_t>(height),
-                           static_cast<size_t>(lineSize / 2) * static_cast<size_t>(height / 2),
-                           static_cast<size_t>(lineSize / 2) * static_cast<size_t>(height / 2)};
+                           static_cast<size_t>(lineSize / 2) * static_cast<size_t>(chromaRows),
+                           static_cast<size_t>(lineSize / 2) * static_cast<size_t>(chromaRows)};
   const int pitches[3] = {lineSize, lineSize / 2, lineSize / 2};
-  const int rows[3] = {height, height / 2, height / 2};
+  const int rows[3] = {height, chromaRows, chromaRows};
   for (int i = 0; i < 3; ++i) {
     copy->buf[i] = av_buffer_alloc(sizes[i] > 0 ? sizes[i] : 1);
     if (!copy->buf[i]) return false;

@@ -190,6 +190,59 @@ TEST_F(VideoViewRenderTest, LayoutsZeroAndSeven) {
   EXPECT_EQ(rgbAt(shot, 375, 280), (test::Rgb8{0, 0, 0}));
 }
 
+// The render thread draws at every refresh whether or not a picture came: with nothing
+// new, each frame is the one before.
+TEST_F(VideoViewRenderTest, RendersWithoutANewPictureDrawTheSameImage) {
+  auto view = makeView();
+  show(*view, 5, Red);
+  view->updatePlane(2, test::cameraInfo(2, 3, 1, false, "Video loss"));
+  const QImage first = shotOf(*view);
+  const QImage second = shotOf(*view);
+  EXPECT_TRUE(test::near(rgbAt(first, 150, 112), expected(Red), 3)) << rgbAt(first, 150, 112);
+  EXPECT_EQ(first, second);
+}
+
+// Colour settings reach the plane's pixels at the next render, and a reset takes them
+// back to the picture's own colour; the plane beside it keeps its own.
+TEST_F(VideoViewRenderTest, ColourSettingsChangeOnlyTheirPlane) {
+  auto view = makeView();
+  const test::Yuv8Colour grey{126, 128, 128};
+  show(*view, 5, grey);
+  show(*view, 6, grey);
+  const test::Rgb8 plain = rgbAt(shotOf(*view), 150, 112);
+  CameraConfiguration brighter;
+  brighter.brightness = 0.25f;
+  view->setCameraConfiguration(brighter, 5);
+  QImage shot = shotOf(*view);
+  EXPECT_GT(rgbAt(shot, 150, 112).r, plain.r + 40) << rgbAt(shot, 150, 112);
+  EXPECT_TRUE(test::near(rgbAt(shot, 250, 112), plain, 2)) << rgbAt(shot, 250, 112);
+  view->resetCameraConfiguration(5);
+  shot = shotOf(*view);
+  EXPECT_TRUE(test::near(rgbAt(shot, 150, 112), plain, 2)) << rgbAt(shot, 150, 112);
+}
+
+// Moved to another window, the view gets a new context: its render thread starts again
+// on it, the operator's page stays, and pictures come through as before.
+TEST_F(VideoViewRenderTest, ARecreatedContextDrawsThePageAgain) {
+  auto view = makeView();
+  view->setSelectedPlane(5);
+  view->setLayout(0);
+  show(*view, 5, Red);
+  EXPECT_TRUE(test::near(rgbAt(shotOf(*view), 200, 150), expected(Red), 3));
+  QWidget window;
+  window.resize(400, 300);
+  window.move(0, 0);
+  view->setParent(&window);
+  window.show();
+  view->show();
+  ASSERT_TRUE(test::waitUntil([&] { return view->isValid() && view->hasScreen() && view->rendersOnItsOwnThread(); }));
+  EXPECT_EQ(view->layout(), 0);
+  show(*view, 5, Blue);
+  const QImage shot = shotOf(*view);
+  EXPECT_TRUE(test::near(rgbAt(shot, 200, 150), expected(Blue), 3)) << rgbAt(shot, 200, 150);
+  view->setParent(nullptr);
+}
+
 // The part of a plane's cell (layout 3 of a 400 x 300 view) below its title and inside
 // the grid and ring: what its picture alone decides.
 QImage pictureAreaOf(const QImage& shot, int64_t plane) {
