@@ -31,6 +31,7 @@ extern "C" {
 
 #include "Foundation/Assert.h"
 #include "Foundation/Log.h"
+#include "Foundation/QueuedHandOff.h"
 #include "Foundation/NotificationCenter.h"
 #include "ViewControllers/Wall/PlaneSnapshotFile.h"
 #include "ViewControllers/Wall/SnapshotMimeData.h"
@@ -212,9 +213,16 @@ void VideoView::startRenderThread() {
   {
     std::lock_guard lock(controlMutex_);
     stop_ = false;
+    loopEnded_ = false;
   }
   periodMs_ = refreshPeriodMs();
-  renderThread_.reset(QThread::create([this] { renderLoop(); }));
+  renderThread_.reset(QThread::create([this] {
+    renderLoop();
+    // Told with the mutex held: once the GUI sees it, the view may go at once.
+    std::lock_guard lock(controlMutex_);
+    loopEnded_ = true;
+    wake_.notify_all();
+  }));
   renderThread_->setObjectName(QStringLiteral("wall render"));
   renderContext_->moveToThread(renderThread_.get());
   renderThread_->start();
@@ -228,6 +236,12 @@ void VideoView::stopRenderThread() {
   }
   wake_.notify_all();
   renderThread_->wait();
+  {
+    // Qt's wait is not seen by the race detector: the loop's last word, under our own
+    // mutex, is what orders its last use of the context before what follows here.
+    std::unique_lock lock(controlMutex_);
+    wake_.wait(lock, [&] { return loopEnded_; });
+  }
   renderThread_.reset();
   // Requests that came too late have their answer: none.
   std::deque<std::shared_ptr<ImageRequest>> left;
@@ -344,13 +358,10 @@ void VideoView::renderTurn(float time) {
   ++renders_;
   renderDidFinish();
   if (!updatePosted_.exchange(true))
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-          updatePosted_ = false;
-          update();
-        },
-        Qt::QueuedConnection);
+    invokeOnThreadOf(this, [this] {
+      updatePosted_ = false;
+      update();
+    });
   if (anyShown) {
     bool post = false;
     {
@@ -359,7 +370,7 @@ void VideoView::renderTurn(float time) {
       post = !shownPosted_;
       shownPosted_ = true;
     }
-    if (post) QMetaObject::invokeMethod(this, [this] { deliverPicturesShown(); }, Qt::QueuedConnection);
+    if (post) invokeOnThreadOf(this, [this] { deliverPicturesShown(); });
   }
   // The pictures' buffers go back to their decoders here, after the GPU is done.
   pictures.clear();

@@ -294,6 +294,7 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   std::mutex controlMutex_;
   std::condition_variable wake_;
   bool stop_ = false;
+  bool loopEnded_ = false;
   std::deque<std::shared_ptr<ImageRequest>> requests_;
 
   std::atomic<int> targetWidth_{0};

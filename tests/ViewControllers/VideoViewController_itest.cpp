@@ -4,9 +4,11 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <array>
 
 #include "Decoder/VideoDecoderGroup.h"
+#include "Foundation/QueuedHandOff.h"
 #include "Network/NetworkClient.h"
 
 #include "Network/MessageType.h"
@@ -98,7 +100,10 @@ class BacklogAtArrival : public test::WallDecoderProbe {
 
 class WallLoopback : public ::testing::Test {
  protected:
-  WallLoopback() { start(timers); }
+  WallLoopback() {
+    view.drawsEachPicture = true;
+    start(timers);
+  }
   // The controller, awake, with real clients and decoders and the given timers.
   void start(TimerFactory& timerFactory, WallDecoderPort& decoders = sharedWallDecoders()) {
     observations.clear();
@@ -194,6 +199,9 @@ TEST_F(WallLoopback, PagesNotShownAreNotStreamed) {
 }
 
 TEST_F(WallLoopback, EachCamerasDecodingKeepsUpWithinOneFrameInSteadyState) {
+#ifdef ZELVO_THREAD_SANITIZER
+  GTEST_SKIP() << "decoding at ThreadSanitizer's pace says nothing about keeping up";
+#endif
   test::LogCapture captured;
   Recorder recorder(4);
   start(timers, backlog);
@@ -224,7 +232,11 @@ TEST_F(WallLoopback, ADroppedConnectionPaintsThePlanesDisconnectedAndIsReconnect
   ASSERT_TRUE(test::waitUntil([&] { return count("clear([0 1 2 3],gradient,-)") == 1; }));
   ASSERT_TRUE(recorder.emulator.waitForLogins(2));
   ASSERT_TRUE(test::waitUntil([&] { return count("picture(0,352x240") > 0 && states.back() == 9; }));
-  EXPECT_EQ(states, (std::vector<int>{4, 2, 3, 5, 9}));
+  // A picture that was on its way as the connection dropped may still be shown before
+  // the drop is noticed: only that may come before the disconnection.
+  const auto lost = std::find(states.begin(), states.end(), 4);
+  EXPECT_TRUE(std::all_of(states.begin(), lost, [](int state) { return state == 9; })) << ::testing::PrintToString(states);
+  EXPECT_EQ(std::vector<int>(lost, states.end()), (std::vector<int>{4, 2, 3, 5, 9}));
   EXPECT_EQ(recorder.videoMasks(1).back(), 0x0Fu);
 
   // Unbinding every plane ends the connection for good: the client leaves the wall

@@ -20,6 +20,7 @@ extern "C" {
 #include <vector>
 
 #include "Foundation/MainThread.h"
+#include "Foundation/QueuedHandOff.h"
 #include "ViewControllers/VideoView.h"
 #include "VideoViewFakes.h"
 #include "support/Wait.h"
@@ -254,7 +255,11 @@ TEST(VideoViewSlowDrawing, EachRenderDrawsEveryPlanesNewestPictureAndTheMainThre
     EXPECT_EQ(last[static_cast<size_t>(plane)], latest[static_cast<size_t>(plane)].load()) << plane;
 
   EXPECT_GT(probe.answered(), 100);
+#ifndef ZELVO_THREAD_SANITIZER
+  // ThreadSanitizer slows every thread several times over: there the order is checked,
+  // not the time.
   EXPECT_LT(probe.longestMs(), 20.0) << "the main thread was held up by drawing";
+#endif
 }
 
 }  // namespace

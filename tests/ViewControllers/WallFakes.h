@@ -135,15 +135,16 @@ class FakeView : public VideoViewPort {
   void clearPlane(int64_t plane, bool withGradient, bool includingTitle) override {
     log_.push_back("clear(" + std::to_string(plane) + "," + flags(withGradient, includingTitle) + ")");
   }
-  // Called by a decoding queue: logged on the main thread (in order, without a wait),
-  // and then told as drawn, as the real view does after the render that shows it.
+  // Called by a decoding queue: logged on the main thread (in order, without a wait).
+  // With drawsEachPicture, then told as drawn, as the real view does after the render
+  // that shows it; otherwise the test tells it (drew).
   void setVideoFrame(const DecodedVideoFrame& frame, int64_t plane, float scale) override {
     char text[64];
     std::snprintf(text, sizeof text, "picture(%lld,%ux%u,%.1f)", static_cast<long long>(plane), frame.width,
                   frame.height, scale);
     auto show = [this, line = std::string(text), plane] {
       log_.push_back(line);
-      drew({plane});
+      if (drawsEachPicture) drew({plane});
     };
     if (isMainThread())
       show();
@@ -161,6 +162,8 @@ class FakeView : public VideoViewPort {
   }
   void setKeepAspectRatio(bool keep) override { log_.push_back(std::string("aspect(") + (keep ? "on" : "off") + ")"); }
   void setPicturesShownHandler(PicturesShownHandler handler) override { shown_ = std::move(handler); }
+
+  bool drawsEachPicture = false;
 
   // Test side: as the real view after a render that drew these planes' new pictures.
   void drew(const std::vector<int64_t>& planes) {
