@@ -134,7 +134,9 @@ TEST(VideoViewPictureSlots, APictureOutlivesTheDecodersFrame) {
     const AVFrame* kept = taken[0].picture.frame.get();
     EXPECT_EQ(kept->data[0][0], 7);
     EXPECT_EQ(kept->data[2][static_cast<size_t>(4) * kept->linesize[2]], 8);
-    if (!counted) EXPECT_EQ(kept->linesize[1] * 2, kept->linesize[0]);
+    if (!counted) {
+      EXPECT_EQ(kept->linesize[1] * 2, kept->linesize[0]);
+    }
   }
 }
 
