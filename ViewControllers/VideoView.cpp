@@ -85,6 +85,12 @@ VideoView::VideoView(QWidget* parent, VideoViewScreenFactory screenFactory)
   // The view's own drag types; the controller adds its own.
   draggedTypes_ = {QString::fromLatin1(PasteBoardTypeConnectionTarget), QString::fromLatin1(PasteBoardTypePlaneDragged)};
   sinceStart_.start();
+  // The window has shown the last frame: the render thread may draw the next one.
+  connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
+    std::lock_guard lock(controlMutex_);
+    awaitingSwap_ = false;
+    wake_.notify_all();
+  });
 }
 
 VideoView::~VideoView() {
@@ -265,6 +271,14 @@ void VideoView::renderLoop() {
       std::unique_lock lock(controlMutex_);
       wake_.wait_until(lock, next, [&] { return stop_ || !requests_.empty(); });
       if (stop_) break;
+      // A software driver (llvmpipe) runs every context's drawing through one queue:
+      // drawing the next frame while the window composes the last would make the GUI
+      // thread wait behind it. So the next frame waits for the window's swap, or for
+      // MaxSwapWait when the GUI thread is busy elsewhere (then it may wait once).
+      if (requests_.empty() && awaitingSwap_)
+        wake_.wait_for(lock, MaxSwapWait, [&] { return stop_ || !requests_.empty() || !awaitingSwap_; });
+      if (stop_) break;
+      awaitingSwap_ = false;
     }
     const Clock::time_point start = Clock::now();
     renderTurn(static_cast<float>(sinceStart_.nsecsElapsed() / 1e9));
@@ -354,6 +368,10 @@ void VideoView::renderTurn(float time) {
   {
     std::lock_guard lock(frameMutex_);
     published_ = index;
+  }
+  {
+    std::lock_guard lock(controlMutex_);
+    awaitingSwap_ = true;
   }
   ++renders_;
   renderDidFinish();

@@ -27,6 +27,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -295,6 +296,9 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   std::condition_variable wake_;
   bool stop_ = false;
   bool loopEnded_ = false;
+  // A frame was handed to the GUI thread and the window has not swapped since.
+  bool awaitingSwap_ = false;
+  static constexpr std::chrono::milliseconds MaxSwapWait{100};
   std::deque<std::shared_ptr<ImageRequest>> requests_;
 
   std::atomic<int> targetWidth_{0};
