@@ -28,6 +28,7 @@
 #include "Foundation/Assert.h"
 #include "Foundation/Log.h"
 #include "Network/SystemInfoSyncOption.h"
+#include "Network/SyncOptionType.h"
 #include "Resources/Resources.h"
 #include "ViewControllers/SiteTree/ChildNode.h"
 #include "ViewControllers/Store/ConnectionTargetArchive.h"
@@ -400,7 +401,7 @@ void MainWindowController::wireActions() {
   wire(ui.actionCopy, &MainWindowController::copy);
   wire(ui.actionDelete, &MainWindowController::performDelete);
   wire(ui.actionConnect, &MainWindowController::connectSelected);
-  wire(ui.actionDisconnect, &MainWindowController::disconnect);
+  wire(ui.actionDisconnect, &MainWindowController::disconnectAll);
   wire(ui.actionRemoteSetup, &MainWindowController::connectSetupFromMenu);
   for (QAction* action : ui.layoutActionGroup->actions())
     connect(action, &QAction::triggered, this, [this, action] {
@@ -426,7 +427,7 @@ void MainWindowController::wireActions() {
 
   // Toolbar.
   connect(ui.connectButton, &QAbstractButton::clicked, this, &MainWindowController::connectSelected);
-  connect(ui.disconnectButton, &QAbstractButton::clicked, this, &MainWindowController::disconnect);
+  connect(ui.disconnectButton, &QAbstractButton::clicked, this, &MainWindowController::disconnectAll);
   connect(ui.favoriteButton, &QAbstractButton::clicked, this, [this] {
     if (validateAction(ui_->actionAddFavorite)) addFavorite();
   });
@@ -467,7 +468,7 @@ QWidget* MainWindowController::ptzCustomView() const { return findChild<QWidget*
 bool MainWindowController::hasConnectionTarget(const ChildNode& node) const {
   if (!node.data().isEmpty()) return true;
   // A camera row borrows its site's target; a section row has none.
-  if (node.index() <= 0 || siteTreeViewController_->core().nodeType(&node) == 0) return false;
+  if (node.index() <= 0 || siteTreeViewController_->core().nodeType(&node) == SectionFavorite) return false;
   const std::shared_ptr<BaseNode> parent = node.parent();
   return parent && !parent->data().isEmpty();
 }
@@ -491,7 +492,7 @@ std::vector<std::pair<QAction*, bool>> MainWindowController::actionStates() cons
   // Adding a site needs no selection: an empty address book has no row to select (its
   // sections are not selectable), and its first site must still be addable.
   const bool editRemove = node && node->index() == 0 && store && node->nodeID().has_value();
-  const bool remoteSetup = node && tree.nodeType(node.get()) != 0 && hasConnectionTarget(*node);
+  const bool remoteSetup = node && tree.nodeType(node.get()) != SectionFavorite && hasConnectionTarget(*node);
   std::vector<std::pair<QAction*, bool>> states{
       {ui.actionAddSite, store},
       {ui.actionAddFavorite, store && canAddFavorite()},
@@ -591,9 +592,9 @@ void MainWindowController::connectSelected() {
   const std::shared_ptr<ChildNode> node = selectedNode();
   // Section rows carry no target.
   if (!node || !hasConnectionTarget(*node)) return;
-  disconnect();
+  disconnectAll();
   SiteTreeCore& tree = siteTreeViewController_->core();
-  if (tree.nodeType(node.get()) != 0 && node->index() > 0) {
+  if (tree.nodeType(node.get()) != SectionFavorite && node->index() > 0) {
     const std::shared_ptr<BaseNode> parent = node->parent();
     if (parent) {
       const QByteArray camera = cameraTargetArchive(parent->data(), node->index());
@@ -605,7 +606,7 @@ void MainWindowController::connectSelected() {
       {{VideoViewPlaneKey, std::any(int64_t{0})}, {VideoViewConnectionTargetDataKey, std::any(node->data())}});
 }
 
-void MainWindowController::disconnect() {
+void MainWindowController::disconnectAll() {
   videoViewController_->disconnectAllNetworkClients();
   toolbarInfoViewController_->reset();
   if (components_.resetToolbarInfo) components_.resetToolbarInfo();
@@ -808,7 +809,7 @@ void MainWindowController::connectSetupFromMenu() {
   const std::shared_ptr<ChildNode> node = selectedNode();
   if (!node || !hasConnectionTarget(*node)) return;
   SiteTreeCore& tree = siteTreeViewController_->core();
-  if (tree.nodeType(node.get()) == 0) return;
+  if (tree.nodeType(node.get()) == SectionFavorite) return;
   const std::shared_ptr<BaseNode> site = node->index() == 0 ? std::static_pointer_cast<BaseNode>(node) : node->parent();
   if (!site || site->data().isEmpty()) return;
   connectSetupFromConnectionTarget(site->data());
@@ -867,20 +868,18 @@ void MainWindowController::expandSplitSitePanel() { panes_->expandSplitSitePanel
 
 // Closing.
 
-bool MainWindowController::commitEditing(QString* reason) {
-  if (!loaded_) return true;
+void MainWindowController::commitEditing() {
+  if (!loaded_) return;
   SiteOutlineView* outline = siteTreeViewController_->outlineView();
-  if (!outline) return true;
+  if (!outline) return;
   // An open in-place editor is a line edit over the outline's rows.
   QLineEdit* editor = nullptr;
   for (QLineEdit* candidate : outline->viewport()->findChildren<QLineEdit*>())
     if (candidate->isVisible()) editor = candidate;
-  if (!editor) return true;
-  (void)reason;
+  if (!editor) return;
   QMetaObject::invokeMethod(outline, "commitData", Qt::DirectConnection, Q_ARG(QWidget*, editor));
   QMetaObject::invokeMethod(outline, "closeEditor", Qt::DirectConnection, Q_ARG(QWidget*, editor),
                             Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::NoHint));
-  return true;
 }
 
 void MainWindowController::closeEvent(QCloseEvent* event) {
@@ -903,8 +902,7 @@ void MainWindowController::closeWithoutCheck() {
 
 void MainWindowController::saveAction() {
   if (!hasStore()) return;
-  QString reason;
-  if (!commitEditing(&reason)) zelvoLog("MainWindowController:saveAction: unable to commit editing before saving");
+  commitEditing();
   addressBook_->save();
 }
 
@@ -1018,7 +1016,7 @@ void MainWindowController::liveClientCameraInfoUpdated(const Notification& notif
     }
   if (!client) return;
   const std::shared_ptr<const SyncInfo> peer = client->peerInfo();
-  const auto system = peer ? peer->syncOption<SystemInfoSyncOption>(5) : nullptr;
+  const auto system = peer ? peer->syncOption<SystemInfoSyncOption>(SyncOptionTypeSystemInfo) : nullptr;
   for (const std::any& attachment : client->attachments()) {
     const auto* site = std::any_cast<std::shared_ptr<SiteInfo>>(&attachment);
     if (!site || !*site) continue;

@@ -127,8 +127,9 @@ class MainWindowController : public QMainWindow,
   // What the application asks before it quits: true when it may end now. Also run when the
   // window is closed; a refusal keeps the window open.
   void setTerminationCheck(std::function<bool()> check) { terminationCheck_ = std::move(check); }
-  // An open rename in the tree ends and is committed; false with a reason when it cannot.
-  bool commitEditing(QString* reason = nullptr);
+  // An open rename in the tree ends and is committed (the editor's text is taken as it
+  // stands, so this cannot fail).
+  void commitEditing();
   // Closes the window once the application has decided to quit (no second question).
   void closeWithoutCheck();
 
@@ -173,7 +174,7 @@ class MainWindowController : public QMainWindow,
 
   // Window actions.
   void connectSelected();
-  void disconnect();
+  void disconnectAll();
   void handleLayoutMenu(int tag);
   void changeLayout(int segment);
   static int layoutMenuItemTag(int64_t layout);

@@ -11,13 +11,12 @@
 #include "Foundation/Log.h"
 #include "Foundation/MainThread.h"
 #include "Network/SystemInfoSyncOption.h"
+#include "Network/SyncOptionType.h"
 #include "ViewControllers/Store/ConnectionTargetArchive.h"
 
 namespace zelvo {
 
 namespace {
-
-constexpr int SystemInfoSyncOptionType = 5;
 
 VideoViewController* sharedInstance = nullptr;
 
@@ -263,7 +262,7 @@ void VideoViewController::attach(const std::shared_ptr<SiteInfo>& site, LiveClie
 
 void VideoViewController::updateSiteInfo(SiteInfo& site, const LiveClientPort& client) {
   std::shared_ptr<const SyncInfo> peer = client.peerInfo();
-  auto system = peer ? peer->syncOption<SystemInfoSyncOption>(SystemInfoSyncOptionType) : nullptr;
+  auto system = peer ? peer->syncOption<SystemInfoSyncOption>(SyncOptionTypeSystemInfo) : nullptr;
   if (!system) {
     zelvoLog("Recorder gave no system information: the site's counts stay as they are");
     return;
@@ -274,7 +273,7 @@ void VideoViewController::updateSiteInfo(SiteInfo& site, const LiveClientPort& c
   site.setAudioCount(system->audioInCount());
 }
 
-void VideoViewController::connect(LiveClientPort& client, const SiteInfo& site) {
+void VideoViewController::connectClientToSite(LiveClientPort& client, const SiteInfo& site) {
   client.connectToHost(site.address().value_or(QString()).toStdString(), portOf(site),
                        site.user().value_or(QString()).toStdString(),
                        site.password().value_or(QString()).toStdString());
@@ -306,7 +305,7 @@ void VideoViewController::connectToSite(const std::shared_ptr<SiteInfo>& site, i
     releaseClientIfGone(client);
     return;
   }
-  if (client->isDisconnected()) connect(*client, *site);
+  if (client->isDisconnected()) connectClientToSite(*client, *site);
 }
 
 void VideoViewController::connectToFavorite(const FavoriteTarget& favorite) {
@@ -324,7 +323,7 @@ void VideoViewController::connectToFavorite(const FavoriteTarget& favorite) {
     attach(site, *client);
     bool namedBefore = table_->containsNetworkClient(client.get());
     table_->bindPlane(plane, target->camera(), client);
-    if (!namedBefore) connect(*client, *site);
+    if (!namedBefore) connectClientToSite(*client, *site);
   }
 }
 
@@ -332,7 +331,7 @@ void VideoViewController::reconnectSelectedPlane() {
   std::shared_ptr<LiveClientPort> client = networkClientForSelectedPlane();
   if (!client) return;
   std::shared_ptr<SiteInfo> site = siteInfoForSelectedPlane();
-  if (site) connect(*client, *site);
+  if (site) connectClientToSite(*client, *site);
 }
 
 void VideoViewController::closeSelectedPlane() {
@@ -487,7 +486,7 @@ void VideoViewController::liveClientWillConnect(const std::shared_ptr<LiveClient
 
 void VideoViewController::liveClientLoginSucceed(const std::shared_ptr<LiveClientPort>& client) {
   std::shared_ptr<const SyncInfo> peer = client->peerInfo();
-  auto system = peer ? peer->syncOption<SystemInfoSyncOption>(SystemInfoSyncOptionType) : nullptr;
+  auto system = peer ? peer->syncOption<SystemInfoSyncOption>(SyncOptionTypeSystemInfo) : nullptr;
   if (ClientRecord* record = recordOf(client.get())) {
     if (system) {
       record->decoderCount = std::clamp<int64_t>(system->videoInCount(), 0, 32);
@@ -598,9 +597,9 @@ void VideoViewController::liveClientMediaFrameReceived(const std::shared_ptr<Liv
                                                        const Notification& notification) {
   const auto* frame = notification.get<std::shared_ptr<const MediaFrame>>(LiveMediaFrameKey);
   if (!frame || !*frame) return;
-  if ((*frame)->type() == 0)
+  if ((*frame)->type() == MediaFrameTypeVideo)
     handleVideoFrame(*frame, client);
-  else if ((*frame)->type() == 1)
+  else if ((*frame)->type() == MediaFrameTypeAudio)
     handleAudioFrame(*frame, client);
 }
 

@@ -202,7 +202,7 @@ class VideoViewController : public QObject,
   void releaseClientIfGone(const std::shared_ptr<LiveClientPort>& client);
   void registerClientToAutoReconnect(const std::shared_ptr<LiveClientPort>& client);
   void unregisterClientToAutoReconnect(const std::shared_ptr<LiveClientPort>& client);
-  void connect(LiveClientPort& client, const SiteInfo& site);
+  void connectClientToSite(LiveClientPort& client, const SiteInfo& site);
   // The view drew new pictures of these planes.
   void picturesShown(const std::vector<int64_t>& planes);
   ClientRecord* recordOf(const LiveClientPort* client) const;

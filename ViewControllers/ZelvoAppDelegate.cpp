@@ -150,14 +150,7 @@ bool ZelvoAppDelegate::applicationShouldTerminate() {
   if (!contextBuilt_) return true;
   const std::shared_ptr<ManagedObjectContext> context = stack().managedObjectContext();
   if (!context) return true;
-  QString reason;
-  if (mainWindow_ && !mainWindow_->commitEditing(&reason)) {
-    zelvoLog("ZelvoAppDelegate:applicationShouldTerminate: unable to commit editing to terminate");
-    // The operator must learn why the application stays.
-    presentError(StoreError{StoreError::kApplicationDomain, 0, tr("The rename in the site tree could not be finished."),
-                            reason});
-    return false;
-  }
+  if (mainWindow_) mainWindow_->commitEditing();
   if (!context->hasChanges()) return true;
   StoreError error;
   if (context->save(&error)) return true;

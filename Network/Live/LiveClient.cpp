@@ -12,15 +12,12 @@
 #include "Network/MediaFrame.h"
 #include "Network/MessageType.h"
 #include "Network/MobileStreamingSyncOption.h"
+#include "Network/SyncOptionType.h"
 #include "Network/SystemInfoSyncOption.h"
 
 namespace zelvo {
 
 namespace {
-
-constexpr int SyncOptionSystemInfo = 5;
-constexpr int SyncOptionHTTPStreaming = 11;
-constexpr int SyncOptionMobileStreaming = 14;
 
 // PTZ messages by their first byte.
 constexpr uint8_t PTZFormCommand = 1;
@@ -123,19 +120,19 @@ std::optional<BitMask32> LiveClient::eventMaskForEventInfoType(int type) const {
 
 bool LiveClient::isSupportingHTTPStreaming() const {
   auto info = peerInfo();
-  return info && info->syncOptionByType(SyncOptionHTTPStreaming);
+  return info && info->syncOptionByType(SyncOptionTypeHTTPStreaming);
 }
 
 bool LiveClient::isSupporting3GHTTPStreaming() const {
   auto info = peerInfo();
   if (!info) return false;
-  auto option = info->syncOption<HTTPStreamingSyncOption>(SyncOptionHTTPStreaming);
+  auto option = info->syncOption<HTTPStreamingSyncOption>(SyncOptionTypeHTTPStreaming);
   return option && option->version() > 1;
 }
 
 bool LiveClient::isSupportingMobileStreaming() const {
   auto info = peerInfo();
-  return info && info->syncOptionByType(SyncOptionMobileStreaming);
+  return info && info->syncOptionByType(SyncOptionTypeMobileStreaming);
 }
 
 bool LiveClient::needToRequestMobileStreaming() const { return isMobileConnection() && isSupportingMobileStreaming(); }
@@ -196,7 +193,7 @@ void LiveClient::loginSucceed() {
   scheduleSilenceCheck();
   int videoInCount = 0;
   if (auto info = peerInfo())
-    if (auto system = info->syncOption<SystemInfoSyncOption>(SyncOptionSystemInfo)) videoInCount = system->videoInCount();
+    if (auto system = info->syncOption<SystemInfoSyncOption>(SyncOptionTypeSystemInfo)) videoInCount = system->videoInCount();
   auto labels = std::make_shared<const std::vector<std::vector<std::string>>>(
       static_cast<size_t>(videoInCount), std::vector<std::string>(PresetsPerCamera));
   auto masks = std::make_shared<const std::map<int, BitMask32>>();

@@ -38,7 +38,7 @@ bool SiteTreeCore::isSpecialSection(const BaseNode* node) const {
   return node && (node == favoriteNode_.get() || node == siteNode_.get() || node == autoDetectNode_.get());
 }
 
-BaseNode* SiteTreeCore::sectionFor(int type) const {
+BaseNode* SiteTreeCore::sectionFor(SiteTreeSection type) const {
   switch (type) {
     case SectionFavorite: return favoriteNode_.get();
     case SectionSite: return siteNode_.get();
@@ -47,8 +47,8 @@ BaseNode* SiteTreeCore::sectionFor(int type) const {
   }
 }
 
-int SiteTreeCore::nodeType(const BaseNode* node) const {
-  if (!node) return 2;
+SiteTreeSection SiteTreeCore::nodeType(const BaseNode* node) const {
+  if (!node) return SectionAutoDetect;
   NodePtr parent = node->parent();
   if (parent == favoriteNode_) return SectionFavorite;
   if (parent == siteNode_) return SectionSite;
@@ -314,7 +314,7 @@ void SiteTreeCore::filterTreeControllerWithString(const QString& text) {
   filterNodeChildren(autoDetectNodeArray_, text, SectionAutoDetect);
 }
 
-void SiteTreeCore::filterNodeChildren(const NodeList& list, const QString& text, int type) {
+void SiteTreeCore::filterNodeChildren(const NodeList& list, const QString& text, SiteTreeSection type) {
   for (const NodePtr& node : list) {
     if (node->children().empty() && foundString(node->nodeTitle(), text)) {
       addFilteredNode(node, type);
@@ -325,7 +325,7 @@ void SiteTreeCore::filterNodeChildren(const NodeList& list, const QString& text,
   }
 }
 
-bool SiteTreeCore::filterCamera(const NodePtr& node, const QString& text, int type) {
+bool SiteTreeCore::filterCamera(const NodePtr& node, const QString& text, SiteTreeSection type) {
   auto copy = ChildNode::childNodeWithNode(*node);
   copy->children().clear();
   for (const NodePtr& child : node->children())
@@ -336,7 +336,7 @@ bool SiteTreeCore::filterCamera(const NodePtr& node, const QString& text, int ty
   return true;
 }
 
-void SiteTreeCore::addFilteredNode(const NodePtr& node, int type) {
+void SiteTreeCore::addFilteredNode(const NodePtr& node, SiteTreeSection type) {
   BaseNode* section = sectionFor(type);
   if (!section) return;
   model_.appendChild(section, node);

@@ -64,8 +64,9 @@ class SiteTreeCore {
   void editSite(const SiteInfo& site);
   void removeSite();
   bool canRemove() const;
-  // 0 in FAVORITE, 1 in SITES, 2 anything else (also a node whose parent is gone).
-  int nodeType(const BaseNode* node) const;
+  // The section of the node's parent: AUTO DETECT also for a camera row or a node whose
+  // parent is gone.
+  SiteTreeSection nodeType(const BaseNode* node) const;
   void updateSite(SiteInfo& site, const std::vector<CameraInfo>& cameras, bool isAutoDetect);
   static QString stringByCameraInfo(const CameraInfo* info, qint64 selectedCamera);
   const std::shared_ptr<ChildNode>& selectedNode() const { return selectedNode_; }
@@ -124,9 +125,9 @@ class SiteTreeCore {
   void copyChildren();
   void restoreTreeData();
   void filterTreeControllerWithString(const QString& text);
-  void filterNodeChildren(const NodeList& list, const QString& text, int type);
-  bool filterCamera(const NodePtr& node, const QString& text, int type);
-  void addFilteredNode(const NodePtr& node, int type);
+  void filterNodeChildren(const NodeList& list, const QString& text, SiteTreeSection type);
+  bool filterCamera(const NodePtr& node, const QString& text, SiteTreeSection type);
+  void addFilteredNode(const NodePtr& node, SiteTreeSection type);
   void expandSpecialSection(BaseNode* section);
   void expandChildNode(const BaseNode* node);
   void updateSiteTree(const SiteInfo& site);
@@ -136,7 +137,7 @@ class SiteTreeCore {
   std::vector<BaseNode*> nodesToUpdate(const BaseNode& section, const NodeList& saved) const;
   void updateAutoDetectSiteTree(const SiteInfo& site);
   NodeList sections() const { return {favoriteNode_, siteNode_, autoDetectNode_}; }
-  BaseNode* sectionFor(int type) const;
+  BaseNode* sectionFor(SiteTreeSection type) const;
 
   SiteTreeView& view_;
   Icons icons_;

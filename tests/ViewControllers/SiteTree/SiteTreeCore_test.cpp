@@ -314,7 +314,7 @@ TEST_F(SiteTreeCoreTest, ASiteNamedLikeASectionIsStillASite) {
     BaseNode* site = siteAt(i);
     SCOPED_TRACE(site->nodeTitle().toStdString());
     EXPECT_FALSE(core.isSpecialSection(site));
-    EXPECT_EQ(core.nodeType(site), 1);
+    EXPECT_EQ(core.nodeType(site), SectionSite);
     BaseNode* cam = site->children()[1].get();
     RowLook look = core.rowLook(*cam);
     EXPECT_FALSE(look.editable);
@@ -394,7 +394,7 @@ TEST_F(SiteTreeCoreTest, ACameraWhoseSiteIsGoneIsNoFavouriteAndDoesNotDrag) {
     auto site = ChildNode::create();
     camera->setParent(site);
   }
-  EXPECT_EQ(core.nodeType(camera.get()), 2);
+  EXPECT_EQ(core.nodeType(camera.get()), SectionAutoDetect);
   EXPECT_FALSE(core.writeItem(camera.get()));
 }
 

@@ -92,8 +92,8 @@ TEST_F(SiteTreeFilterTest, AMatchingCameraShowsAnExpandedCopyOfItsSite) {
   auto payload = core.writeItem(copy->children()[0].get());
   ASSERT_TRUE(payload);
   EXPECT_EQ(unarchiveSiteInfo(*payload)->index(), 2);
-  EXPECT_EQ(core.nodeType(copy), 1);
-  EXPECT_EQ(core.nodeType(copy->children()[0].get()), 2);
+  EXPECT_EQ(core.nodeType(copy), SectionSite);
+  EXPECT_EQ(core.nodeType(copy->children()[0].get()), SectionAutoDetect);
 }
 
 TEST_F(SiteTreeFilterTest, ExpansionBeforeTheSearchComesBackAndDuringItIsForgotten) {
