@@ -127,6 +127,12 @@ int64_t droppedFrames() { return static_cast<int64_t>(VideoDecoder::totalDropped
 class MeasuredDecoders : public test::WallDecoderProbe {
  public:
   explicit MeasuredDecoders(AgeLog& log) : log_(log) {}
+  // A decoding queue may still finish a picture after the case has ended and its log
+  // is gone: the gate, which the handlers hold, is closed first.
+  ~MeasuredDecoders() override {
+    std::lock_guard lock(gate_->mutex);
+    gate_->open = false;
+  }
 
   // Main thread.
   uint64_t fewestArrivals(size_t cameras) const {
@@ -152,9 +158,11 @@ class MeasuredDecoders : public test::WallDecoderProbe {
     seq_ = log_.arrived(stream_, Clock::now(), static_cast<double>(frame.timeStamp()) / scale);
   }
   CompletionHandler completion(CompletionHandler handler) override {
-    return [this, handler = std::move(handler), stream = stream_, seq = seq_](DecodedVideoFrame picture) {
+    return [this, gate = gate_, handler = std::move(handler), stream = stream_, seq = seq_](DecodedVideoFrame picture) {
       handler(picture);
       if (!picture.gotPicture) return;
+      std::lock_guard lock(gate->mutex);
+      if (!gate->open) return;
       decoded_.fetch_add(1);
       log_.pictureReady(stream, seq, Clock::now());
     };
@@ -169,6 +177,11 @@ class MeasuredDecoders : public test::WallDecoderProbe {
   uint64_t seq_ = 0;
   // From the decoding queues.
   std::atomic<uint64_t> decoded_{0};
+  struct Gate {
+    std::mutex mutex;
+    bool open = true;
+  };
+  const std::shared_ptr<Gate> gate_ = std::make_shared<Gate>();
 };
 
 // The view, telling the log when each of its render thread's turns took the planes'
