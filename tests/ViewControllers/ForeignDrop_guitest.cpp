@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -45,9 +46,12 @@ class DragSource : public QLabel {
   void mousePressEvent(QMouseEvent*) override {
     auto* data = new QMimeData;
     data->setData(QString::fromLatin1(PasteBoardTypeConnectionTarget), archive_);
-    QDrag drag(this);
-    drag.setMimeData(data);
-    drag.exec(Qt::CopyAction);
+    // On the heap, as Qt wants it: the drop's target reads the data from this process
+    // after the button is released, when exec() has already returned, and Qt lets the
+    // drag go only once the target is done with it.
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    drag->exec(Qt::CopyAction);
     done = true;
   }
 
@@ -64,6 +68,9 @@ TEST(ForeignDragSource, DISABLED_OffersTheArchive) {
   std::printf("source ready\n");
   std::fflush(stdout);
   ASSERT_TRUE(waitUntil([&] { return source.done; }, std::chrono::seconds(60)));
+  // The wall reads the dropped data after the drop: the offer is served until the test
+  // that started this process ends it.
+  waitUntil([] { return false; }, std::chrono::seconds(60));
 }
 
 struct ForeignCase {
@@ -131,30 +138,48 @@ TEST_P(ForeignDropTest, AsksForTheLoginWhateverTheArchiveSays) {
   VideoView* wall = window_->videoView();
   const QPoint from = SourceAt + QPoint(110, 50);
   const QPoint to = wall->mapToGlobal(QPoint(30, 30));
-  ASSERT_TRUE(pointer_->run(XPointer::dragArguments(from, to)));
   LoginWindowController* login = window_->loginWindowController();
-  ASSERT_TRUE(waitUntil([&] { return login->isVisible(); })) << "connected without asking";
-  EXPECT_EQ(clients_.madeCount(), 0u) << "nothing connects before the answer";
-
-  if (const QByteArray dir = qgetenv("ZELVO_SCREENSHOT_DIR"); !dir.isEmpty()) {
-    QApplication::processEvents();
-    const QRect area = window_->frameGeometry();
-    const QPixmap shot = window_->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-    EXPECT_TRUE(shot.save(QDir(QString::fromLocal8Bit(dir)).filePath(QStringLiteral("login-foreign-drop.png"))));
-  }
-
-  // The operator's own answer, typed.
-  ASSERT_TRUE(pointer_->run({"windowfocus", "--sync", QString::number(login->winId())}));
-  QWidget* user = login->findChild<QWidget*>(QStringLiteral("userComboBox"));
-  ASSERT_TRUE(user);
-  QApplication::setActiveWindow(login);
-  user->setFocus();
-  ASSERT_TRUE(waitUntil([&] { return user->hasFocus(); }));
-  ASSERT_TRUE(pointer_->run({"type", "--delay", "30", "viewer"}));
-  ASSERT_TRUE(pointer_->run({"key", "Tab"}));
-  ASSERT_TRUE(pointer_->run({"type", "--delay", "30", "pw1234"}));
-  ASSERT_TRUE(pointer_->run({"key", "Return"}));
-  ASSERT_TRUE(waitUntil([&] { return !login->isVisible() && clients_.madeCount() > 0; }));
+  // The question is modal: it runs its own loop inside the drop's handling, so the
+  // operator's answer is given from there, as soon as the question shows.
+  bool asked = false;
+  bool answered = false;
+  size_t madeBeforeTheAnswer = 0;
+  QTimer operatorAtTheQuestion;
+  operatorAtTheQuestion.setInterval(50);
+  QObject::connect(&operatorAtTheQuestion, &QTimer::timeout, [&] {
+    if (asked || !login->isVisible()) return;
+    asked = true;
+    operatorAtTheQuestion.stop();
+    madeBeforeTheAnswer = clients_.madeCount();
+    if (const QByteArray dir = qgetenv("ZELVO_SCREENSHOT_DIR"); !dir.isEmpty()) {
+      QTest::qWait(300);  // the question drawn on screen
+      const QRect area = window_->frameGeometry().united(login->frameGeometry());
+      const QPixmap shot = window_->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+      EXPECT_TRUE(shot.save(QDir(QString::fromLocal8Bit(dir)).filePath(QStringLiteral("login-foreign-drop.png"))));
+    }
+    // The operator's own answer, typed.
+    EXPECT_TRUE(pointer_->run({"windowfocus", "--sync", QString::number(login->winId())}));
+    QWidget* user = login->findChild<QWidget*>(QStringLiteral("userComboBox"));
+    if (!user) {
+      ADD_FAILURE() << "no user field";
+      login->reject();
+      return;
+    }
+    QApplication::setActiveWindow(login);
+    user->setFocus();
+    EXPECT_TRUE(waitUntil([&] { return user->hasFocus(); }));
+    EXPECT_TRUE(pointer_->run({"type", "--delay", "30", "viewer"}));
+    EXPECT_TRUE(pointer_->run({"key", "Tab"}));
+    EXPECT_TRUE(pointer_->run({"type", "--delay", "30", "pw1234"}));
+    EXPECT_TRUE(pointer_->run({"key", "Return"}));
+    answered = true;
+  });
+  operatorAtTheQuestion.start();
+  ASSERT_TRUE(pointer_->run(XPointer::dragArguments(from, to)));
+  ASSERT_TRUE(waitUntil([&] { return asked; }, std::chrono::seconds(30))) << "connected without asking";
+  EXPECT_EQ(madeBeforeTheAnswer, 0u) << "nothing connects before the answer";
+  ASSERT_TRUE(waitUntil([&] { return answered && !login->isVisible() && clients_.madeCount() > 0; },
+                        std::chrono::seconds(30)));
   const auto connects = std::count_if(log_.begin(), log_.end(), [](const std::string& line) {
     return line.find(".connect(") != std::string::npos;
   });

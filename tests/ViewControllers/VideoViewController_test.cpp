@@ -100,7 +100,9 @@ class SiteDrop : public WallControllerTest, public ::testing::WithParamInterface
 
 TEST_P(SiteDrop, BindsConsecutivePlanesBelow64) {
   const BindCase& c = GetParam();
+  test::LogCapture logs;
   auto s = site();
+  s->setName(QStringLiteral("Depot"));
   s->setCameraCount(c.cameraCount);
   s->setIndex(c.index);
   drop(s, c.plane);
@@ -108,13 +110,15 @@ TEST_P(SiteDrop, BindsConsecutivePlanesBelow64) {
   for (int64_t plane = 0; plane < 64; ++plane)
     if (controller->cameraForPlane(plane) >= 0) bound.emplace_back(plane, controller->cameraForPlane(plane));
   EXPECT_EQ(bound, c.bound);
-  ASSERT_EQ(factory.madeCount(), 1u);
   if (c.bound.empty()) {
-    // Nothing would hold or ever disconnect the client: it is not connected and not kept.
-    EXPECT_EQ(count("A.connect"), 0);
+    // A drop that shows nothing asks nothing and connects nothing, and says why.
+    EXPECT_EQ(count("login?"), 0);
+    EXPECT_EQ(factory.madeCount(), 0u);
     EXPECT_EQ(controller->observedClientCount(), 0u);
-    EXPECT_TRUE(factory.weak(0).expired());
+    EXPECT_TRUE(logs.contains("Site \"Depot\" dropped on plane " + std::to_string(c.plane) + " has no camera count"));
   } else {
+    EXPECT_EQ(count("login?"), 1);
+    ASSERT_EQ(factory.madeCount(), 1u);
     EXPECT_EQ(count("A.connect(127.0.0.1:5000,admin,secret)"), 1);
   }
   EXPECT_EQ(view.selectedPlane(), c.plane);
@@ -132,7 +136,9 @@ INSTANTIATE_TEST_SUITE_P(VideoViewController, SiteDrop,
                                            BindCase{"FortyCamerasOnPlane0", 0, 40, 0, run(0, 40)},
                                            BindCase{"FourCamerasWithoutIndex", 10, 4, std::nullopt, run(10, 4)},
                                            BindCase{"NoCameras", 0, 0, 0, {}},
-                                           BindCase{"NoCameraCount", 7, std::nullopt, 0, {}}),
+                                           BindCase{"NoCameraCount", 7, std::nullopt, 0, {}},
+                                           BindCase{"NoCameraCountNorIndex", 3, std::nullopt, std::nullopt, {}},
+                                           BindCase{"ANegativeCameraCount", 5, -4, 0, {}}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct ReuseCase {
