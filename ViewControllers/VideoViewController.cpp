@@ -134,10 +134,16 @@ const CameraMappingTable::Slots& VideoViewController::cameraMappingTable() const
 void VideoViewController::setAutoReconnect(bool on) {
   autoReconnect_ = on;
   if (!autoReconnecter_) return;
-  if (on)
-    autoReconnecter_->start();
-  else
+  // A running reconnecter keeps its timer: the main window hands the flag over on every
+  // announcement of the reconnection preference (the interval field announces one each
+  // time it loses the focus, as when the operator moves to another window), and a fresh
+  // timer put the first retry of a connection just lost a whole period further off,
+  // again at each announcement. A changed period restarts it (setReconnectInterval).
+  if (on) {
+    if (!autoReconnecter_->isRunning()) autoReconnecter_->start();
+  } else {
     autoReconnecter_->stop();
+  }
 }
 
 void VideoViewController::setReconnectInterval(double seconds) {

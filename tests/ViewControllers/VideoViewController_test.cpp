@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ViewControllers/Store/ConnectionTargetArchive.h"
+#include "FakeTimerFactory.h"
 #include "WallControllerFixture.h"
 #include "support/Wait.h"
 
@@ -84,6 +85,46 @@ TEST_F(WallControllerTest, PreferenceSettersReachTheReconnecterAndTheView) {
   controller->setKeepAspectRatio(true);
   EXPECT_EQ(take(), (EventLog{"aspect(on)"}));
   EXPECT_TRUE(controller->keepAspectRatio());
+}
+
+// The reconnection preference announced again unchanged (the main window hands the
+// flag and the period over on every announcement) leaves the running timer alone, so a
+// connection lost just before is still retried at the first tick after the loss.
+TEST_F(WallControllerTest, ThePreferenceAnnouncedAgainKeepsTheTickThatRetriesALostConnection) {
+  test::FakeTimerFactory clock;
+  EventLog otherLog;
+  test::FakeView otherView(otherLog);
+  test::FakeAudio otherAudio(otherLog);
+  VideoViewController wall(otherView, {&factory, &decoders, &otherAudio, &clock});
+  wall.awake();
+  wall.setReconnectInterval(5);
+  wall.setAutoReconnect(true);
+  ASSERT_EQ(clock.runningCount(), 1);
+  auto s = site();
+  s->setCameraCount(2);
+  wall.connectToSite(s, 0);
+  A()->logIn(4, 4);
+  clock.advance(1);
+  A()->drop();  // lost at 1 s
+  ASSERT_TRUE(wall.autoReconnecter()->isRegistered(A()->networkClient()));
+  clock.advance(2);
+  // At 3 s the same values are announced again, as the main window passes them on.
+  wall.setReconnectInterval(5);
+  wall.setAutoReconnect(true);
+  EXPECT_EQ(clock.scheduledCount(), 1) << "the running timer was replaced";
+  clock.advance(2);
+  // The reconnecter's tick at 5 s, the first after the loss, came (a fresh timer made at
+  // 3 s would first fire at 8 s).
+  int fired = 0;
+  for (int id = 0; id < clock.scheduledCount(); ++id) fired += clock.timer(id).fired;
+  EXPECT_EQ(fired, 1) << "no tick between the loss and 5 s";
+  // A changed period still takes effect at once; off and on again starts afresh.
+  wall.setReconnectInterval(8);
+  EXPECT_EQ(clock.runningInterval(), std::optional<double>(8));
+  wall.setAutoReconnect(false);
+  EXPECT_EQ(clock.runningCount(), 0);
+  wall.setAutoReconnect(true);
+  EXPECT_EQ(clock.runningCount(), 1);
 }
 
 // ---- Dropping sites and cameras
