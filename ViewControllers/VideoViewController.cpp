@@ -13,6 +13,7 @@
 #include "Network/SystemInfoSyncOption.h"
 #include "Network/SyncOptionType.h"
 #include "ViewControllers/Store/ConnectionTargetArchive.h"
+#include "ViewControllers/Wall/VideoViewDropRules.h"
 
 namespace zelvo {
 
@@ -206,10 +207,16 @@ const CameraMappingTable::Slots& VideoViewController::cameraMappingTable() const
 void VideoViewController::setAutoReconnect(bool on) {
   autoReconnect_ = on;
   if (!autoReconnecter_) return;
-  if (on)
-    autoReconnecter_->start();
-  else
+  // A running reconnecter keeps its timer: the main window hands the flag over on every
+  // announcement of the reconnection preference (the interval field announces one each
+  // time it loses the focus, as when the operator moves to another window), and a fresh
+  // timer put the first retry of a connection just lost a whole period further off,
+  // again at each announcement. A changed period restarts it (setReconnectInterval).
+  if (on) {
+    if (!autoReconnecter_->isRunning()) autoReconnecter_->start();
+  } else {
     autoReconnecter_->stop();
+  }
 }
 
 void VideoViewController::setReconnectInterval(double seconds) {
@@ -283,6 +290,14 @@ void VideoViewController::connectToSite(const std::shared_ptr<SiteInfo>& site, i
   ZELVO_PRECONDITION(site != nullptr);
   ZELVO_PRECONDITION(table_ != nullptr);
   ZELVO_PRECONDITION(isPlane(plane));
+  const std::shared_ptr<LiveClientPort> known = alreadyConnectedNetworkClientBySite(*site);
+  // A connected recorder tells the count itself; otherwise nothing would be shown.
+  if (camerasOfSiteTarget(*site).count < 1 && !(known && known->isConnected())) {
+    // Nothing would be shown: no question, no connection.
+    zelvoLog("Site \"%s\" dropped on plane %lld has no camera count: no plane to show it on, nothing connected",
+             qPrintable(site->name().value_or(QString())), static_cast<long long>(plane));
+    return;
+  }
   if (mainWindow_ && !mainWindow_->requestLoginInfoForSiteInfo(site)) return;
   std::shared_ptr<LiveClientPort> client = liveClientForSite(site);
   attach(site, *client);
@@ -290,14 +305,9 @@ void VideoViewController::connectToSite(const std::shared_ptr<SiteInfo>& site, i
     updateSiteInfo(*site, *client);
     if (mainWindow_) mainWindow_->updateSiteFromSiteInfo(site, client->cameraInfoArray());
   }
-  int64_t first = 0;
-  int64_t count = 0;
-  if (site->index().value_or(0) >= 1) {
-    first = *site->index() - 1;
-    count = 1;
-  } else {
-    count = site->cameraCount().value_or(0);
-  }
+  const SiteTargetCameras cameras = camerasOfSiteTarget(*site);
+  const int64_t first = cameras.first;
+  const int64_t count = cameras.count;
   int64_t bound = 0;
   for (int64_t k = 0; k < count && plane + k < MaxPlaneCount; ++k, ++bound) table_->bindPlane(plane + k, first + k, client);
   if (bound == 0) {

@@ -1,10 +1,17 @@
 #include "ViewControllers/SitePanel/LogModel.h"
 
+#include <QTextDocument>
+
 #include "ViewControllers/SitePanel/LogViewCore.h"
 
 namespace zelvo {
 
 LogModel::LogModel(QObject* parent) : QAbstractListModel(parent) {}
+
+QString LogModel::toolTip(const LogCellInfo& item) {
+  const QString text = item.subtitle().isEmpty() ? item.title() : item.title() + QLatin1Char('\n') + item.subtitle();
+  return Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
+}
 
 int LogModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(items_.size());
@@ -16,6 +23,7 @@ QVariant LogModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole: return item.title();
     case Qt::DecorationRole: return item.image().isNull() ? QVariant() : QVariant(item.image());
+    case Qt::ToolTipRole: return toolTip(item);
     case SubtitleRole: return item.subtitle();
     case BackgroundImageRole: return background_.isNull() ? QVariant() : QVariant(background_);
     default: return {};

@@ -13,7 +13,9 @@ namespace zelvo {
 class LogModel : public QAbstractListModel {
   Q_OBJECT
  public:
-  // DisplayRole: the title; DecorationRole: the icon (QImage).
+  // DisplayRole: the title; DecorationRole: the icon (QImage); ToolTipRole: the title and
+  // the time, as plain text made into the tool tip's rich text (a "<" in a site's name
+  // is shown, not taken for a tag).
   enum Role { SubtitleRole = Qt::UserRole + 1, BackgroundImageRole };
 
   explicit LogModel(QObject* parent = nullptr);
@@ -27,6 +29,7 @@ class LogModel : public QAbstractListModel {
   void setBackgroundImage(QImage image) { background_ = std::move(image); }
 
   const std::deque<LogCellInfo>& items() const { return items_; }
+  static QString toolTip(const LogCellInfo& item);
   void prepend(LogCellInfo item);
   void clear();
 

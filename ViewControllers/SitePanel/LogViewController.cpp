@@ -1,5 +1,8 @@
 #include "ViewControllers/SitePanel/LogViewController.h"
 
+#include <QEvent>
+#include <QPointer>
+
 #include <QAbstractButton>
 #include <QDateTime>
 #include <QHeaderView>
@@ -45,7 +48,7 @@ std::vector<QString> siteNames(const NetworkClient* client) {
 }  // namespace
 
 LogViewController::LogViewController(QObject* parent)
-    : QObject(parent), model_(new LogModel(this)), columnWidth_(logview::ClearedColumnWidth) {}
+    : QObject(parent), model_(new LogModel(this)) {}
 
 LogViewController::~LogViewController() = default;
 
@@ -72,13 +75,21 @@ void LogViewController::loadView(QTableView* table, QAbstractButton* clearButton
     table_->setShowGrid(false);
     table_->setProperty("columnIdentifier", QString::fromLatin1(ColumnIdentifier));
     table_->horizontalHeader()->hide();
-    table_->horizontalHeader()->setStretchLastSection(false);
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The column is the page's width; the rows grow instead (see fitRowHeights).
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->verticalHeader()->setDefaultSectionSize(RowHeight);
-    table_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    table_->setColumnWidth(0, columnWidth_);
+    table_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    table_->setWordWrap(true);
+    // A narrower column (the vertical scroll bar came) only makes rows higher, so this
+    // settles at once.
+    table_->horizontalHeader()->disconnect(this);  // a second loadView connects once
+    connect(table_->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { fitRowHeights(); });
+    // A stretched section does not always announce its new width: the viewport's
+    // resize does, and the rows follow once the header has laid itself out.
+    table_->viewport()->installEventFilter(this);
   }
   if (clearButton_) {
     clearButton_->setEnabled(false);
@@ -141,18 +152,35 @@ QString LogViewController::currentTime() {
 
 void LogViewController::addLogItem(const QString& title, const QString& subtitle, const QImage& image) {
   model_->prepend(LogCellInfo(title, subtitle, image));
-  resizeColumnWidth(title);
+  fitRowHeight(0);
   validateClearButton();
   emit logUpdated();
   NotificationCenter::defaultCenter().post(LogViewUpdatedNotification, this);
 }
 
-void LogViewController::resizeColumnWidth(const QString& title) {
-  if (!table_) return;  // a log without its page has no column to size
-  const int width = logview::widenedColumnWidth(columnWidth_, title);
-  if (width == columnWidth_) return;
-  columnWidth_ = width;
-  if (table_) table_->setColumnWidth(0, columnWidth_);
+bool LogViewController::eventFilter(QObject* watched, QEvent* event) {
+  if (table_ && watched == table_->viewport() && event->type() == QEvent::Resize) {
+    QPointer<QTableView> table = table_;
+    QMetaObject::invokeMethod(
+        this, [this, table] { if (table && table == table_) fitRowHeights(); }, Qt::QueuedConnection);
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+int LogViewController::columnWidth() const { return table_ ? table_->columnWidth(0) : 0; }
+
+void LogViewController::fitRowHeight(int row) {
+  if (!table_ || row < 0 || row >= model_->rowCount()) return;  // a log without its page has no rows to size
+  const int width = table_->columnWidth(0);
+  if (width <= 0) return;  // not laid out yet: the first resize sizes every row
+  ImageAndSubTitleCell::Contents contents = ImageAndSubTitleCell::contentsOf(model_->index(row, 0));
+  const int height = ImageAndSubTitleCell::rowHeight(contents, width);
+  if (table_->rowHeight(row) != height) table_->setRowHeight(row, height);
+}
+
+void LogViewController::fitRowHeights() {
+  if (!table_) return;
+  for (int row = 0; row < model_->rowCount(); ++row) fitRowHeight(row);
 }
 
 void LogViewController::validateClearButton() {
@@ -161,8 +189,6 @@ void LogViewController::validateClearButton() {
 
 void LogViewController::clearAllItem() {
   model_->clear();
-  columnWidth_ = logview::ClearedColumnWidth;
-  if (table_) table_->setColumnWidth(0, columnWidth_);
   if (clearButton_) clearButton_->setEnabled(false);
   emit logCleared();
   NotificationCenter::defaultCenter().post(LogViewClearedNotification, this);

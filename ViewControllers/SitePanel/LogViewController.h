@@ -4,6 +4,10 @@
 // are added or cleared (the toolbar's warning). Its page is a LogView holding the
 // table "logTableView" and the button "clearButton".
 //
+// The table's one column is as wide as the page, and each row as high as its wrapped
+// text needs: the page never scrolls sideways, so a disconnection's reason and site are
+// read at the panel's width. Each row's tool tip holds its whole text too.
+//
 // Threads: main thread only; the clients' notifications are delivered there.
 
 #include <QImage>
@@ -51,7 +55,8 @@ class LogViewController : public QObject {
   // Newest first.
   const std::deque<LogCellInfo>& logItemArray() const;
   LogModel* model() const { return model_; }
-  int columnWidth() const { return columnWidth_; }
+  // The column's width now (0 without a table).
+  int columnWidth() const;
 
   void addLogItem(const QString& title, const QString& subtitle, const QImage& image);
   // The rows of one record for one site (the record's own type picks the text).
@@ -59,7 +64,8 @@ class LogViewController : public QObject {
   void addSystemInfo(const SystemEventInfo& info, const QString& siteName);
   // The present moment as a row's subtitle.
   static QString currentTime();
-  void resizeColumnWidth(const QString& title);
+  // Each row as high as its text needs at the column's width.
+  void fitRowHeights();
   void validateClearButton();
   // The clear button: no rows, the column back to its first width.
   void clearAllItem();
@@ -68,17 +74,22 @@ class LogViewController : public QObject {
   void logUpdated();
   void logCleared();
 
+ protected:
+  // The table's viewport resized (the page wider or narrower): the rows are fitted again
+  // once the stretched column has taken the new width.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void networkClientDisconnected(const Notification& notification);
   void liveClientEventReceived(const Notification& notification);
   void liveClientSystemEventReceived(const Notification& notification);
   void addRow(const QString& title, const QString& imageName);
   QImage image(const QString& name);
+  void fitRowHeight(int row);
 
   LogModel* model_;
   QPointer<QTableView> table_;
   QPointer<QAbstractButton> clearButton_;
-  int columnWidth_;
   std::vector<Observation> observations_;
   std::map<QString, QImage> images_;
 };

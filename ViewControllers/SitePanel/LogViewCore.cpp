@@ -1,8 +1,6 @@
 #include "ViewControllers/SitePanel/LogViewCore.h"
 
-#include <QFontMetricsF>
 #include <algorithm>
-#include <cmath>
 
 #include "Network/Live/LiveEnumerations.h"
 #include "Network/Live/SystemEventInfo.h"
@@ -44,22 +42,6 @@ std::optional<LogRow> disconnectionRow(int reason, bool isSetupClient, const QSt
   const QString text = QString::fromStdString(NetworkDisconnectionReasonDescription(reason));
   return LogRow{QStringLiteral("Network Disconnected : %1 (%2)").arg(text, siteName),
                 QString::fromLatin1(DisconnectedImage)};
-}
-
-QFont widthRuleFont() {
-  QFont font(QStringLiteral("Helvetica"));
-  font.setPointSizeF(11);
-  return font;
-}
-
-double columnWidthForTitle(const QString& title) {
-  return QFontMetricsF(widthRuleFont()).horizontalAdvance(title) + WidthMargin;
-}
-
-int widenedColumnWidth(int currentWidth, const QString& title) {
-  // A fraction of a point would otherwise be cut off the widest title.
-  const int wanted = static_cast<int>(std::ceil(columnWidthForTitle(title)));
-  return std::max(currentWidth, wanted);
 }
 
 }  // namespace zelvo::logview

@@ -1,9 +1,8 @@
 #pragma once
 // What the event log writes for each thing that happens on a site: the rows of an
-// event record, of a system record and of a disconnection, and the width rule of
-// its one column. Plain functions, so the texts are checked without a window.
+// event record, of a system record and of a disconnection. Plain functions, so the
+// texts are checked without a window.
 
-#include <QFont>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -16,8 +15,6 @@ class SystemEventInfo;
 namespace logview {
 
 constexpr int MaxRows = 1000;
-constexpr int ClearedColumnWidth = 212;
-constexpr int WidthMargin = 35;
 
 // Image names as the resources know them.
 inline const char* const DisconnectedImage = "log_disconnected.png";
@@ -46,13 +43,6 @@ std::vector<LogRow> systemRows(const SystemEventInfo& info, const QString& siteN
 // A row only for a live connection lost for a reason other than the user's own
 // disconnect (0); remote-setup connections are never logged.
 std::optional<LogRow> disconnectionRow(int reason, bool isSetupClient, const QString& siteName);
-
-// "Helvetica" 11 pt, whatever the platform substitutes for it.
-QFont widthRuleFont();
-// The title's width in that font plus the margin.
-double columnWidthForTitle(const QString& title);
-// The column only ever widens to a title: the new width, given the current one.
-int widenedColumnWidth(int currentWidth, const QString& title);
 
 }  // namespace logview
 }  // namespace zelvo

@@ -12,7 +12,14 @@ namespace zelvo {
 
 QByteArray planeDraggedData(int64_t plane) { return QCborValue(static_cast<qint64>(plane)).toCbor(); }
 
+bool offeredByAnotherProcess(const QMimeData* data) { return data && data->inherits("QInternalMimeData"); }
+
 VideoViewDragContents VideoViewDragContents::of(const QMimeData* data, bool fromThisProcess) {
+  return of(data, fromThisProcess, !fromThisProcess && offeredByAnotherProcess(data));
+}
+
+VideoViewDragContents VideoViewDragContents::of(const QMimeData* data, bool fromThisProcess,
+                                                bool targetFromAnotherProcess) {
   VideoViewDragContents contents;
   if (!data) return contents;
   if (fromThisProcess && data->hasFormat(PasteBoardTypePlaneDragged)) {
@@ -21,9 +28,24 @@ VideoViewDragContents VideoViewDragContents::of(const QMimeData* data, bool from
     if (value.isInteger() && value.toInteger() >= 0 && value.toInteger() < VideoViewPlaneCount)
       contents.planeSource = value.toInteger();
   }
-  if (data->hasFormat(PasteBoardTypeConnectionTarget))
-    contents.connectionTarget = data->data(PasteBoardTypeConnectionTarget);
+  if (data->hasFormat(PasteBoardTypeConnectionTarget)) {
+    const QByteArray archive = data->data(PasteBoardTypeConnectionTarget);
+    contents.connectionTarget =
+        targetFromAnotherProcess ? strangerConnectionTarget(archive) : std::optional<QByteArray>(archive);
+  }
   return contents;
+}
+
+std::optional<QByteArray> strangerConnectionTarget(const QByteArray& archive) {
+  const std::shared_ptr<ConnectionTarget> target = unarchiveConnectionTarget(archive);
+  auto* site = dynamic_cast<SiteInfo*>(target.get());
+  if (!site) return std::nullopt;
+  site->setAutoLogin(false);
+  site->setUser(std::nullopt);
+  site->setPassword(std::nullopt);
+  site->setAutoDetect(false);
+  site->setSiteID(std::nullopt);
+  return archivedDataWithRootObject(*site);
 }
 
 Qt::DropActions dragOperationSupported(Qt::DropActions sourceActions, const VideoViewDragContents& contents) {
@@ -70,6 +92,11 @@ VideoViewDrop performDragOperation(const VideoViewDragContents& contents, int64_
   if (contents.connectionTarget) return {VideoViewDrop::ConnectionTarget, planeUnderPoint, -1, *contents.connectionTarget};
   if (contents.planeSource) return {VideoViewDrop::PlaneDragged, planeUnderPoint, *contents.planeSource, {}};
   return {};
+}
+
+SiteTargetCameras camerasOfSiteTarget(const SiteInfo& site) {
+  if (site.index().value_or(0) >= 1) return {*site.index() - 1, 1};
+  return {0, std::max<int64_t>(0, site.cameraCount().value_or(0))};
 }
 
 }  // namespace zelvo

@@ -14,6 +14,7 @@
 #include "Network/MessageType.h"
 #include "ViewControllers/Store/ConnectionTargetArchive.h"
 #include "ViewControllers/VideoViewController.h"
+#include "FakeTimerFactory.h"
 #include "WallDecoderProbe.h"
 #include "WallFakes.h"
 #include "emulator/LiveRecorder.h"
@@ -354,6 +355,37 @@ TEST_F(WallLoopback, AControllerGoingAwayWhileVideoFlowsDoesNotHang) {
   ASSERT_TRUE(recorder.emulator.waitForClosed(0));
   QCoreApplication::processEvents();
   EXPECT_EQ(count("picture("), pictures);
+}
+
+// The interval at 5 s and the recorder cut again and again, the reconnection preference
+// announced again unchanged a little after each cut (the main window hands it over on
+// every announcement; the preferences' interval field makes one each time it loses the
+// focus): the recorder counts one login per cut, each at the first tick after the cut.
+TEST_F(WallLoopback, ACutIsRetriedAtTheFirstTickAlsoWhenThePreferenceIsAnnouncedAgain) {
+  Recorder recorder(4);
+  test::FakeTimerFactory clock;
+  start(clock);
+  controller->setReconnectInterval(5);
+  controller->setAutoReconnect(true);
+  drop(recorder.site(4), 0);
+  ASSERT_TRUE(recorder.emulator.waitForLogins(1));
+  ASSERT_TRUE(test::waitUntil([&] { return !states.empty() && states.back() == 5; }));
+  for (int cut = 1; cut <= 3; ++cut) {
+    SCOPED_TRACE(cut);
+    clock.advance(1);  // the cut comes 1 s after a tick
+    states.clear();
+    EXPECT_EQ(recorder.live.dropConnections(), 1);
+    ASSERT_TRUE(test::waitUntil([&] { return !states.empty() && states.back() == 4; }));
+    clock.advance(2);
+    controller->setReconnectInterval(5);
+    controller->setAutoReconnect(true);
+    EXPECT_EQ(recorder.emulator.loginCount(), cut) << "no retry before the tick";
+    clock.advance(2);  // the first tick after the cut
+    ASSERT_TRUE(recorder.emulator.waitForLogins(cut + 1));
+    ASSERT_TRUE(test::waitUntil([&] { return states.back() == 5; }));
+  }
+  EXPECT_EQ(recorder.emulator.connectionCount(), 4);
+  EXPECT_EQ(clock.scheduledCount(), 1) << "one timer all along";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ViewControllers/Store/ConnectionTargetArchive.h"
+#include "FakeTimerFactory.h"
 #include "WallControllerFixture.h"
 #include "support/Wait.h"
 
@@ -86,6 +87,46 @@ TEST_F(WallControllerTest, PreferenceSettersReachTheReconnecterAndTheView) {
   EXPECT_TRUE(controller->keepAspectRatio());
 }
 
+// The reconnection preference announced again unchanged (the main window hands the
+// flag and the period over on every announcement) leaves the running timer alone, so a
+// connection lost just before is still retried at the first tick after the loss.
+TEST_F(WallControllerTest, ThePreferenceAnnouncedAgainKeepsTheTickThatRetriesALostConnection) {
+  test::FakeTimerFactory clock;
+  EventLog otherLog;
+  test::FakeView otherView(otherLog);
+  test::FakeAudio otherAudio(otherLog);
+  VideoViewController wall(otherView, {&factory, &decoders, &otherAudio, &clock});
+  wall.awake();
+  wall.setReconnectInterval(5);
+  wall.setAutoReconnect(true);
+  ASSERT_EQ(clock.runningCount(), 1);
+  auto s = site();
+  s->setCameraCount(2);
+  wall.connectToSite(s, 0);
+  A()->logIn(4, 4);
+  clock.advance(1);
+  A()->drop();  // lost at 1 s
+  ASSERT_TRUE(wall.autoReconnecter()->isRegistered(A()->networkClient()));
+  clock.advance(2);
+  // At 3 s the same values are announced again, as the main window passes them on.
+  wall.setReconnectInterval(5);
+  wall.setAutoReconnect(true);
+  EXPECT_EQ(clock.scheduledCount(), 1) << "the running timer was replaced";
+  clock.advance(2);
+  // The reconnecter's tick at 5 s, the first after the loss, came (a fresh timer made at
+  // 3 s would first fire at 8 s).
+  int fired = 0;
+  for (int id = 0; id < clock.scheduledCount(); ++id) fired += clock.timer(id).fired;
+  EXPECT_EQ(fired, 1) << "no tick between the loss and 5 s";
+  // A changed period still takes effect at once; off and on again starts afresh.
+  wall.setReconnectInterval(8);
+  EXPECT_EQ(clock.runningInterval(), std::optional<double>(8));
+  wall.setAutoReconnect(false);
+  EXPECT_EQ(clock.runningCount(), 0);
+  wall.setAutoReconnect(true);
+  EXPECT_EQ(clock.runningCount(), 1);
+}
+
 // ---- Dropping sites and cameras
 
 struct BindCase {
@@ -100,7 +141,9 @@ class SiteDrop : public WallControllerTest, public ::testing::WithParamInterface
 
 TEST_P(SiteDrop, BindsConsecutivePlanesBelow64) {
   const BindCase& c = GetParam();
+  test::LogCapture logs;
   auto s = site();
+  s->setName(QStringLiteral("Depot"));
   s->setCameraCount(c.cameraCount);
   s->setIndex(c.index);
   drop(s, c.plane);
@@ -108,13 +151,15 @@ TEST_P(SiteDrop, BindsConsecutivePlanesBelow64) {
   for (int64_t plane = 0; plane < 64; ++plane)
     if (controller->cameraForPlane(plane) >= 0) bound.emplace_back(plane, controller->cameraForPlane(plane));
   EXPECT_EQ(bound, c.bound);
-  ASSERT_EQ(factory.madeCount(), 1u);
   if (c.bound.empty()) {
-    // Nothing would hold or ever disconnect the client: it is not connected and not kept.
-    EXPECT_EQ(count("A.connect"), 0);
+    // A drop that shows nothing asks nothing and connects nothing, and says why.
+    EXPECT_EQ(count("login?"), 0);
+    EXPECT_EQ(factory.madeCount(), 0u);
     EXPECT_EQ(controller->observedClientCount(), 0u);
-    EXPECT_TRUE(factory.weak(0).expired());
+    EXPECT_TRUE(logs.contains("Site \"Depot\" dropped on plane " + std::to_string(c.plane) + " has no camera count"));
   } else {
+    EXPECT_EQ(count("login?"), 1);
+    ASSERT_EQ(factory.madeCount(), 1u);
     EXPECT_EQ(count("A.connect(127.0.0.1:5000,admin,secret)"), 1);
   }
   EXPECT_EQ(view.selectedPlane(), c.plane);
@@ -132,7 +177,9 @@ INSTANTIATE_TEST_SUITE_P(VideoViewController, SiteDrop,
                                            BindCase{"FortyCamerasOnPlane0", 0, 40, 0, run(0, 40)},
                                            BindCase{"FourCamerasWithoutIndex", 10, 4, std::nullopt, run(10, 4)},
                                            BindCase{"NoCameras", 0, 0, 0, {}},
-                                           BindCase{"NoCameraCount", 7, std::nullopt, 0, {}}),
+                                           BindCase{"NoCameraCount", 7, std::nullopt, 0, {}},
+                                           BindCase{"NoCameraCountNorIndex", 3, std::nullopt, std::nullopt, {}},
+                                           BindCase{"ANegativeCameraCount", 5, -4, 0, {}}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct ReuseCase {

@@ -51,6 +51,11 @@ class ZelvoAppDelegateTest : public MainWindowFixture {
       return quitAnyway_;
     };
     options.components = components();
+    if (realRemoteSetup_) {
+      // The main window makes its own remote-setup window.
+      options.components.showRemoteSetup = nullptr;
+      options.components.closeRemoteSetup = nullptr;
+    }
     delegate_ = std::make_unique<ZelvoAppDelegate>(std::move(options));
     EXPECT_EQ(delegate_->applicationDidFinishLaunching(), expectRunning);
     return *delegate_;
@@ -66,6 +71,7 @@ class ZelvoAppDelegateTest : public MainWindowFixture {
   std::vector<StoreError> launchErrors_;
   int quitQuestions_ = 0;
   bool quitAnyway_ = false;
+  bool realRemoteSetup_ = false;
 };
 
 TEST_F(ZelvoAppDelegateTest, AFirstLaunchMakesThePrivateFolderAndAnEmptyStore) {
@@ -226,6 +232,7 @@ enum class AlsoOpen { Nothing, Preferences, RemoteSetup };
 class ZelvoAppDelegateCloseTest : public ZelvoAppDelegateTest, public ::testing::WithParamInterface<AlsoOpen> {};
 
 TEST_P(ZelvoAppDelegateCloseTest, ClosingTheMainWindowEndsTheApplication) {
+  realRemoteSetup_ = GetParam() == AlsoOpen::RemoteSetup;
   launch();
   ASSERT_TRUE(waitUntil([&] { return delegate_->mainWindow()->isVisible(); }));
   QWidget* other = nullptr;
@@ -251,7 +258,7 @@ TEST_P(ZelvoAppDelegateCloseTest, ClosingTheMainWindowEndsTheApplication) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ZelvoAppDelegateCloseTest,
-                         ::testing::Values(AlsoOpen::Nothing, AlsoOpen::Preferences),
+                         ::testing::Values(AlsoOpen::Nothing, AlsoOpen::Preferences, AlsoOpen::RemoteSetup),
                          [](const auto& info) {
                            switch (info.param) {
                              case AlsoOpen::Nothing: return std::string("Alone");

@@ -1,5 +1,5 @@
-// The event log's page under X: the table's one column sized by the width rule, rows
-// 36 high that are never selected, the clear button, and each row drawn by the
+// The event log's page under X: the table's one column as wide as the page, rows at
+// least 36 high (higher when their text wraps) that are never selected, the clear button, and each row drawn by the
 // image-and-subtitle cell. With ZELVO_SCREENSHOT_DIR set to a folder, the log with one
 // row of each icon is saved there as log-icons.png.
 #include <gtest/gtest.h>
@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFontMetricsF>
 #include <QHeaderView>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QPainter>
 #include <QPushButton>
 #include <QTableView>
@@ -87,24 +89,85 @@ TEST_F(LogPage, TheTableShowsTheLogsRowsThirtySixHighNeverSelected) {
   EXPECT_FALSE(table_->selectionModel() && table_->selectionModel()->hasSelection());
 }
 
-TEST_F(LogPage, TheColumnWidensToTheWidestTitleAndAClearSetsItBack) {
-  EXPECT_EQ(column(), 212);
+// Every line of a row's text, as the cell lays it out in the table's column.
+ImageAndSubTitleCell::Layout layoutOfRow(QTableView* table, int row) {
+  const QModelIndex index = table->model()->index(row, 0);
+  return ImageAndSubTitleCell::layout(QRectF(table->visualRect(index)), ImageAndSubTitleCell::contentsOf(index));
+}
+
+TEST_F(LogPage, TheColumnIsThePagesWidthAndLongTextWrapsIntoAHigherRow) {
+  view_.resize(213, 360);
+  QTest::qWait(0);
+  EXPECT_EQ(column(), table_->viewport()->width());
   const QString shortTitle = QStringLiteral("Motion 1 (A)");
-  ASSERT_LT(logview::columnWidthForTitle(shortTitle), 212);
-  controller_.addLogItem(shortTitle, QString(), QImage());
-  EXPECT_EQ(column(), 212);  // a narrow title leaves the column as it is
-
   const QString wide = QStringLiteral("Network Disconnected : All remote site channels are being used. (Warehouse North)");
-  controller_.addLogItem(wide, QString(), QImage());
-  const double expected = QFontMetricsF(logview::widthRuleFont()).horizontalAdvance(wide) + 35;
-  EXPECT_EQ(column(), static_cast<int>(std::ceil(expected)));
-  // The column never narrows while rows are added.
-  controller_.addLogItem(shortTitle, QString(), QImage());
-  EXPECT_EQ(column(), static_cast<int>(std::ceil(expected)));
+  controller_.addLogItem(shortTitle, QStringLiteral("2026-12-10 09:30:00"), QImage());
+  QImage icon(24, 24, QImage::Format_ARGB32);
+  icon.fill(Qt::red);
+  controller_.addLogItem(wide, QStringLiteral("2026-12-10 09:31:00"), icon);
+  ASSERT_TRUE(test::waitUntil([&] { return table_->rowHeight(0) > 36; }));
+  EXPECT_EQ(column(), table_->viewport()->width()) << "the column never runs past the page";
+  EXPECT_EQ(table_->horizontalScrollBar()->maximum(), 0);
+  EXPECT_EQ(table_->rowHeight(1), 36) << "a title that fits keeps its row as it was";
+  for (int row = 0; row < 2; ++row) {
+    SCOPED_TRACE(row);
+    const ImageAndSubTitleCell::Layout laid = layoutOfRow(table_, row);
+    const QRect cell = table_->visualRect(table_->model()->index(row, 0));
+    EXPECT_EQ(laid.titleLines.join(QString()), row == 0 ? wide : shortTitle) << "every character is shown";
+    const QFontMetricsF metrics(ImageAndSubTitleCell::titleFont());
+    for (const QString& line : laid.titleLines)
+      EXPECT_LE(laid.title.x() + metrics.horizontalAdvance(line.trimmed()), cell.right() + 1) << line.toStdString();
+    EXPECT_LE(laid.subtitle.y() + QFontMetricsF(ImageAndSubTitleCell::subtitleFont()).height() * laid.subtitleLines.size(),
+              cell.bottom() + 1)
+        << "the time fits under the title";
+  }
+  EXPECT_GE(layoutOfRow(table_, 0).titleLines.size(), 2);
+  // Wider, the same row needs fewer lines and is lower again.
+  const int narrowHeight = table_->rowHeight(0);
+  view_.resize(700, 360);
+  ASSERT_TRUE(test::waitUntil([&] { return table_->rowHeight(0) < narrowHeight; }));
+  EXPECT_EQ(column(), table_->viewport()->width());
+}
 
-  controller_.clearAllItem();
-  EXPECT_EQ(column(), 212);
-  EXPECT_EQ(controller_.model()->rowCount(), 0);
+TEST(ImageAndSubTitleCellWrapping, EveryCharacterOnSomeLineNoLineWiderThanTheRoom) {
+  const QFont font = ImageAndSubTitleCell::titleFont();
+  const QFontMetricsF metrics(font);
+  const struct {
+    const char* name;
+    QString text;
+    double width;
+  } cases[] = {
+      {"words", QStringLiteral("Network Disconnected : Invalid password (Shop)"), 120},
+      {"one long word", QStringLiteral("WarehouseNorthGateCameraSeventeen"), 60},
+      {"fits", QStringLiteral("Motion 1 (A)"), 300},
+      {"no room", QStringLiteral("Disk Bad (A)"), 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QStringList lines = subtitlecell::wrapLines(c.text, font, c.width);
+    EXPECT_EQ(lines.join(QString()), c.text);
+    for (const QString& line : lines) {
+      // The reason's colon stays with the words before it.
+      EXPECT_FALSE(line.trimmed().startsWith(QLatin1Char(':'))) << qPrintable(lines.join(QLatin1Char('|')));
+    }
+    for (const QString& line : lines)
+      if (line.trimmed().size() > 1) {
+        EXPECT_LE(metrics.horizontalAdvance(line.trimmed()), std::max(c.width, 1.0) + 0.5);
+      }
+  }
+  EXPECT_EQ(subtitlecell::wrapLines(QStringLiteral("Motion 1 (A)"), font, 300).size(), 1);
+  EXPECT_TRUE(subtitlecell::wrapLines(QString(), font, 300).isEmpty());
+}
+
+TEST(LogModelToolTip, TheWholeTextAsPlainText) {
+  LogModel model;
+  model.prepend(LogCellInfo(QStringLiteral("Network Disconnected : Invalid password (Shop <North>)"),
+                            QStringLiteral("2026-12-10 09:30:00"), QImage()));
+  const QString tip = model.index(0, 0).data(Qt::ToolTipRole).toString();
+  QTextDocument document;
+  document.setHtml(tip);
+  EXPECT_EQ(document.toPlainText(),
+            QStringLiteral("Network Disconnected : Invalid password (Shop <North>)\n2026-12-10 09:30:00"));
 }
 
 TEST_F(LogPage, TheClearButtonIsEnabledByTheFirstRowAndClearsTheLog) {
@@ -197,9 +260,12 @@ TEST_F(LogPage, ALogWithEachIcon) {
   view_.resize(300, 9 * 36 + 60);
   QTest::qWait(0);
   const QImage shot = view_.grab().toImage();
-  // The first row's icon, drawn at (5, 5) of the row.
-  const QRect first = table_->visualRect(controller_.model()->index(0, 0));
-  const QPoint iconCentre = table_->viewport()->mapTo(&view_, first.topLeft() + QPoint(5 + 12, 5 + 12));
+  // The first row's icon, 5 pixels from the row's left, centred on the row's height (the
+  // disconnection row wraps to three lines at this width, so it is higher than 36).
+  const ImageAndSubTitleCell::Layout laid = layoutOfRow(table_, 0);
+  EXPECT_EQ(laid.image.size(), QSizeF(24, 24));
+  EXPECT_EQ(laid.image.x(), table_->visualRect(controller_.model()->index(0, 0)).x() + 5);
+  const QPoint iconCentre = table_->viewport()->mapTo(&view_, laid.image.topLeft().toPoint() + QPoint(12, 12));
   const QImage icon = imageResource(QStringLiteral("log_disconnected"), QStringLiteral("png"));
   EXPECT_EQ(shot.pixel(iconCentre) & 0xFFFFFF, icon.pixel(12, 12) & 0xFFFFFF);
   if (const QByteArray folder = qgetenv("ZELVO_SCREENSHOT_DIR"); !folder.isEmpty()) {

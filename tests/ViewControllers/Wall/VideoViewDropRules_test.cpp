@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QMimeData>
+#include <QUrl>
 
 #include <set>
 
+#include "ViewControllers/Store/ConnectionTarget.h"
 #include "ViewControllers/Store/ConnectionTargetArchive.h"
 #include "ViewControllers/Store/FavoriteTarget.h"
 #include "ViewControllers/Store/SiteInfo.h"
@@ -149,6 +151,7 @@ TEST(VideoViewDragContents, PlaneDragsOnlyFromThisProcess) {
   const VideoViewDragContents foreign = VideoViewDragContents::of(&data, false);
   EXPECT_FALSE(foreign.hasPlaneType);
   EXPECT_FALSE(foreign.planeSource);
+  // Data made in this process, without a source widget: the connection target as it is.
   EXPECT_EQ(foreign.connectionTarget, QByteArray("archive"));
 }
 
@@ -161,6 +164,109 @@ TEST(VideoViewDragContents, PlaneNumbersOutsideTheWall) {
     EXPECT_FALSE(contents.planeSource);
   }
   EXPECT_FALSE(VideoViewDragContents::of(nullptr, true).hasPlaneType);
+}
+
+std::shared_ptr<SiteInfo> loggingInSite() {
+  auto site = SiteInfo::create();
+  site->setSiteID(QUrl(QStringLiteral("x-zelvo://store/Site/p3")));
+  site->setName(QStringLiteral("Depot"));
+  site->setAddress(QStringLiteral("10.0.0.7"));
+  site->setPort(9000);
+  site->setUser(QStringLiteral("admin"));
+  site->setPassword(QStringLiteral("secret"));
+  site->setAutoLogin(true);
+  site->setAutoDetect(true);
+  site->setIndex(2);
+  site->setCameraCount(4);
+  return site;
+}
+
+QMimeData* dragOf(const QByteArray& archive) {
+  auto* data = new QMimeData;
+  data->setData(QString::fromLatin1(PasteBoardTypeConnectionTarget), archive);
+  return data;
+}
+
+TEST(VideoViewDragContentsOrigin, TheSiteTreesOwnDragIsTakenAsItIs) {
+  const QByteArray archive = archivedDataWithRootObject(*loggingInSite());
+  std::unique_ptr<QMimeData> data(dragOf(archive));
+  const VideoViewDragContents contents = VideoViewDragContents::of(data.get(), true);
+  ASSERT_TRUE(contents.connectionTarget);
+  EXPECT_EQ(*contents.connectionTarget, archive);
+}
+
+// A drop made in this process without a source widget (the wall's own tests, a drop
+// replayed) hands over the QMimeData that was made here: it is not another program's.
+TEST(VideoViewDragContentsOrigin, DataMadeInThisProcessIsTheWallsOwnWithOrWithoutASource) {
+  const QByteArray archive = archivedDataWithRootObject(*loggingInSite());
+  std::unique_ptr<QMimeData> data(dragOf(archive));
+  EXPECT_FALSE(offeredByAnotherProcess(data.get()));
+  EXPECT_FALSE(offeredByAnotherProcess(nullptr));
+  const VideoViewDragContents contents = VideoViewDragContents::of(data.get(), false);
+  ASSERT_TRUE(contents.connectionTarget);
+  EXPECT_EQ(*contents.connectionTarget, archive);
+}
+
+TEST(VideoViewDragContentsOrigin, AnotherProgramsSiteAsksForItsLoginAndNamesNoStoredSite) {
+  std::unique_ptr<QMimeData> data(dragOf(archivedDataWithRootObject(*loggingInSite())));
+  const VideoViewDragContents contents = VideoViewDragContents::of(data.get(), false, true);
+  ASSERT_TRUE(contents.connectionTarget);
+  auto site = std::dynamic_pointer_cast<SiteInfo>(unarchiveConnectionTarget(*contents.connectionTarget));
+  ASSERT_TRUE(site);
+  EXPECT_EQ(site->autoLogin(), std::optional<bool>(false));
+  EXPECT_EQ(site->autoDetect(), std::optional<bool>(false));
+  EXPECT_FALSE(site->user());
+  EXPECT_FALSE(site->password());
+  EXPECT_FALSE(site->siteID());
+  // Where it is and what it shows stay.
+  EXPECT_EQ(site->name(), std::optional<QString>(QStringLiteral("Depot")));
+  EXPECT_EQ(site->address(), std::optional<QString>(QStringLiteral("10.0.0.7")));
+  EXPECT_EQ(site->port(), std::optional<qint64>(9000));
+  EXPECT_EQ(site->index(), std::optional<qint64>(2));
+  EXPECT_EQ(site->cameraCount(), std::optional<qint64>(4));
+  // Taken as a copy drop on a plane.
+  EXPECT_EQ(dragOperationSupported(Qt::CopyAction | Qt::MoveAction, contents), Qt::DropActions(Qt::CopyAction));
+  EXPECT_EQ(performDragOperation(contents, 3, nullptr).kind, VideoViewDrop::ConnectionTarget);
+}
+
+TEST(VideoViewDragContentsOrigin, AnotherProgramsFavouriteOrGarbageIsRefused) {
+  auto favorite = FavoriteTarget::create();
+  favorite->setName(QStringLiteral("Night"));
+  for (const QByteArray& archive : {archivedDataWithRootObject(*favorite), QByteArray("not an archive")}) {
+    std::unique_ptr<QMimeData> data(dragOf(archive));
+    const VideoViewDragContents contents = VideoViewDragContents::of(data.get(), false, true);
+    EXPECT_FALSE(contents.connectionTarget);
+    EXPECT_EQ(dragOperationSupported(Qt::CopyAction, contents), Qt::DropActions());
+    EXPECT_TRUE(dropHighlight(contents, 0, 0, 15, nullptr).empty());
+    EXPECT_EQ(performDragOperation(contents, 0, nullptr).kind, VideoViewDrop::None);
+  }
+  // From this process the same favourite is the wall's to take.
+  std::unique_ptr<QMimeData> own(dragOf(archivedDataWithRootObject(*favorite)));
+  EXPECT_TRUE(VideoViewDragContents::of(own.get(), true).connectionTarget);
+}
+
+TEST(SiteTargetCameras, ACameraOneCameraASiteItsCountAndNoCountNothing) {
+  const struct {
+    const char* name;
+    std::optional<qint64> index;
+    std::optional<qint64> cameraCount;
+    SiteTargetCameras expected;
+  } cases[] = {
+      {"camera 5", 5, 16, {4, 1}},
+      {"camera without a count", 1, std::nullopt, {0, 1}},
+      {"site of 16", 0, 16, {0, 16}},
+      {"site without an index", std::nullopt, 4, {0, 4}},
+      {"site without a count", 0, std::nullopt, {0, 0}},
+      {"site of none", 0, 0, {0, 0}},
+      {"site of a negative count", 0, -3, {0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SiteInfo site;
+    site.setIndex(c.index);
+    site.setCameraCount(c.cameraCount);
+    EXPECT_EQ(camerasOfSiteTarget(site), c.expected);
+  }
 }
 
 }  // namespace
