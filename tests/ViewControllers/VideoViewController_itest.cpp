@@ -132,6 +132,15 @@ class WallLoopback : public ::testing::Test {
     view.post(VideoViewConnectionTargetDroppedNotification,
               {{VideoViewPlaneKey, plane}, {VideoViewConnectionTargetDataKey, archivedDataWithRootObject(*site)}});
   }
+  // The recorder's site on plane 0, logged in and streaming, retried every interval
+  // seconds once lost.
+  void streamWithReconnection(Recorder& recorder, double interval) {
+    controller->setReconnectInterval(interval);
+    controller->setAutoReconnect(true);
+    drop(recorder.site(4), 0);
+    ASSERT_TRUE(recorder.emulator.waitForLogins(1));
+    ASSERT_TRUE(test::waitUntil([&] { return !states.empty() && states.back() == 5; }));
+  }
   int count(const std::string& fragment) const {
     return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const std::string& line) {
       return line.find(fragment) != std::string::npos;
@@ -256,11 +265,7 @@ void tick(test::FakeTimers& timers) {
 
 TEST_F(WallLoopback, ALostConnectionIsRetriedAtTheFirstTickAfterItIsLost) {
   Recorder recorder(4);
-  controller->setReconnectInterval(5);
-  controller->setAutoReconnect(true);
-  drop(recorder.site(4), 0);
-  ASSERT_TRUE(recorder.emulator.waitForLogins(1));
-  ASSERT_TRUE(test::waitUntil([&] { return !states.empty() && states.back() == 5; }));
+  ASSERT_NO_FATAL_FAILURE(streamWithReconnection(recorder, 5));
   for (int cut = 1; cut <= 3; ++cut) {
     states.clear();
     EXPECT_EQ(recorder.live.dropConnections(), 1);
@@ -365,11 +370,7 @@ TEST_F(WallLoopback, ACutIsRetriedAtTheFirstTickAlsoWhenThePreferenceIsAnnounced
   Recorder recorder(4);
   test::FakeTimerFactory clock;
   start(clock);
-  controller->setReconnectInterval(5);
-  controller->setAutoReconnect(true);
-  drop(recorder.site(4), 0);
-  ASSERT_TRUE(recorder.emulator.waitForLogins(1));
-  ASSERT_TRUE(test::waitUntil([&] { return !states.empty() && states.back() == 5; }));
+  ASSERT_NO_FATAL_FAILURE(streamWithReconnection(recorder, 5));
   for (int cut = 1; cut <= 3; ++cut) {
     SCOPED_TRACE(cut);
     clock.advance(1);  // the cut comes 1 s after a tick
