@@ -1,6 +1,8 @@
 #pragma once
 // The decoders of every connected client, one slot per camera, each made on first
-// use, and the routing of frames to them. Used from the main thread only.
+// use, and the routing of frames to them. Any thread: the main thread registers
+// and unregisters clients while their network thread hands frames over. A decoder
+// is made outside the lock, so a caller never waits for another's decoder set-up.
 //
 // Clients are told apart by identity. A camera index outside the registered slots
 // (a frame whose channel mask is empty gives -1) has no decoder: its frame is
@@ -10,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "Decoder/VideoDecoder.h"
@@ -25,7 +28,8 @@ class VideoDecoderGroup {
 
   static VideoDecoderGroup& sharedDecoderGroup();
 
-  // Decoders get their pacing clock from the factory (the system's by default).
+  // Decoders get their pacing clock from the factory (the system's by default), which
+  // is called on the thread that first asks for the camera's decoder.
   explicit VideoDecoderGroup(ClockFactory clocks = nullptr);
   VideoDecoderGroup(const VideoDecoderGroup&) = delete;
   VideoDecoderGroup& operator=(const VideoDecoderGroup&) = delete;
@@ -62,10 +66,13 @@ class VideoDecoderGroup {
   uint64_t droppedFramesForCamera(int64_t camera, const NetworkClient* client) const;
 
  private:
-  const VideoDecoder* madeDecoder(int64_t camera, const NetworkClient* client) const;
+  std::shared_ptr<VideoDecoder> madeDecoder(int64_t camera, const NetworkClient* client) const;
+  // The slot, or null for an unregistered client or a camera outside its slots.
+  std::shared_ptr<VideoDecoder>* slotLocked(int64_t camera, const NetworkClient* client);
 
-  ClockFactory clocks_;
-  std::map<const NetworkClient*, std::vector<std::shared_ptr<VideoDecoder>>> decoders_;
+  const ClockFactory clocks_;
+  mutable std::mutex mutex_;
+  std::map<const NetworkClient*, std::vector<std::shared_ptr<VideoDecoder>>> decoders_;  // under mutex_
 };
 
 }  // namespace zelvo

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 #include <mutex>
 #include <optional>
 
@@ -51,11 +52,16 @@ unsigned portOf(const SiteInfo& site) {
 
 }  // namespace
 
-// Where a decoding queue's picture goes, read by the queues without the main thread.
-// A plane's generation changes with every change of its binding, so a picture decoded
-// for a binding that has gone meanwhile finds a generation other than the one it was
-// sent off with, and is dropped. The view (which outlives the controller) is reached
-// only while the routes are open: the controller closes them before it goes.
+// Where a frame's picture or sound goes, read by the client's network thread and by
+// the decoding queues without the main thread: the main thread keeps here what they
+// need of the mapping table (each plane's client and camera), of the client records
+// (each client's decoder count) and of the view (the selected plane). A plane's
+// generation changes with every change of its binding, so a picture decoded for a
+// binding that has gone meanwhile finds a generation other than the one it was sent
+// off with, and is dropped. The view (which outlives the controller) is reached only
+// while the routes are open: the controller closes them before it goes. Clients are
+// only compared by address here: a client is unbound from every plane and forgotten
+// before its record (which holds it) goes, so no address can stand for a later one.
 struct VideoViewController::PictureRoutes {
   explicit PictureRoutes(VideoViewPort* v) : view(v) {}
 
@@ -65,19 +71,25 @@ struct VideoViewController::PictureRoutes {
   };
 
   // Main thread.
-  std::vector<Target> targets(const std::vector<int64_t>& planes) {
+  void bound(int64_t plane, const LiveClientPort* client, int64_t camera) {
     std::lock_guard lock(mutex);
-    std::vector<Target> result;
-    for (int64_t plane : planes)
-      if (0 <= plane && plane < MaxPlaneCount) result.push_back({plane, generations[static_cast<size_t>(plane)]});
-    return result;
+    if (changedLocked(plane)) bindings[static_cast<size_t>(plane)] = {client, camera};
   }
-  void changed(int64_t plane) {
+  void unbound(int64_t plane) {
     std::lock_guard lock(mutex);
-    if (0 <= plane && plane < MaxPlaneCount) {
-      ++generations[static_cast<size_t>(plane)];
-      frameTimes[static_cast<size_t>(plane)].reset();
-    }
+    if (changedLocked(plane)) bindings[static_cast<size_t>(plane)] = {};
+  }
+  // 0 forgets the client.
+  void setDecoderCount(const LiveClientPort* client, int64_t count) {
+    std::lock_guard lock(mutex);
+    if (count > 0)
+      decoderCounts[client] = count;
+    else
+      decoderCounts.erase(client);
+  }
+  void setSelectedPlane(int64_t plane) {
+    std::lock_guard lock(mutex);
+    selectedPlane = plane;
   }
   void close() {
     std::lock_guard lock(mutex);
@@ -87,6 +99,30 @@ struct VideoViewController::PictureRoutes {
     std::lock_guard lock(mutex);
     if (plane < 0 || plane >= MaxPlaneCount) return std::nullopt;
     return frameTimes[static_cast<size_t>(plane)];
+  }
+
+  // Any thread. The planes showing the client's camera, in plane order, as bound now;
+  // none for a camera without a decoder slot (a channel from the wire is not trusted).
+  std::vector<Target> videoTargets(const LiveClientPort* client, int64_t camera) {
+    std::vector<Target> result;
+    std::lock_guard lock(mutex);
+    auto count = decoderCounts.find(client);
+    if (camera < 0 || count == decoderCounts.end() || camera >= count->second) return result;
+    for (size_t plane = 0; plane < bindings.size(); ++plane)
+      if (bindings[plane].client == client && bindings[plane].camera == camera)
+        result.push_back({static_cast<int64_t>(plane), generations[plane]});
+    return result;
+  }
+  // The selected plane's camera when it is the client's and the sound is related to it
+  // (a camera beyond 31 has no bit in the frame's mask).
+  std::optional<int64_t> selectedCameraForSound(const LiveClientPort* client, const MediaFrame& frame) {
+    std::lock_guard lock(mutex);
+    if (selectedPlane < 0 || selectedPlane >= MaxPlaneCount) return std::nullopt;
+    const Binding& binding = bindings[static_cast<size_t>(selectedPlane)];
+    if (!client || binding.client != client || binding.camera < 0 || binding.camera >= 32 ||
+        !frame.relatedChannelMask().isSet(static_cast<int>(binding.camera)))
+      return std::nullopt;
+    return binding.camera;
   }
 
   // A decoding queue. The client is only asked whether it is down, and only while a
@@ -109,17 +145,34 @@ struct VideoViewController::PictureRoutes {
     }
   }
 
+  struct Binding {
+    const LiveClientPort* client = nullptr;
+    int64_t camera = -1;
+  };
+
+  bool changedLocked(int64_t plane) {
+    if (plane < 0 || plane >= MaxPlaneCount) return false;
+    ++generations[static_cast<size_t>(plane)];
+    frameTimes[static_cast<size_t>(plane)].reset();
+    return true;
+  }
+
   std::mutex mutex;
   VideoViewPort* view;
   std::array<uint64_t, MaxPlaneCount> generations{};
   std::array<std::optional<DateTime>, MaxPlaneCount> frameTimes{};
+  std::array<Binding, MaxPlaneCount> bindings{};
+  std::map<const LiveClientPort*, int64_t> decoderCounts;
+  int64_t selectedPlane = -1;
 };
 
 struct VideoViewController::ClientRecord {
+  // Its frames go nowhere once the record has gone (the handler reaches the controller).
+  ~ClientRecord() {
+    if (client) client->setMediaFrameHandler({});
+  }
   std::shared_ptr<LiveClientPort> client;
   std::vector<Observation> observations;
-  // Decoder slots registered at the last login (0 while there are none).
-  int64_t decoderCount = 0;
   // The text of the last login refusal, until the client connects again.
   std::optional<std::string> loginRefusal;
 };
@@ -152,8 +205,10 @@ VideoViewController::VideoViewController(VideoViewPort& view, Collaborators coll
 }
 
 VideoViewController::~VideoViewController() {
-  // First of all: a decoding queue waiting in a hop to us returns now, and no hop
-  // queued to the main thread runs into a controller that is going.
+  // First of all: no client's network thread comes in any more (a frame being routed
+  // now is waited for), a decoding queue waiting in a hop to us returns now, and no
+  // hop queued to the main thread runs into a controller that is going.
+  for (const auto& record : records_) record->client->setMediaFrameHandler({});
   hops_->cancel();
   routes_->close();
   view_.setPicturesShownHandler({});
@@ -184,6 +239,7 @@ void VideoViewController::awake() {
   view_.registerForDraggedTypes({QString::fromLatin1(SitePasteBoard)});
   table_ = std::make_unique<CameraMappingTable>(MaxPlaneCount);
   table_->setDelegate(this);
+  routes_->setSelectedPlane(view_.selectedPlane());
   collaborators_.audio->initialize();
   sharedInstance = this;
   autoReconnecter_ = std::make_unique<AutoReconnecter>(*collaborators_.timers);
@@ -447,9 +503,6 @@ void VideoViewController::registerObserverToLiveClient(const std::shared_ptr<Liv
   observe(LiveCameraInfoUpdatedNotification, [this](const std::shared_ptr<LiveClientPort>& c, const Notification& n) {
     liveClientCameraInfoUpdated(c, n);
   });
-  observe(LiveMediaFrameReceivedNotification, [this](const std::shared_ptr<LiveClientPort>& c, const Notification& n) {
-    liveClientMediaFrameReceived(c, n);
-  });
   observe(LiveEventReceivedNotification, [this](const std::shared_ptr<LiveClientPort>& c, const Notification&) {
     notifySelectedNetworkClient(c.get(), -1, VideoViewControllerNetworkClientStateEventReceived);
   });
@@ -463,13 +516,21 @@ void VideoViewController::registerObserverToLiveClient(const std::shared_ptr<Liv
           [this](const std::shared_ptr<LiveClientPort>& c, const Notification& n) {
             liveClientPTZPresetLabelsReceived(c, n);
           });
+  // Media frames stay on the client's network thread, so a busy main thread never holds
+  // up any recorder's stream. The record clears the handler before it lets the client
+  // go, and the controller before it goes, so neither address is ever reached stale.
+  client->setMediaFrameHandler(
+      [this, weak = std::weak_ptr<LiveClientPort>(client)](const std::shared_ptr<const MediaFrame>& frame) {
+        if (std::shared_ptr<LiveClientPort> held = weak.lock()) mediaFrameReceived(frame, held);
+      });
   records_.push_back(std::move(record));
 }
 
 void VideoViewController::releaseClientIfGone(const std::shared_ptr<LiveClientPort>& client) {
   if (!client || (table_ && table_->containsNetworkClient(client.get())) || !client->isDisconnected()) return;
-  // Its decoders went with its last disconnection; the observations (and with them the
-  // last holds on the client) go now, before the client can.
+  // Its decoders went with its last disconnection; the observations and its frame
+  // handler (and with them the last holds on the client) go now, before the client can.
+  routes_->setDecoderCount(client.get(), 0);
   std::erase_if(records_, [&](const auto& record) { return record->client == client; });
 }
 
@@ -497,13 +558,14 @@ void VideoViewController::liveClientWillConnect(const std::shared_ptr<LiveClient
 void VideoViewController::liveClientLoginSucceed(const std::shared_ptr<LiveClientPort>& client) {
   std::shared_ptr<const SyncInfo> peer = client->peerInfo();
   auto system = peer ? peer->syncOption<SystemInfoSyncOption>(SyncOptionTypeSystemInfo) : nullptr;
-  if (ClientRecord* record = recordOf(client.get())) {
+  if (recordOf(client.get())) {
     if (system) {
-      record->decoderCount = std::clamp<int64_t>(system->videoInCount(), 0, 32);
+      // The decoders first: a frame admitted by the count finds its decoder.
       collaborators_.decoders->registerDecodersForNetworkClient(*client, system->videoInCount());
+      routes_->setDecoderCount(client.get(), std::clamp<int64_t>(system->videoInCount(), 0, 32));
     } else {
       zelvoLog("Recorder gave no system information: no decoders, so no pictures");
-      record->decoderCount = 0;
+      routes_->setDecoderCount(client.get(), 0);
     }
   }
   if (!table_) return;
@@ -520,8 +582,8 @@ void VideoViewController::liveClientDisconnected(const std::shared_ptr<LiveClien
   const int* reason = notification.get<int>(NetworkDisconnectionReasonKey);
   const bool refused = reason && isLoginRefusal(*reason);
   ClientRecord* record = recordOf(client.get());
+  routes_->setDecoderCount(client.get(), 0);
   if (record) {
-    record->decoderCount = 0;
     if (refused)
       record->loginRefusal = NetworkDisconnectionReasonDescription(*reason);
     else
@@ -603,16 +665,6 @@ void VideoViewController::liveClientCameraInfoUpdated(const std::shared_ptr<Live
   notifySelectedNetworkClient(client.get(), -1, VideoViewControllerNetworkClientStateCameraInfoUpdated);
 }
 
-void VideoViewController::liveClientMediaFrameReceived(const std::shared_ptr<LiveClientPort>& client,
-                                                       const Notification& notification) {
-  const auto* frame = notification.get<std::shared_ptr<const MediaFrame>>(LiveMediaFrameKey);
-  if (!frame || !*frame) return;
-  if ((*frame)->type() == MediaFrameTypeVideo)
-    handleVideoFrame(*frame, client);
-  else if ((*frame)->type() == MediaFrameTypeAudio)
-    handleAudioFrame(*frame, client);
-}
-
 void VideoViewController::liveClientPTZPresetLabelsReceived(const std::shared_ptr<LiveClientPort>& client,
                                                             const Notification& notification) {
   const int64_t* camera = notification.get<int64_t>(LiveDeviceIDKey);
@@ -624,7 +676,7 @@ void VideoViewController::liveClientPTZPresetLabelsReceived(const std::shared_pt
 
 void VideoViewController::cameraMappingTableBoundPlane(CameraMappingTable&, int64_t plane, int64_t camera,
                                                        const std::shared_ptr<LiveClientPort>& client) {
-  routes_->changed(plane);
+  routes_->bound(plane, client.get(), camera);
   bool connected = client->isConnected();
   view_.clearPlane(plane, !connected, false);
   if (connected) {
@@ -641,7 +693,7 @@ void VideoViewController::cameraMappingTableBoundPlane(CameraMappingTable&, int6
 
 void VideoViewController::cameraMappingTableUnboundPlane(CameraMappingTable&, int64_t plane, int64_t,
                                                          const std::shared_ptr<LiveClientPort>& client) {
-  routes_->changed(plane);
+  routes_->unbound(plane);
   view_.clearPlane(plane, false, true);
   view_.resetCameraConfiguration(plane);
   bool connected = client->isConnected();
@@ -684,6 +736,7 @@ void VideoViewController::videoViewConnectionTargetDropped(const Notification& n
 
 void VideoViewController::videoViewSelectedPlaneChanged() {
   int64_t selected = view_.selectedPlane();
+  routes_->setSelectedPlane(selected);
   std::shared_ptr<const CameraMappingTableItem> item = isPlane(selected) ? table_->itemByPlane(selected) : nullptr;
   if (item && item->networkClient->isConnected()) {
     for (const auto& client : table_->allNetworkClients())
@@ -758,15 +811,21 @@ bool VideoViewController::shouldPlayAudioFrame(const MediaFrame& frame, const Li
   return info && info->status() == 1 && info->covertLevel() == 1;
 }
 
+void VideoViewController::mediaFrameReceived(const std::shared_ptr<const MediaFrame>& frame,
+                                             const std::shared_ptr<LiveClientPort>& client) {
+  if (!frame) return;
+  if (frame->type() == MediaFrameTypeVideo)
+    handleVideoFrame(frame, client);
+  else if (frame->type() == MediaFrameTypeAudio)
+    handleAudioFrame(frame, client);
+}
+
 void VideoViewController::handleVideoFrame(const std::shared_ptr<const MediaFrame>& frame,
                                            const std::shared_ptr<LiveClientPort>& client) {
-  ClientRecord* record = recordOf(client.get());
-  int64_t camera = frame->channel();
-  // Only cameras with a decoder slot: a channel from the wire is not trusted.
-  if (!record || camera < 0 || camera >= record->decoderCount || !table_) return;
+  if (!frame || !client) return;
   // The planes as bound now; a binding that changes before the picture is decoded
   // drops it (see PictureRoutes).
-  std::vector<PictureRoutes::Target> targets = routes_->targets(table_->planesByCamera(camera, client.get()));
+  std::vector<PictureRoutes::Target> targets = routes_->videoTargets(client.get(), frame->channel());
   if (targets.empty()) return;
   // The decoding queue hands its picture to the planes' slots and goes on at once: no
   // hop to the main thread, no wait for drawing. The frame-shown state and the sound's
@@ -797,12 +856,19 @@ void VideoViewController::picturesShown(const std::vector<int64_t>& planes) {
 
 void VideoViewController::handleAudioFrame(const std::shared_ptr<const MediaFrame>& frame,
                                            const std::shared_ptr<LiveClientPort>& client) {
-  if (!shouldPlayAudioFrame(*frame, client.get())) return;
+  if (!frame || !client) return;
+  const std::optional<int64_t> camera = routes_->selectedCameraForSound(client.get(), *frame);
+  if (!camera) return;
+  // The camera's status, as the main thread checks it again before playing: sound that
+  // would not be played takes no place in the camera's bounded queue.
+  const CameraInfoArray cameras = client->cameraInfoArray();
+  const CameraInfo* info = findCameraInfo(cameras, *camera);
+  if (!info || info->status() != 1 || info->covertLevel() != 1) return;
   CodecInfo codec;
   if (!frame->getCodecInfo(&codec)) return;
   // Behind the camera's queued pictures, so the sound never runs ahead of them.
   bool queued = collaborators_.decoders->dispatchAsyncOnQueueForCamera(
-      cameraForSelectedPlane(), *client, [this, hops = hops_, frame, weak = std::weak_ptr<LiveClientPort>(client), codec] {
+      *camera, *client, [this, hops = hops_, frame, weak = std::weak_ptr<LiveClientPort>(client), codec] {
         // Handed on without a wait: the queue goes on with the camera's next picture.
         auto play = [this, hops, frame, weak, codec] {
           if (hops->isCancelled()) return;

@@ -6,12 +6,16 @@
 // frames: pictures through the camera's decoding queue to every plane showing it,
 // sound of the selected camera to the player behind that camera's pictures.
 //
-// Main thread only, apart from the decoding queues' completion handlers. A picture
-// goes from its decoding queue straight to the view's slots of the planes bound to its
-// camera (no hop, no wait); the selected camera's frame-shown state and the trimming of
-// its sound run on the main thread when the view has drawn its picture, at most once per
-// render. The selected camera's sound goes through its decoding queue and on to the
-// main thread without a wait. Once the controller goes away no queue reaches it.
+// Main thread only, apart from the clients' media-frame handlers and the decoding
+// queues' completion handlers. A frame goes from its client's network thread to its
+// camera's decoding queue, and the picture from there straight to the view's slots of
+// the planes bound to its camera: nothing on the way hops to the main thread or waits
+// for it, so a busy main thread holds up no recorder. The selected camera's frame-shown
+// state and the trimming of its sound run on the main thread when the view has drawn
+// its picture, at most once per render. The selected camera's sound goes through its
+// decoding queue and on to the main thread without a wait. The selection is learnt
+// from the view's selection notification. Once the controller goes away no client and
+// no queue reaches it.
 //
 // Each client is observed from its making until it has left the wall and its last
 // disconnection notice has been handled; the observations hold the client, so an
@@ -156,6 +160,9 @@ class VideoViewController : public QObject,
   static BitMask32 convertNumbersToBitMask32(const std::vector<int64_t>& cameras);
   void sendVideoChannelMaskToLiveClient(const std::shared_ptr<LiveClientPort>& client);
   void sendVideoChannelMaskToAllLiveClients();
+  // Any thread (the client's network thread, through its media-frame handler): they
+  // read only what the main thread keeps for them (PictureRoutes) and hand the frame
+  // to its camera's decoding queue.
   void handleVideoFrame(const std::shared_ptr<const MediaFrame>& frame, const std::shared_ptr<LiveClientPort>& client);
   void handleAudioFrame(const std::shared_ptr<const MediaFrame>& frame, const std::shared_ptr<LiveClientPort>& client);
   bool isVideoFrame(const MediaFrame& frame, const LiveClientPort* client, int64_t plane) const;
@@ -190,7 +197,8 @@ class VideoViewController : public QObject,
   void liveClientLoginSucceed(const std::shared_ptr<LiveClientPort>& client);
   void liveClientDisconnected(const std::shared_ptr<LiveClientPort>& client, const Notification& notification);
   void liveClientCameraInfoUpdated(const std::shared_ptr<LiveClientPort>& client, const Notification& notification);
-  void liveClientMediaFrameReceived(const std::shared_ptr<LiveClientPort>& client, const Notification& notification);
+  // The client's media-frame handler, on its network thread.
+  void mediaFrameReceived(const std::shared_ptr<const MediaFrame>& frame, const std::shared_ptr<LiveClientPort>& client);
   void liveClientPTZPresetLabelsReceived(const std::shared_ptr<LiveClientPort>& client,
                                          const Notification& notification);
 

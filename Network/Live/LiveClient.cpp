@@ -233,11 +233,30 @@ void LiveClient::handleMediaFrameMessage(const std::shared_ptr<Packet>& packet) 
     handleAudioFrameMessage(frame);
 }
 
-void LiveClient::handleVideoFrameMessage(const std::shared_ptr<const MediaFrame>& frame) {
-  postNotificationName(LiveMediaFrameReceivedNotification, {{LiveMediaFrameKey, frame}});
+void LiveClient::handleVideoFrameMessage(const std::shared_ptr<const MediaFrame>& frame) { deliverMediaFrame(frame); }
+
+void LiveClient::handleAudioFrameMessage(const std::shared_ptr<const MediaFrame>& frame) { deliverMediaFrame(frame); }
+
+void LiveClient::setMediaFrameHandler(MediaFrameHandler handler) {
+  // From inside the handler this would wait for itself.
+  ZELVO_PRECONDITION(mediaFrameHandlerThread_.load() != std::this_thread::get_id());
+  {
+    std::lock_guard lock(mediaFrameHandlerMutex_);
+    mediaFrameHandler_.swap(handler);
+  }
+  // The earlier handler (and whatever it holds) goes after the lock.
 }
 
-void LiveClient::handleAudioFrameMessage(const std::shared_ptr<const MediaFrame>& frame) {
+void LiveClient::deliverMediaFrame(const std::shared_ptr<const MediaFrame>& frame) {
+  {
+    std::lock_guard lock(mediaFrameHandlerMutex_);
+    if (mediaFrameHandler_) {
+      mediaFrameHandlerThread_.store(std::this_thread::get_id());
+      mediaFrameHandler_(frame);
+      mediaFrameHandlerThread_.store(std::thread::id());
+      return;
+    }
+  }
   postNotificationName(LiveMediaFrameReceivedNotification, {{LiveMediaFrameKey, frame}});
 }
 

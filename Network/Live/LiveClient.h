@@ -7,6 +7,8 @@
 // Threads: messages are parsed on the network thread; the tables are published
 // whole (a reader on any thread sees the old or the new table, never a mix) before
 // the notification that announces them. Senders may be called from any thread.
+// Media frames go to the media-frame handler on the network thread when one is set,
+// so that the stream never waits for the main thread; without one they are posted.
 
 #include <atomic>
 #include <chrono>
@@ -17,6 +19,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Network/BitMask32.h"
@@ -32,7 +35,8 @@
 namespace zelvo {
 
 // Notifications, each posted with the client as the object, and their keys.
-//   LiveMediaFrameReceivedNotification: LiveMediaFrameKey (std::shared_ptr<const MediaFrame>)
+//   LiveMediaFrameReceivedNotification: LiveMediaFrameKey (std::shared_ptr<const MediaFrame>);
+//     only while no media-frame handler is set
 //   LiveCameraInfoUpdatedNotification: LiveCameraInfoArrayKey (CameraInfoArray); for one
 //     changed property also LiveDeviceIDKey (int64_t camera), LiveCameraInfoUpdatedTypeKey
 //     (int, the CameraInfoType) and LiveCameraInfoUpdatedValueKey (CameraInfoValue)
@@ -72,6 +76,15 @@ class LiveClient : public NetworkClient {
 
   static std::shared_ptr<LiveClient> create(std::shared_ptr<NetworkThread> thread = nullptr);
   explicit LiveClient(std::shared_ptr<NetworkThread> thread = nullptr);
+
+  // Called on the network thread with each accepted media frame (video and audio), in
+  // arrival order, in place of LiveMediaFrameReceivedNotification. It must return
+  // quickly and never wait for the main thread: the connection's reading waits for it.
+  // Set or cleared (an empty handler) from any thread but the handler's own call; once
+  // the call that replaces or clears it returns, the earlier handler is never called
+  // again (a call in progress is waited for).
+  using MediaFrameHandler = std::function<void(const std::shared_ptr<const MediaFrame>&)>;
+  void setMediaFrameHandler(MediaFrameHandler handler);
 
   // Tables (never null; empty until the recorder or the login fills them).
   CameraInfoArray cameraInfoArray() const;
@@ -153,6 +166,7 @@ class LiveClient : public NetworkClient {
   SilenceWatch::TimePoint silenceNow() const;
   void scheduleSilenceCheck();
   void checkSilence(uint64_t connection);
+  void deliverMediaFrame(const std::shared_ptr<const MediaFrame>& frame);
 
   // Network thread only.
   SilenceClock silenceClock_;
@@ -161,6 +175,11 @@ class LiveClient : public NetworkClient {
   uint64_t silenceConnection_ = 0;  // bumped at every login and teardown
 
   std::atomic<bool> receiveMedia_{false};
+
+  // Held through each call of the handler, so that replacing it waits for that call.
+  std::mutex mediaFrameHandlerMutex_;
+  MediaFrameHandler mediaFrameHandler_;
+  std::atomic<std::thread::id> mediaFrameHandlerThread_{};  // the thread in a call, if any
 
   // Written on the network thread, read anywhere: swapped whole under the mutex.
   mutable std::mutex tablesMutex_;

@@ -25,6 +25,10 @@ std::shared_ptr<const SyncInfo> LiveClientAdapter::peerInfo() const { return cli
 void LiveClientAdapter::sendVideoChannelMask(BitMask32 mask) { client_->sendVideoChannelMask(mask); }
 void LiveClientAdapter::sendAudioChannelMask(BitMask32 mask) { client_->sendAudioChannelMask(mask); }
 
+void LiveClientAdapter::setMediaFrameHandler(LiveClient::MediaFrameHandler handler) {
+  client_->setMediaFrameHandler(std::move(handler));
+}
+
 Observation LiveClientAdapter::addObserver(const std::string& name, NotificationCenter::Callback callback) {
   return client_->addObserver(name, std::move(callback));
 }

@@ -22,6 +22,7 @@ class LiveClientAdapter : public LiveClientPort {
   std::shared_ptr<const SyncInfo> peerInfo() const override;
   void sendVideoChannelMask(BitMask32 mask) override;
   void sendAudioChannelMask(BitMask32 mask) override;
+  void setMediaFrameHandler(LiveClient::MediaFrameHandler handler) override;
   Observation addObserver(const std::string& name, NotificationCenter::Callback callback) override;
   const void* notificationObject() const override;
   std::shared_ptr<NetworkClient> networkClient() const override;

@@ -46,6 +46,12 @@ class LiveClientPort {
   virtual void sendVideoChannelMask(BitMask32 mask) = 0;
   virtual void sendAudioChannelMask(BitMask32 mask) = 0;
 
+  // Media frames, video and audio, go to the handler on the client's network thread,
+  // in arrival order, instead of being posted (LiveClient::setMediaFrameHandler); an
+  // empty handler clears it. Once the call that clears or replaces a handler returns,
+  // that handler is never called again.
+  virtual void setMediaFrameHandler(LiveClient::MediaFrameHandler handler) = 0;
+
   // Observes one notification of this client while the token lives.
   virtual Observation addObserver(const std::string& name, NotificationCenter::Callback callback) = 0;
   virtual const void* notificationObject() const = 0;

@@ -1,7 +1,12 @@
 #pragma once
 // The decoders and the sound output as the wall's controller uses them, so that
 // the controller can be tested with recording fakes; the shared ones are behind
-// sharedWallDecoders() and sharedWallAudio(). Main thread only.
+// sharedWallDecoders() and sharedWallAudio().
+//
+// The sound output is used on the main thread only. The decoders are handed frames
+// and sound (asyncDecodeMediaFrame, dispatchAsyncOnQueueForCamera) on a client's
+// network thread while the main thread registers, unregisters and resets clients:
+// an implementation is safe for that, and never waits for the main thread.
 
 #include <cstdint>
 #include <functional>

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 #include "Decoder/H264Fixture.h"
 #include "Foundation/MainThread.h"
@@ -561,6 +562,36 @@ TEST(VideoDecoderGroup, ResetReachesOnlyMadeDecoders) {
   EXPECT_TRUE(decoder->synchronizer().videoRefTime().isReset(ReferenceTime::Both));
   EXPECT_EQ(log.lines().size(), 1u);
   group.resetForNetworkClient(client(3));  // unregistered: nothing
+}
+
+// A client's network thread hands frames and sound over while the main thread
+// registers, resets and unregisters that client: each call finds the slots as they were
+// before or after a change, never half-way (ThreadSanitizer watches the reads).
+TEST(VideoDecoderGroup, FramesAreHandedOverWhileTheClientsSlotsChange) {
+  VideoDecoderGroup group;
+  const MediaFrame frame = makeFrame(test::accessUnits("d1_baseline.264")[0], codecOption("HiSi", "3531"), 0, 90000,
+                                     0 /* not paced */, 2);
+  std::atomic<bool> handedOver{false};
+  std::thread network([&] {
+    for (int i = 0; i < 2000; ++i) {
+      group.asyncDecodeMediaFrame(frame, client(0), [](DecodedVideoFrame) {});
+      group.asyncAfterPicturesForCamera(1, client(0), [] {});
+      (void)group.framesInFlightForCamera(1, client(0));
+      (void)group.droppedFramesForCamera(1, client(0));
+    }
+    handedOver = true;
+  });
+  while (!handedOver) {
+    group.registerDecodersForNetworkClient(client(0), 2);
+    group.resetForNetworkClient(client(0));
+    group.unregisterDecodersForNetworkClient(client(0));
+  }
+  network.join();
+  // Registered again, the client's frames are decoded.
+  group.registerDecodersForNetworkClient(client(0), 2);
+  std::atomic<bool> pictured{false};
+  group.asyncDecodeMediaFrame(frame, client(0), [&](DecodedVideoFrame d) { pictured = d.gotPicture; });
+  ASSERT_TRUE(test::waitUntil([&] { return pictured.load(); }));
 }
 
 // The main thread never waits for a decoding queue: unregistering while the

@@ -205,6 +205,53 @@ TEST_F(WallMediaTest, AFrameOfACameraWithoutADecoderSlotIsNeverDecoded) {
   EXPECT_EQ(count("decode(A,3)"), 1);
 }
 
+// The channel comes from the wire: whatever it says, only a camera with a decoder
+// slot is decoded, even where a plane shows that camera.
+TEST_F(WallMediaTest, AFrameWithAChannelOutsideTheDecoderSlotsIsDropped) {
+  auto s = site();
+  s->setCameraCount(8);
+  controller->connectToSite(s, 0);  // cameras 0..7 on planes 0..7
+  A()->logIn(4, 8);
+  take();
+  struct Hostile {
+    const char* name;
+    uint32_t channelMask;
+  };
+  for (const Hostile& frame : {Hostile{"the decoder count itself", 1u << 4}, Hostile{"a bound camera past the slots", 1u << 7},
+                               Hostile{"the last channel", 1u << 31}, Hostile{"no channel (-1)", 0u}}) {
+    emulator::live::Frame description;
+    description.channelMask = frame.channelMask;
+    description.data = {0, 0, 0, 1, 9};
+    A()->deliver(test::receivedFrame(description));
+    EXPECT_EQ(count("decode("), 0) << frame.name;
+  }
+  A()->deliver(test::videoFrameOfCamera(3));
+  EXPECT_EQ(take(), (EventLog{"decode(A,3)", "picture(3,704x480,1.0)"}));
+}
+
+// The controller's routing is reached from a client's network thread: a client has a
+// frame handler from its making until the controller lets it go, and none after.
+TEST_F(WallMediaTest, AClientHasAFrameHandlerOnlyWhileTheControllerObservesIt) {
+  auto s = site();
+  s->setCameraCount(1);
+  controller->connectToSite(s, 0);
+  std::shared_ptr<test::FakeClient> a = A();
+  auto other = site("10.0.0.2");
+  other->setCameraCount(1);
+  controller->connectToSite(other, 1);
+  std::shared_ptr<test::FakeClient> b = B();
+  EXPECT_TRUE(a->hasMediaFrameHandler());
+  EXPECT_TRUE(b->hasMediaFrameHandler());
+  controller->closeSelectedPlane();  // A leaves the wall, down already: let go at once
+  EXPECT_EQ(controller->observedClientCount(), 1u);
+  EXPECT_FALSE(a->hasMediaFrameHandler());
+  take();
+  a->deliver(test::videoFrameOfCamera(0));
+  EXPECT_TRUE(take().empty());
+  controller.reset();
+  EXPECT_FALSE(b->hasMediaFrameHandler());
+}
+
 TEST_F(WallMediaTest, AFrameBeforeLoginOrAfterTheDisconnectionIsNeverDecoded) {
   auto s = site();
   controller->connectToSite(s, 0);
@@ -264,7 +311,7 @@ class AudioFrames : public WallMediaTest, public ::testing::WithParamInterface<A
 TEST_P(AudioFrames, PlayOnlyForTheSelectedVisibleCamera) {
   const AudioCase& c = GetParam();
   connectA();
-  view.selectQuietly(2);
+  view.setSelectedPlane(2);
   auto cameras = std::make_shared<std::vector<CameraInfo>>(*test::cameraTable(4));
   (*cameras)[2] = test::liveCameraInfo(2, c.status, c.covert);
   A()->setCameras(c.cameraTable ? CameraInfoArray(cameras) : CameraInfoArray(std::make_shared<std::vector<CameraInfo>>()));

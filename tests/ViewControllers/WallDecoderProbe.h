@@ -39,7 +39,8 @@ class WallDecoderProbe : public WallDecoderPort {
   }
 
  protected:
-  // On the thread that hands the frame over (the main thread), before it is queued.
+  // On the thread that hands the frame over (the client's network thread), before it
+  // is queued.
   virtual void arrived(const NetworkClient& client, int64_t camera, size_t earlierFrames) = 0;
   // The same with the frame itself (its stamps); the three-argument form by default.
   virtual void arrivedFrame(const NetworkClient& client, int64_t camera, size_t earlierFrames, const MediaFrame&) {

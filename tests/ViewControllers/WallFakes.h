@@ -6,10 +6,14 @@
 #include <QString>
 #include <QVariant>
 #include <any>
+#include <array>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -139,6 +143,11 @@ class FakeView : public VideoViewPort {
   // With drawsEachPicture, then told as drawn, as the real view does after the render
   // that shows it; otherwise the test tells it (drew).
   void setVideoFrame(const DecodedVideoFrame& frame, int64_t plane, float scale) override {
+    if (0 <= plane && plane < static_cast<int64_t>(handedOver_.size())) {
+      std::lock_guard lock(handedOverMutex_);
+      ++handedOver_[static_cast<size_t>(plane)];
+      handedOverChanged_.notify_all();
+    }
     char text[64];
     std::snprintf(text, sizeof text, "picture(%lld,%ux%u,%.1f)", static_cast<long long>(plane), frame.width,
                   frame.height, scale);
@@ -165,6 +174,23 @@ class FakeView : public VideoViewPort {
 
   bool drawsEachPicture = false;
 
+  // Pictures handed to the plane's slot so far, counted on the handing thread (the log
+  // lines come later, through the main thread). Any thread.
+  int handedOver(int64_t plane) const {
+    std::lock_guard lock(handedOverMutex_);
+    return handedOver_.at(static_cast<size_t>(plane));
+  }
+  // Blocks the calling thread, serving no events, until every one of the planes has
+  // had at least that many pictures handed over, or the limit has passed (false).
+  bool blockUntilHandedOver(const std::map<int64_t, int>& atLeast, std::chrono::milliseconds limit) const {
+    std::unique_lock lock(handedOverMutex_);
+    return handedOverChanged_.wait_for(lock, limit, [&] {
+      for (const auto& [plane, count] : atLeast)
+        if (handedOver_.at(static_cast<size_t>(plane)) < count) return false;
+      return true;
+    });
+  }
+
   // Test side: as the real view after a render that drew these planes' new pictures.
   void drew(const std::vector<int64_t>& planes) {
     if (shown_) shown_(planes);
@@ -190,6 +216,9 @@ class FakeView : public VideoViewPort {
   int64_t perPage_ = 16;
   std::map<int64_t, CameraConfiguration> configurations_;
   PicturesShownHandler shown_;
+  mutable std::mutex handedOverMutex_;
+  mutable std::condition_variable handedOverChanged_;
+  std::array<int, 64> handedOver_{};
 };
 
 enum class FakeState { Disconnected, Connecting, Connected };
@@ -219,6 +248,10 @@ class FakeClient : public LiveClientPort {
   }
   void sendAudioChannelMask(BitMask32 mask) override {
     log_.push_back(name_ + ".audio(" + hex(mask.asUint32()) + ")");
+  }
+  void setMediaFrameHandler(LiveClient::MediaFrameHandler handler) override {
+    std::lock_guard lock(handlerMutex_);
+    handler_ = std::move(handler);
   }
   Observation addObserver(const std::string& name, NotificationCenter::Callback callback) override {
     return Observation(NotificationCenter::defaultCenter(), name, this, std::move(callback));
@@ -250,8 +283,21 @@ class FakeClient : public LiveClientPort {
     state_ = FakeState::Disconnected;
     post(NetworkDisconnectedNotification, {{NetworkDisconnectionReasonKey, reason}});
   }
+  // As the real client: to the media-frame handler when one is set (here on the
+  // calling thread), otherwise posted.
   void deliver(const std::shared_ptr<const MediaFrame>& frame) {
+    {
+      std::lock_guard lock(handlerMutex_);
+      if (handler_) {
+        handler_(frame);
+        return;
+      }
+    }
     post(LiveMediaFrameReceivedNotification, {{LiveMediaFrameKey, frame}});
+  }
+  bool hasMediaFrameHandler() const {
+    std::lock_guard lock(handlerMutex_);
+    return static_cast<bool>(handler_);
   }
 
  private:
@@ -264,6 +310,8 @@ class FakeClient : public LiveClientPort {
   std::shared_ptr<const SyncInfo> peer_;
   int connects_ = 0;
   int disconnects_ = 0;
+  mutable std::mutex handlerMutex_;
+  LiveClient::MediaFrameHandler handler_;
 };
 
 // Clients named A, B, C ... in the order they are made.

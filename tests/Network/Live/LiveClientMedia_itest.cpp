@@ -1,7 +1,13 @@
 // Live media frames: accepted only after a non-empty video mask, delivered whole
-// and in order; hostile frames are dropped.
+// and in order, to the media-frame handler on the network thread or else posted;
+// hostile frames are dropped.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "Foundation/MainThread.h"
 #include "Network/Live/LiveLoopback.h"
 
 namespace zelvo::test {
@@ -121,6 +127,104 @@ TEST_F(LiveMedia, AnEmptyVideoMaskStopsMediaEvenWithAudioRequested) {
   send(MessageTypeLiveMediaFrame, live::mediaFrame(videoFrame(0, {1})));
   fence();
   EXPECT_EQ(log_->count(LiveMediaFrameReceivedNotification), 0u);
+}
+
+// What a media-frame handler saw, from the network thread.
+struct HandledFrames {
+  std::mutex mutex;
+  std::vector<std::shared_ptr<const MediaFrame>> frames;
+  bool anyOnMainThread = false;
+
+  LiveClient::MediaFrameHandler handler() {
+    return [this](const std::shared_ptr<const MediaFrame>& frame) {
+      std::lock_guard lock(mutex);
+      frames.push_back(frame);
+      anyOnMainThread = anyOnMainThread || isMainThread();
+    };
+  }
+  size_t count() {
+    std::lock_guard lock(mutex);
+    return frames.size();
+  }
+};
+
+TEST_F(LiveMedia, WithAHandlerFramesGoToItOnTheNetworkThreadAndAreNotPosted) {
+  connect();
+  HandledFrames handled;
+  client_->setMediaFrameHandler(handled.handler());
+  requestVideo(0x4);
+  live::Frame audio;
+  audio.type = 1;
+  audio.channelMask = 0x4;
+  audio.relatedChannelMask = 0x4;
+  audio.data = {1, 2};
+  send(MessageTypeLiveMediaFrame, live::mediaFrame(videoFrame(0, {1, 2, 3})));
+  send(MessageTypeLiveMediaFrame, live::mediaFrame(audio));
+  send(MessageTypeLiveMediaFrame, live::mediaFrame(videoFrame(1, {4})));
+  fence();
+  {
+    std::lock_guard lock(handled.mutex);
+    ASSERT_EQ(handled.frames.size(), 3u);
+    EXPECT_EQ(handled.frames[0]->syncIndex(), 0);
+    EXPECT_EQ(handled.frames[1]->type(), MediaFrameTypeAudio);
+    EXPECT_EQ(handled.frames[2]->syncIndex(), 1);
+    EXPECT_FALSE(handled.anyOnMainThread);
+  }
+  EXPECT_EQ(log_->count(LiveMediaFrameReceivedNotification), 0u);
+
+  // Cleared: posted again.
+  client_->setMediaFrameHandler({});
+  send(MessageTypeLiveMediaFrame, live::mediaFrame(videoFrame(2, {5})));
+  ASSERT_TRUE(log_->waitForCount(LiveMediaFrameReceivedNotification, 1));
+  EXPECT_EQ(frameOf(log_->named(LiveMediaFrameReceivedNotification)[0])->syncIndex(), 2);
+  EXPECT_EQ(handled.count(), 3u);
+}
+
+// Clearing the handler while frames arrive waits for a call in progress, and once it
+// has returned the handler is never called again: what it reaches may go right after.
+TEST_F(LiveMedia, AClearedHandlerIsNeverCalledAfterTheClearingReturns) {
+  connect();
+  requestVideo(0x1);
+  constexpr uint16_t Frames = 200;
+  constexpr size_t HeldAt = 20;
+  std::mutex mutex;
+  std::condition_variable changed;
+  size_t calls = 0;
+  bool clearing = false, inCall = false, calledAfterClearing = false;
+  auto gone = std::make_shared<std::atomic<bool>>(false);  // what the handler reaches
+  client_->setMediaFrameHandler([&, gone](const std::shared_ptr<const MediaFrame>&) {
+    std::unique_lock lock(mutex);
+    if (gone->load()) calledAfterClearing = true;
+    inCall = true;
+    ++calls;
+    changed.notify_all();
+    // One call is held until the main thread is about to clear, so that the clearing
+    // meets a call in progress and the frames behind it.
+    if (calls == HeldAt) changed.wait_for(lock, std::chrono::seconds(20), [&] { return clearing; });
+    inCall = false;
+  });
+  for (uint16_t i = 0; i < Frames; ++i) send(MessageTypeLiveMediaFrame, live::mediaFrame(videoFrame(i, {1})));
+  {
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(20), [&] { return calls >= HeldAt; }));
+    clearing = true;
+    changed.notify_all();
+  }
+  client_->setMediaFrameHandler({});
+  {
+    std::lock_guard lock(mutex);
+    EXPECT_FALSE(inCall) << "the clearing returned while the handler still ran";
+  }
+  gone->store(true);
+  // Every frame arrives once: to the handler before the clearing, posted after it.
+  ASSERT_TRUE(test::waitUntil([&] {
+    std::lock_guard lock(mutex);
+    return calls + log_->count(LiveMediaFrameReceivedNotification) == Frames;
+  }));
+  fence();
+  std::lock_guard lock(mutex);
+  EXPECT_FALSE(calledAfterClearing);
+  EXPECT_EQ(calls + log_->count(LiveMediaFrameReceivedNotification), Frames);
 }
 
 struct HostileFrameCase {
