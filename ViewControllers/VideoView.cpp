@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QThread>
@@ -60,8 +61,6 @@ QSurfaceFormat VideoView::defaultPixelFormat() {
   format.setRenderableType(QSurfaceFormat::OpenGL);
   format.setProfile(QSurfaceFormat::CompatibilityProfile);
   format.setVersion(2, 1);
-  format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
-  format.setSwapInterval(1);
   return format;
 }
 
@@ -72,66 +71,46 @@ struct VideoView::ImageRequest {
 };
 
 VideoView::VideoView(QWidget* parent, VideoViewScreenFactory screenFactory)
-    : QOpenGLWidget(parent),
+    : QWidget(parent),
       screenFactory_(std::move(screenFactory)),
       glLock_([this] { return screen_ != nullptr; }),
       slots_(static_cast<int>(VideoViewPlaneCount)),
       clock_([] { return QDateTime::currentDateTime(); }),
       shown_(static_cast<size_t>(VideoViewPlaneCount), false) {
   ZELVO_PRECONDITION(screenFactory_ != nullptr);
-  setFormat(defaultPixelFormat());
   setFocusPolicy(Qt::StrongFocus);
   setAcceptDrops(true);
+  // Every paint covers the whole view with a frame (or black).
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
   // The view's own drag types; the controller adds its own.
   draggedTypes_ = {QString::fromLatin1(PasteBoardTypeConnectionTarget), QString::fromLatin1(PasteBoardTypePlaneDragged)};
   sinceStart_.start();
-  // The window has shown the last frame: the render thread may draw the next one.
-  connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
-    std::lock_guard lock(controlMutex_);
-    awaitingSwap_ = false;
-    wake_.notify_all();
-  });
 }
 
-VideoView::~VideoView() {
-  // The base class destroys the context after this: nothing of ours may hear of it.
-  QObject::disconnect(contextConnection_);
-  destroyScreen();
-}
+VideoView::~VideoView() { destroyScreen(); }
 
 void VideoView::destroyScreen() {
   stopRenderThread();
   if (screen_ || renderContext_) {
     if (renderContext_ && renderSurface_ && renderContext_->makeCurrent(renderSurface_.get())) {
-      for (Frame& frame : frames_) {
-        if (frame.copied) glDeleteSync(static_cast<GLsync>(frame.copied));
-        if (frame.texture) glDeleteTextures(1, &frame.texture);
-        frame = Frame{};
-      }
       if (renderFramebuffer_) glDeleteFramebuffers(1, &renderFramebuffer_);
-      renderFramebuffer_ = 0;
+      if (renderTexture_) glDeleteTextures(1, &renderTexture_);
       FrameBuffer::setDefaultFramebuffer(0);
       screen_.reset();
       renderContext_->doneCurrent();
     } else {
       // Without a context nothing GL can be freed any more; the objects go with it.
       (void)screen_.release();
-      frames_ = {};
-      renderFramebuffer_ = 0;
     }
+    renderFramebuffer_ = renderTexture_ = 0;
+    targetTextureWidth_ = targetTextureHeight_ = 0;
     renderContext_.reset();
     renderSurface_.reset();
   }
-  {
-    std::lock_guard lock(frameMutex_);
-    published_ = inUse_ = -1;
-  }
-  if (copyFramebuffer_ && isValid()) {
-    makeCurrent();
-    glDeleteFramebuffers(1, &copyFramebuffer_);
-    doneCurrent();
-  }
-  copyFramebuffer_ = 0;
+  std::lock_guard lock(frameMutex_);
+  published_ = inUse_ = -1;
+  frames_ = {};
 }
 
 void VideoView::registerForDraggedTypes(const QStringList& types) {
@@ -143,29 +122,28 @@ void VideoView::registerForDraggedTypes(const QStringList& types) {
 
 void VideoView::noteTargetSize() {
   const double ratio = devicePixelRatioF();
+  targetRatio_ = ratio;
   targetWidth_ = static_cast<int>(width() * ratio);
   targetHeight_ = static_cast<int>(height() * ratio);
 }
 
-void VideoView::initializeGL() {
-  if (screen_) return;
-  // Qt recreates the context when the widget moves to another window: the old one goes
-  // with every texture, and so must the screen, its context and its thread.
-  QObject::disconnect(contextConnection_);
-  contextConnection_ =
-      connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] { destroyScreen(); }, Qt::DirectConnection);
-  glGenFramebuffers(1, &copyFramebuffer_);
-  noteTargetSize();
+void VideoView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!setUpTried_) setUpScreen();
+}
 
-  // The render thread's context, set up here and then handed to that thread.
+void VideoView::setUpScreen() {
+  setUpTried_ = true;
+  noteTargetSize();
+  // The render thread's context, set up here (the surface must be made on the GUI
+  // thread) and then handed to that thread.
   auto surface = std::make_unique<QOffscreenSurface>();
-  surface->setFormat(context()->format());
+  surface->setFormat(defaultPixelFormat());
   surface->create();
   auto renderContext = std::make_unique<QOpenGLContext>();
-  renderContext->setFormat(context()->format());
-  renderContext->setShareContext(context());
+  renderContext->setFormat(defaultPixelFormat());
   std::unique_ptr<VideoViewScreen> screen;
-  if (renderContext->create() && renderContext->makeCurrent(surface.get())) {
+  if (surface->isValid() && renderContext->create() && renderContext->makeCurrent(surface.get())) {
     FrameBuffer::setDefaultFramebuffer(0);
     screen = screenFactory_(static_cast<int>(VideoViewPlaneCount), this);
     if (screen && screen->init(static_cast<float>(targetWidth_.load()), static_cast<float>(targetHeight_.load()))) {
@@ -175,20 +153,16 @@ void VideoView::initializeGL() {
     }
     renderContext->doneCurrent();
   }
-  makeCurrent();
   if (!screen) {
     zelvoLog("VideoView: the wall's screen did not set up; the view stays black");
+    update();
     return;
   }
   screen_ = std::move(screen);
   renderContext_ = std::move(renderContext);
   renderSurface_ = std::move(surface);
-  // A context made again (the widget moved to another window) keeps the operator's page.
-  if (!prepared_) {
-    prepared_ = true;
-    setSelectedPlane(0);
-    setLayout(StartLayout);
-  }
+  setSelectedPlane(0);
+  setLayout(StartLayout);
   bool keep = false;
   if (preferences_) {
     const QVariant value = preferences_->preferenceValueForKey(PreferenceAspectRatioKey);
@@ -210,7 +184,10 @@ double VideoView::refreshPeriodMs() const {
   return 1000.0 / (rate >= 1.0 ? rate : 60.0);
 }
 
-void VideoView::resizeGL(int, int) { noteTargetSize(); }
+void VideoView::resizeEvent(QResizeEvent* event) {
+  noteTargetSize();
+  QWidget::resizeEvent(event);
+}
 
 // --- the render thread ---
 
@@ -271,14 +248,14 @@ void VideoView::renderLoop() {
       std::unique_lock lock(controlMutex_);
       wake_.wait_until(lock, next, [&] { return stop_ || !requests_.empty(); });
       if (stop_) break;
-      // A software driver (llvmpipe) runs every context's drawing through one queue:
-      // drawing the next frame while the window composes the last would make the GUI
-      // thread wait behind it. So the next frame waits for the window's swap, or for
-      // MaxSwapWait when the GUI thread is busy elsewhere (then it may wait once).
-      if (requests_.empty() && awaitingSwap_)
-        wake_.wait_for(lock, MaxSwapWait, [&] { return stop_ || !requests_.empty() || !awaitingSwap_; });
+      // A frame that nobody sees is drawing for nothing, and software drawing takes
+      // cores the decoders need: the next frame waits until the last one has been
+      // painted, or for MaxPaintWait when the GUI thread is busy elsewhere or the view
+      // is hidden (then the newest pictures are drawn anyway, for the paint to come).
+      if (requests_.empty() && awaitingPaint_)
+        wake_.wait_for(lock, MaxPaintWait, [&] { return stop_ || !requests_.empty() || !awaitingPaint_; });
       if (stop_) break;
-      awaitingSwap_ = false;
+      awaitingPaint_ = false;
     }
     const Clock::time_point start = Clock::now();
     renderTurn(static_cast<float>(sinceStart_.nsecsElapsed() / 1e9));
@@ -298,37 +275,37 @@ int VideoView::freeFrame() {
   return -1;
 }
 
-void VideoView::allocateFrame(int index, int width, int height) {
-  Frame& frame = frames_[static_cast<size_t>(index)];
-  if (frame.texture && frame.width == width && frame.height == height) return;
-  if (!frame.texture) glGenTextures(1, &frame.texture);
+void VideoView::allocateTarget(int width, int height) {
+  if (renderTexture_ && targetTextureWidth_ == width && targetTextureHeight_ == height) return;
+  if (!renderTexture_) glGenTextures(1, &renderTexture_);
   // Unit 4 holds the Screen's render target for its whole life: bind elsewhere.
   Texture::activeTexture(GL_TEXTURE6);
-  glBindTexture(GL_TEXTURE_2D, frame.texture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glBindTexture(GL_TEXTURE_2D, renderTexture_);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   glBindTexture(GL_TEXTURE_2D, 0);
-  frame.width = width;
-  frame.height = height;
+  targetTextureWidth_ = width;
+  targetTextureHeight_ = height;
+}
+
+void VideoView::readBack(int index, int width, int height) {
+  QImage& image = frames_[static_cast<size_t>(index)];
+  if (image.width() != width || image.height() != height) image = QImage(width, height, QImage::Format_RGB32);
+  if (image.isNull()) return;  // no memory for it: a black frame rather than none
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, renderFramebuffer_);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  // Little-endian BGRA is the image's 0xAARRGGBB, row after row; GL's rows go up.
+  glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, image.bits());
+  image = std::move(image).mirrored(false, true);
+  image.setDevicePixelRatio(targetRatio_.load());
 }
 
 void VideoView::renderTurn(float time) {
   const int index = freeFrame();
   if (index < 0) return;
-  Frame& frame = frames_[static_cast<size_t>(index)];
-  // The GUI's last copy from this frame must have been read before it is drawn again.
-  void* copied = nullptr;
-  {
-    std::lock_guard lock(frameMutex_);
-    std::swap(copied, frame.copied);
-  }
-  if (copied) {
-    glWaitSync(static_cast<GLsync>(copied), 0, GL_TIMEOUT_IGNORED);
-    glDeleteSync(static_cast<GLsync>(copied));
-  }
   std::deque<std::shared_ptr<ImageRequest>> requests;
   {
     std::lock_guard lock(controlMutex_);
@@ -336,14 +313,15 @@ void VideoView::renderTurn(float time) {
   }
 
   std::vector<VideoViewPictureSlots::Taken> pictures;
+  int width = 1, height = 1;
   {
     std::lock_guard lock(glLock_.mutex());
     const auto held = std::chrono::steady_clock::now();
-    const int width = std::max(1, targetWidth_.load());
-    const int height = std::max(1, targetHeight_.load());
+    width = std::max(1, targetWidth_.load());
+    height = std::max(1, targetHeight_.load());
     if (screen_->viewWidth() != static_cast<float>(width) || screen_->viewHeight() != static_cast<float>(height))
       screen_->reshape(static_cast<float>(width), static_cast<float>(height));
-    allocateFrame(index, width, height);
+    allocateTarget(width, height);
     // Taken under the lock: a clear on the GUI thread drops a plane's picture and
     // clears the plane at once, so a picture put before it is never drawn after it.
     renderWillTakePictures();
@@ -354,7 +332,7 @@ void VideoView::renderTurn(float time) {
                              picture->data[0], 1.0f, taken.picture.verticalScale, picture->data[1], picture->data[2]);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, renderFramebuffer_);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, frame.texture, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, renderTexture_, 0);
     FrameBuffer::setDefaultFramebuffer(renderFramebuffer_);
     screen_->renderIfNeeded(time);
     for (auto& request : requests) answer(*request);
@@ -362,8 +340,8 @@ void VideoView::renderTurn(float time) {
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - held).count();
     if (us > longestLockHoldUs_.load()) longestLockHoldUs_ = us;
   }
-  // The GPU's share of the work, with the lock released.
-  glFinish();
+  // The drawing finishes here, with the lock released: the read waits for it.
+  readBack(index, width, height);
   const bool anyShown = !pictures.empty();
   {
     std::lock_guard lock(frameMutex_);
@@ -371,7 +349,7 @@ void VideoView::renderTurn(float time) {
   }
   {
     std::lock_guard lock(controlMutex_);
-    awaitingSwap_ = true;
+    awaitingPaint_ = true;
   }
   ++renders_;
   renderDidFinish();
@@ -390,7 +368,7 @@ void VideoView::renderTurn(float time) {
     }
     if (post) invokeOnThreadOf(this, [this] { deliverPicturesShown(); });
   }
-  // The pictures' buffers go back to their decoders here, after the GPU is done.
+  // The pictures' buffers go back to their decoders here, after the drawing is done.
   pictures.clear();
 }
 
@@ -447,40 +425,48 @@ void VideoView::deliverPicturesShown() {
   if (!planes.empty() && picturesShown_) picturesShown_(planes);
 }
 
-void VideoView::paintGL() {
+QImage VideoView::newestFrame() {
+  std::lock_guard lock(frameMutex_);
+  if (published_ < 0) return {};
+  // A deep copy: the render thread writes into this frame again later.
+  return frames_[static_cast<size_t>(published_)].copy();
+}
+
+void VideoView::paintEvent(QPaintEvent*) {
   noteTargetSize();
-  const GLuint target = defaultFramebufferObject();
-  glBindFramebuffer(GL_FRAMEBUFFER, target);
-  glViewport(0, 0, targetWidth_.load(), targetHeight_.load());
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
-  if (!renderThread_) {
-    ++blackPaints_;
-    return;
-  }
+  QPainter painter(this);
   int index = -1;
-  {
+  if (renderThread_) {
     std::lock_guard lock(frameMutex_);
     inUse_ = published_;
     index = inUse_;
+  } else {
+    ++blackPaints_;
   }
-  if (index < 0) return;
-  // Only this thread writes a frame's size while it is in use here.
-  const Frame& frame = frames_[static_cast<size_t>(index)];
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, copyFramebuffer_);
-  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, frame.texture, 0);
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target);
-  const bool sameSize = frame.width == targetWidth_.load() && frame.height == targetHeight_.load();
-  glBlitFramebuffer(0, 0, frame.width, frame.height, 0, 0, targetWidth_.load(), targetHeight_.load(),
-                    GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
-  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
-  glBindFramebuffer(GL_FRAMEBUFFER, target);
-  GLsync copied = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
-  glFlush();
-  std::lock_guard lock(frameMutex_);
-  Frame& used = frames_[static_cast<size_t>(index)];
-  if (used.copied) glDeleteSync(static_cast<GLsync>(used.copied));
-  used.copied = copied;
+  if (index < 0) {
+    painter.fillRect(rect(), Qt::black);
+    return;
+  }
+  // Only this thread reads a frame while it is in use here.
+  const QImage& frame = frames_[static_cast<size_t>(index)];
+  if (frame.width() == targetWidth_.load() && frame.height() == targetHeight_.load()) {
+    painter.drawImage(QPointF(0, 0), frame);
+  } else {
+    // Resized since that frame: the next one has the new size.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(rect()), frame);
+  }
+  painter.end();
+  {
+    std::lock_guard lock(frameMutex_);
+    inUse_ = -1;
+  }
+  {
+    std::lock_guard lock(controlMutex_);
+    awaitingPaint_ = false;
+  }
+  wake_.notify_all();
+  emit frameShown();
 }
 
 // --- notifications ---
@@ -590,12 +576,12 @@ void VideoView::setKeepAspectRatio(bool keep) {
 
 void VideoView::focusInEvent(QFocusEvent* event) {
   withScreen([](VideoViewScreen& s) { s.setSelectionGradient(focusedRingGradient()); });
-  QOpenGLWidget::focusInEvent(event);
+  QWidget::focusInEvent(event);
 }
 
 void VideoView::focusOutEvent(QFocusEvent* event) {
   withScreen([](VideoViewScreen& s) { s.setSelectionGradient(unfocusedRingGradient()); });
-  QOpenGLWidget::focusOutEvent(event);
+  QWidget::focusOutEvent(event);
 }
 
 void VideoView::keyPressEvent(QKeyEvent* event) {
@@ -612,13 +598,13 @@ void VideoView::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter: toggleFullLayout(); break;
     case Qt::Key_Backspace: performDelete(); break;
-    default: QOpenGLWidget::keyPressEvent(event); return;
+    default: QWidget::keyPressEvent(event); return;
   }
   event->accept();
 }
 
 void VideoView::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return QOpenGLWidget::mousePressEvent(event);
+  if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
   dragging_ = true;
   pressPoint_ = event->position();
   const int64_t plane = planeAtPoint(event->position());
@@ -626,7 +612,7 @@ void VideoView::mousePressEvent(QMouseEvent* event) {
 }
 
 void VideoView::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return QOpenGLWidget::mouseDoubleClickEvent(event);
+  if (event->button() != Qt::LeftButton) return QWidget::mouseDoubleClickEvent(event);
   dragging_ = true;
   pressPoint_ = event->position();
   if (planeAtPoint(event->position()) >= 0) toggleFullLayout();
@@ -634,11 +620,11 @@ void VideoView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void VideoView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) dragging_ = false;
-  QOpenGLWidget::mouseReleaseEvent(event);
+  QWidget::mouseReleaseEvent(event);
 }
 
 void VideoView::mouseMoveEvent(QMouseEvent* event) {
-  if (!dragging_ || !(event->buttons() & Qt::LeftButton)) return QOpenGLWidget::mouseMoveEvent(event);
+  if (!dragging_ || !(event->buttons() & Qt::LeftButton)) return QWidget::mouseMoveEvent(event);
   if ((event->position() - pressPoint_).manhattanLength() < QApplication::startDragDistance()) return;
   startPlaneDrag(pressPoint_);
 }

@@ -1,16 +1,20 @@
 #pragma once
-// The video wall on screen: one OpenGL widget that hosts the rendering kit's Screen with
-// 64 planes, shows one page of them in one of eight square layouts, keeps the selected
+// The video wall on screen: one widget that hosts the rendering kit's Screen with 64
+// planes, shows one page of them in one of eight square layouts, keeps the selected
 // plane, answers keys, clicks and drags, and paints each plane from what its controller
 // hands it.
 //
 // The wall draws on a render thread of its own, once per display refresh (paced by the
-// view: swaps are not paced everywhere, Xvfb), with a context of its own that shares
-// with the widget's, into one of three frame textures. The GUI thread never draws the
-// wall and never waits for it: its paintGL copies the newest finished frame into the
-// widget's framebuffer. Pictures reach the render thread through one newest-picture
-// slot per plane (VideoViewPictureSlots), from any thread and without a wait; the
-// render thread uploads what is new at each turn into the planes' textures, then draws.
+// view: swaps are not paced everywhere, Xvfb), with an OpenGL context of its own on an
+// off-screen surface, and reads each finished frame back into one of three images. The
+// GUI thread makes no OpenGL call at all: the widget is a plain raster widget whose
+// paintEvent paints the newest finished image. (A GL widget would make the whole
+// window composed through OpenGL on the GUI thread, and a software driver, llvmpipe,
+// runs every context's drawing through one queue: the GUI thread then waited behind
+// the wall's drawing, and so did every frame that passed through it.) Pictures reach
+// the render thread through one newest-picture slot per plane (VideoViewPictureSlots),
+// from any thread and without a wait; the render thread uploads what is new at each
+// turn into the planes' textures, then draws.
 //
 // The Screen is shared by the two threads under the view's context lock: the render
 // thread holds it for a turn's uploads and drawing commands (not while the GPU
@@ -22,8 +26,9 @@
 
 #include <QElapsedTimer>
 #include <QImage>
-#include <QOpenGLWidget>
 #include <QStringList>
+#include <QSurfaceFormat>
+#include <QWidget>
 
 #include <array>
 #include <atomic>
@@ -55,10 +60,10 @@ class QThread;
 
 namespace zelvo {
 
-class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDelegate {
+class VideoView : public QWidget, public VideoViewPort, public ScreenDelegate {
   Q_OBJECT
  public:
-  // Double-buffered, swap interval 1, compatibility profile (the kit's shaders need it).
+  // The render thread's context: compatibility profile (the kit's shaders need it).
   static QSurfaceFormat defaultPixelFormat();
 
   explicit VideoView(QWidget* parent = nullptr, VideoViewScreenFactory screenFactory = makeKitVideoViewScreen);
@@ -164,6 +169,9 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   bool isDragging() const { return dragging_; }
   // Renders so far (on the render thread; without a Screen, the GUI's black paints).
   int renderCount() const { return renders_.load() + blackPaints_; }
+  // The newest finished frame, at the view's size in device pixels (null before the
+  // first): what the next paint shows.
+  QImage newestFrame();
   // The pacing period in milliseconds (one display refresh).
   double refreshPeriodMs() const;
   QStringList registeredDraggedTypes() const { return draggedTypes_; }
@@ -181,6 +189,8 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
  signals:
   // After the drag that this view started has ended (QDrag::exec returned).
   void planeDragFinished();
+  // A frame of the render thread's has been painted into the window.
+  void frameShown();
 
  protected:
   // The render thread, for a measuring subclass: as a turn takes the planes' new
@@ -189,9 +199,9 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   virtual void renderWillTakePictures() {}
   virtual void renderDidFinish() {}
 
-  void initializeGL() override;
-  void resizeGL(int width, int height) override;
-  void paintGL() override;
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -213,6 +223,7 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   }
   void apply(const VideoViewChange& change);
   void post(const std::string& name, UserInfo userInfo = {});
+  void setUpScreen();
   void destroyScreen();
   bool isBound(int64_t plane) const;
   std::function<bool(int64_t)> boundQuery() const;
@@ -225,7 +236,8 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   void renderLoop();
   void renderTurn(float time);
   int freeFrame();
-  void allocateFrame(int index, int width, int height);
+  void allocateTarget(int width, int height);
+  void readBack(int index, int width, int height);
   void answer(ImageRequest& request);
   std::optional<RgbaImage> requestImage(int64_t plane, int kind);
   void deliverPicturesShown();
@@ -252,7 +264,9 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   const VideoViewPreferences* preferences_ = nullptr;
   QStringList draggedTypes_;
 
-  bool prepared_ = false;
+  // The set-up is tried once, at the first show: a wall whose GL did not set up
+  // stays black.
+  bool setUpTried_ = false;
   bool dragging_ = false;
   bool ownDragRunning_ = false;
   QPointF pressPoint_;
@@ -267,27 +281,21 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   QString snapshotFolder_;
   std::function<QDateTime()> clock_;
 
-  QMetaObject::Connection contextConnection_;
   QElapsedTimer sinceStart_;
 
-  // The render side: its context (sharing with the widget's), the surface it is
-  // current on, the thread, and three frame textures with one framebuffer.
+  // The render side: its context, the off-screen surface it is current on, the thread,
+  // the framebuffer it draws into, and three images its frames are read back into.
   std::unique_ptr<QOpenGLContext> renderContext_;
   std::unique_ptr<QOffscreenSurface> renderSurface_;
   std::unique_ptr<QThread> renderThread_;
-  static constexpr int FrameCount = 3;
-  struct Frame {
-    unsigned texture = 0;
-    int width = 0, height = 0;
-    // Set by the GUI after copying from it; the render thread waits on it before
-    // drawing into this frame again.
-    void* copied = nullptr;
-  };
-  std::array<Frame, FrameCount> frames_{};
   unsigned renderFramebuffer_ = 0;
-  // In the widget's context: reads a frame texture for the copy.
-  unsigned copyFramebuffer_ = 0;
-  // The newest finished frame and the one the GUI copies from (-1: none).
+  unsigned renderTexture_ = 0;
+  int targetTextureWidth_ = 0, targetTextureHeight_ = 0;
+  static constexpr int FrameCount = 3;
+  // The render thread writes only a frame that is neither published nor in use; the
+  // GUI reads only the one it has marked in use.
+  std::array<QImage, FrameCount> frames_{};
+  // The newest finished frame and the one the GUI paints from (-1: none).
   std::mutex frameMutex_;
   int published_ = -1;
   int inUse_ = -1;
@@ -296,13 +304,14 @@ class VideoView : public QOpenGLWidget, public VideoViewPort, public ScreenDeleg
   std::condition_variable wake_;
   bool stop_ = false;
   bool loopEnded_ = false;
-  // A frame was handed to the GUI thread and the window has not swapped since.
-  bool awaitingSwap_ = false;
-  static constexpr std::chrono::milliseconds MaxSwapWait{100};
+  // A frame was handed to the GUI thread and has not been painted since.
+  bool awaitingPaint_ = false;
+  static constexpr std::chrono::milliseconds MaxPaintWait{100};
   std::deque<std::shared_ptr<ImageRequest>> requests_;
 
   std::atomic<int> targetWidth_{0};
   std::atomic<int> targetHeight_{0};
+  std::atomic<double> targetRatio_{1.0};
   std::atomic<double> periodMs_{1000.0 / 60.0};
   std::atomic<int> renders_{0};
   std::atomic<bool> updatePosted_{false};

@@ -50,7 +50,7 @@ class VideoViewTest : public testing::Test {
     spy = std::make_unique<NotificationSpy>(*view);
     if (show) {
       view->show();
-      EXPECT_TRUE(test::waitUntil([&] { return view->isValid() && view->renderCount() > 0; }));
+      EXPECT_TRUE(test::waitUntil([&] { return view->renderCount() > 0; }));
     }
     return view;
   }
@@ -102,7 +102,7 @@ TEST_F(VideoViewTest, FailedScreenSetUpLeavesABlackViewAndALogLine) {
   auto view = makeView(false);
   EXPECT_FALSE(view->hasScreen());
   EXPECT_TRUE(capture.contains("did not set up"));
-  const QImage shot = view->grabFramebuffer();
+  const QImage shot = view->grab().toImage();
   ASSERT_FALSE(shot.isNull());
   EXPECT_EQ(qGray(shot.pixel(200, 150)), 0);
   // Everything still works on the view's own state and nothing reaches a screen.
@@ -139,7 +139,9 @@ TEST_F(VideoViewTest, CallsBeforeTheGLSetUpChangeOnlyTheViewsState) {
   EXPECT_EQ(std::count(log.begin(), log.end(), "setLayout 0 4"), 2);
 }
 
-TEST_F(VideoViewTest, ANewContextKeepsTheOperatorsPage) {
+// The wall's context is its render thread's own, not the window's: moved into another
+// window, the view keeps its screen, and with it the operator's page.
+TEST_F(VideoViewTest, MovedToAnotherWindowItKeepsItsScreenAndTheOperatorsPage) {
   auto view = makeView();
   view->setLayout(1);
   view->setSelectedPlane(20);
@@ -149,11 +151,12 @@ TEST_F(VideoViewTest, ANewContextKeepsTheOperatorsPage) {
   view->setParent(&window);
   window.show();
   view->show();
-  ASSERT_TRUE(test::waitUntil([&] { return std::count(log.begin(), log.end(), "init 400x300") == 1; }));
-  ASSERT_TRUE(test::waitUntil([&] { return view->hasScreen(); }));
+  const int seen = view->renderCount();
+  ASSERT_TRUE(test::waitUntil([&] { return view->renderCount() > seen + 1; }));
+  EXPECT_TRUE(view->hasScreen());
   EXPECT_EQ(view->layout(), 1);
   EXPECT_EQ(view->selectedPlane(), 20);
-  EXPECT_NE(std::find(log.begin(), log.end(), "setLayout 20 2"), log.end());
+  EXPECT_EQ(std::count(log.begin(), log.end(), "init 400x300"), 0);
   view->setParent(nullptr);
 }
 

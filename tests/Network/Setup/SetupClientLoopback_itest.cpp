@@ -144,12 +144,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SetupLoopback, BusyIsPostedOnTheNetworkThread) {
   connect();
-  std::atomic<bool> seenOnNetworkThread{false};
+  // The log hears the post before this observer does: wait for this one's word.
+  enum Seen { NotYet, OnTheNetworkThread, OnTheMainThread };
+  std::atomic<Seen> seen{NotYet};
   Observation observation(NotificationCenter::defaultCenter(), SetupBusyNotification, client_.get(),
-                          [&](const Notification&) { seenOnNetworkThread = !isMainThread(); });
+                          [&](const Notification&) { seen = isMainThread() ? OnTheMainThread : OnTheNetworkThread; });
   send(MessageTypeSetupBusy, {});
   ASSERT_TRUE(log_.waitForCount(SetupBusyNotification, 1));
-  EXPECT_TRUE(seenOnNetworkThread.load());
+  ASSERT_TRUE(waitUntil([&] { return seen.load() != NotYet; }));
+  EXPECT_EQ(seen.load(), OnTheNetworkThread);
   EXPECT_FALSE(log_.all().back().onMainThread);
   EXPECT_EQ(delegate_.calls(), (std::vector<std::string>{"setupBusy"}));
 }
