@@ -136,23 +136,40 @@ class MeasuredDecoders : public test::WallDecoderProbe {
 
   // Main thread.
   uint64_t fewestArrivals(size_t cameras) const {
+    std::lock_guard lock(arrivalsMutex_);
     if (arrivals_.size() < cameras) return 0;
     uint64_t fewest = UINT64_MAX;
     for (const auto& [camera, count] : arrivals_) fewest = std::min(fewest, count);
     return fewest;
   }
-  size_t cameraCount() const { return arrivals_.size(); }
-  uint64_t totalArrivals() const { return totalArrivals_; }
+  size_t cameraCount() const {
+    std::lock_guard lock(arrivalsMutex_);
+    return arrivals_.size();
+  }
+  uint64_t totalArrivals() const {
+    std::lock_guard lock(arrivalsMutex_);
+    return totalArrivals_;
+  }
   uint64_t decoded() const { return decoded_.load(); }
-  void resetBacklog() { backlogMax_ = 0; }
-  size_t backlogMax() const { return backlogMax_; }
+  void resetBacklog() {
+    std::lock_guard lock(arrivalsMutex_);
+    backlogMax_ = 0;
+  }
+  size_t backlogMax() const {
+    std::lock_guard lock(arrivalsMutex_);
+    return backlogMax_;
+  }
 
  private:
   void arrived(const NetworkClient&, int64_t, size_t) override {}
+  // The clients' network threads, each frame's arrival followed by its completion.
   void arrivedFrame(const NetworkClient& client, int64_t camera, size_t earlier, const MediaFrame& frame) override {
-    ++arrivals_[{&client, camera}];
-    ++totalArrivals_;
-    backlogMax_ = std::max(backlogMax_, earlier);
+    {
+      std::lock_guard lock(arrivalsMutex_);
+      ++arrivals_[{&client, camera}];
+      ++totalArrivals_;
+      backlogMax_ = std::max(backlogMax_, earlier);
+    }
     stream_ = log_.stream(&client, camera);
     const double scale = frame.timeStampScale() ? static_cast<double>(frame.timeStampScale()) : 1e6;
     seq_ = log_.arrived(stream_, Clock::now(), static_cast<double>(frame.timeStamp()) / scale);
@@ -169,12 +186,14 @@ class MeasuredDecoders : public test::WallDecoderProbe {
   }
 
   AgeLog& log_;
-  // Main thread only.
+  // Counted on the network threads, read on the main thread.
+  mutable std::mutex arrivalsMutex_;
   std::map<std::pair<const NetworkClient*, int64_t>, uint64_t> arrivals_;
   uint64_t totalArrivals_ = 0;
   size_t backlogMax_ = 0;
-  int stream_ = 0;
-  uint64_t seq_ = 0;
+  // From a frame's arrival to its completion handler, on the thread that hands it over.
+  static thread_local int stream_;
+  static thread_local uint64_t seq_;
   // From the decoding queues.
   std::atomic<uint64_t> decoded_{0};
   struct Gate {
@@ -202,6 +221,9 @@ class MeasuredView : public VideoView {
   // The render thread's.
   Clock::time_point taking_{};
 };
+
+thread_local int MeasuredDecoders::stream_ = 0;
+thread_local uint64_t MeasuredDecoders::seq_ = 0;
 
 class NoSound : public WallAudioPort {
  public:
