@@ -20,9 +20,9 @@
 // thread holds it for a turn's uploads and drawing commands (not while the GPU
 // finishes), the GUI thread for its state changes, which are CPU work only. Snapshots
 // and drag images are rendered on the render thread at the GUI's request. Notifications
-// are posted with the lock released. Before the GL set-up (or when the Screen failed to
-// set up, which leaves the view black and draws it on the GUI thread) calls change only
-// the view's own state.
+// are posted with the lock released. Before the GL set-up, at the view's first show (or
+// when the Screen failed to set up, which leaves the view painted black), calls change
+// only the view's own state.
 
 #include <QElapsedTimer>
 #include <QImage>
