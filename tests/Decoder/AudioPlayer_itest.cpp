@@ -14,6 +14,7 @@
 #include "Decoder/QtAudioOutput.h"
 #include "support/MonitorRecording.h"
 #include "support/SharedDeviceLock.h"
+#include "support/TestApplication.h"
 #include "support/Wait.h"
 
 namespace zelvo {
@@ -57,6 +58,7 @@ struct GainCase {
 
 class AudioPlayerEndToEnd : public ::testing::TestWithParam<GainCase> {
  protected:
+  void SetUp() override { test::endWithoutLibraryTeardown(); }
   // The null sink is shared with every other test that plays sound.
   test::SharedDeviceLock sink{"audio-sink"};
 };

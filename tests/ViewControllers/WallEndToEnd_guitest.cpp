@@ -36,6 +36,7 @@
 #include "emulator/WallMedia.h"
 #include "support/MonitorRecording.h"
 #include "support/SharedDeviceLock.h"
+#include "support/TestApplication.h"
 #include "support/TonePower.h"
 #include "support/Wait.h"
 
@@ -159,6 +160,7 @@ class WallEndToEnd : public ::testing::Test {
 
   void SetUp() override {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "needs an X server (Xvfb)";
+    test::endWithoutLibraryTeardown();
     start(audio);
   }
 

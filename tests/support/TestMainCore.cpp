@@ -27,5 +27,5 @@ int main(int argc, char** argv) {
   // Threads still posting to the main thread must not wait for it while the process ends.
   zelvo::closeMainThreadHops();
   app.reset();
-  return status;
+  return zelvo::test::finishTestProcess(status);
 }

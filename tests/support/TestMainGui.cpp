@@ -50,5 +50,5 @@ int main(int argc, char** argv) {
   zelvo::closeMainThreadHops();
   keepGLDriversMapped();
   app.reset();
-  return status;
+  return zelvo::test::finishTestProcess(status);
 }
