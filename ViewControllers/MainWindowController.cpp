@@ -252,7 +252,8 @@ void MainWindowController::showWindow() {
 
 void MainWindowController::promoteCustomViews() {
   // The video wall.
-  videoView_ = new VideoView(nullptr, components_.screenFactory);
+  videoView_ = new VideoView;
+  videoView_->setScreenFactory(components_.screenFactory);
   replaceWidget(ui_->videoView, videoView_);
   ui_->videoView = videoView_;
 
