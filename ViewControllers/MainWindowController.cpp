@@ -156,9 +156,8 @@ MainWindowController::MainWindowController(MainWindowComponents components, QWid
   }
 
   // The child controllers, in the order the window needs them.
-  std::unique_ptr<ServiceDiscoveryBackend> backend =
-      components_.discoveryBackend ? components_.discoveryBackend() : nullptr;
-  siteTreeViewController_ = new SiteTreeViewController(this, std::move(backend));
+  siteTreeViewController_ = new SiteTreeViewController(this);
+  siteTreeViewController_->startDiscovery(components_.discoveryBackend ? components_.discoveryBackend() : nullptr);
   siteTreeViewController_->hide();
   loginWindow_ = new LoginWindowController(this);
   siteSetupDialog_ = new SiteSetupDialog(
