@@ -81,8 +81,8 @@ QIcon namedIcon(const QString& name) {
   return icon;
 }
 
-// A form's placeholder replaced by the real widget: same name, frame, and place in its
-// parent's layout; the placeholder's children move over.
+// A form's place taken by a widget made elsewhere: same name, frame, and place in its
+// parent's layout.
 void replaceWidget(QWidget* placeholder, QWidget* widget) {
   QWidget* parent = placeholder->parentWidget();
   const bool hidden = placeholder->isHidden();
@@ -156,10 +156,6 @@ MainWindowController::MainWindowController(MainWindowComponents components, QWid
   }
 
   // The child controllers, in the order the window needs them.
-  std::unique_ptr<ServiceDiscoveryBackend> backend =
-      components_.discoveryBackend ? components_.discoveryBackend() : nullptr;
-  siteTreeViewController_ = new SiteTreeViewController(this, std::move(backend));
-  siteTreeViewController_->hide();
   loginWindow_ = new LoginWindowController(this);
   siteSetupDialog_ = new SiteSetupDialog(
       [this](const QString& name, const QUrl& objectID) { return hasSameSiteName(name, objectID); }, this);
@@ -241,7 +237,7 @@ void MainWindowController::showWindow() {
     leftViewFrame_ = QRectF(ui_->leftSideView->geometry());
     rightViewFrame_ = QRectF(ui_->rightSideView->geometry());
     setMinimumWidth(std::max(minimumWidth(), kMinimumWindowWidth));
-    promoteCustomViews();
+    setUpCustomViews();
     loaded_ = true;
     awakeFromNib();
   }
@@ -250,30 +246,22 @@ void MainWindowController::showWindow() {
   activateWindow();
 }
 
-void MainWindowController::promoteCustomViews() {
-  // The video wall.
-  videoView_ = new VideoView(nullptr, components_.screenFactory);
-  replaceWidget(ui_->videoView, videoView_);
-  ui_->videoView = videoView_;
-
-  // The split view of three panes.
-  QWidget* placeholder = ui_->splitView;
-  splitView_ = new ThreePaneSplitView;
-  const QRect frame = placeholder->geometry();
+void MainWindowController::setUpCustomViews() {
+  // The form made them; what they need goes in before the window first shows, which is
+  // when the wall makes its screen.
+  videoView_ = ui_->videoView;
+  videoView_->setScreenFactory(components_.screenFactory);
+  splitView_ = ui_->splitView;
   splitView_->setPanes(ui_->leftSideView, videoView_, ui_->rightSideView);
-  replaceWidget(placeholder, splitView_);
-  splitView_->setGeometry(frame);
-  ui_->splitView = splitView_;
-
-  // The site tree in its pane.
-  siteTreeViewController_->show();
-  replaceWidget(ui_->siteTreeView, siteTreeViewController_);
-  ui_->siteTreeView = siteTreeViewController_;
+  siteTreeViewController_ = ui_->siteTreeView;
+  siteTreeViewController_->startDiscovery(components_.discoveryBackend ? components_.discoveryBackend() : nullptr);
+  // The form makes the search field before the tree under it, but the window opens with the
+  // keyboard on the tree's outline, and Tab goes from there to the field, then on to the wall
+  // and the site panel: the outline leads the focus chain.
+  setTabOrder(siteTreeViewController_->outlineView(), ui_->treeSearchField);
 
   // The site panel with its status page.
-  sitePanelController_ = new SitePanelController;
-  replaceWidget(ui_->sitePanel, sitePanelController_);
-  ui_->sitePanel = sitePanelController_;
+  sitePanelController_ = ui_->sitePanel;
   if (QWidget* page = sitePanelController_->dvrView()) {
     dvrInfoView_ = DVRInfoView::fillPlaceholder(page);
     connect(dvrInfoView_, &DVRInfoView::changeAlarmState, sitePanelController_, &SitePanelController::changeAlarmState);

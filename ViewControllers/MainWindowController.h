@@ -7,7 +7,8 @@
 // site tree.
 //
 // Made at launch with its child controllers; its form loads at showWindow(), after the
-// store was given, because loading fills the tree from the store. Without a store the
+// store was given, because loading fills the tree from the store. The form makes the
+// wall, the split view, the site tree and the site panel. Without a store the
 // store's actions are disabled. Main thread only.
 
 #include <QMainWindow>
@@ -138,7 +139,8 @@ class MainWindowController : public QMainWindow,
   void updateSiteFromSiteInfo(const std::shared_ptr<SiteInfo>& site, const CameraInfoArray& cameras) override;
   bool isLoginRequiredForSiteInfo(const SiteInfo& site) const;
 
-  // Children and outlets (valid once the window has loaded, except the child controllers).
+  // Children and outlets (valid once the window has loaded, except the child controllers
+  // other than the site tree and the site panel, which its form makes).
   SiteTreeViewController* siteTreeViewController() const { return siteTreeViewController_; }
   LoginWindowController* loginWindowController() const { return loginWindow_; }
   SiteSetupDialog* siteSetupDialog() const { return siteSetupDialog_; }
@@ -226,7 +228,7 @@ class MainWindowController : public QMainWindow,
   void awakeFromNib();
   // Each action's enabled state, computed from the tree's selection, the wall and its focus.
   std::vector<std::pair<QAction*, bool>> actionStates() const;
-  void promoteCustomViews();
+  void setUpCustomViews();
   void wireActions();
   void registerObserver();
   void settingToolbarItem();
@@ -270,7 +272,8 @@ class MainWindowController : public QMainWindow,
   QUndoStack* undoStack_ = nullptr;
   std::unique_ptr<Ui::MainWindowController> ui_;
 
-  // Child controllers, made with the window controller (Qt children of it).
+  // Child controllers, made with the window controller (Qt children of it), but for the
+  // site tree and the site panel, which the form makes.
   SiteTreeViewController* siteTreeViewController_ = nullptr;
   LoginWindowController* loginWindow_ = nullptr;
   SiteSetupDialog* siteSetupDialog_ = nullptr;

@@ -70,14 +70,13 @@ struct VideoView::ImageRequest {
   std::promise<std::optional<RgbaImage>> result;
 };
 
-VideoView::VideoView(QWidget* parent, VideoViewScreenFactory screenFactory)
+VideoView::VideoView(QWidget* parent)
     : QWidget(parent),
-      screenFactory_(std::move(screenFactory)),
+      screenFactory_(makeKitVideoViewScreen),
       glLock_([this] { return screen_ != nullptr; }),
       slots_(static_cast<int>(VideoViewPlaneCount)),
       clock_([] { return QDateTime::currentDateTime(); }),
       shown_(static_cast<size_t>(VideoViewPlaneCount), false) {
-  ZELVO_PRECONDITION(screenFactory_ != nullptr);
   setFocusPolicy(Qt::StrongFocus);
   setAcceptDrops(true);
   // Every paint covers the whole view with a frame (or black).
@@ -89,6 +88,11 @@ VideoView::VideoView(QWidget* parent, VideoViewScreenFactory screenFactory)
 }
 
 VideoView::~VideoView() { destroyScreen(); }
+
+void VideoView::setScreenFactory(VideoViewScreenFactory factory) {
+  ZELVO_PRECONDITION(factory != nullptr && !setUpTried_);
+  screenFactory_ = std::move(factory);
+}
 
 void VideoView::destroyScreen() {
   stopRenderThread();

@@ -66,8 +66,13 @@ class VideoView : public QWidget, public VideoViewPort, public ScreenDelegate {
   // The render thread's context: compatibility profile (the kit's shaders need it).
   static QSurfaceFormat defaultPixelFormat();
 
-  explicit VideoView(QWidget* parent = nullptr, VideoViewScreenFactory screenFactory = makeKitVideoViewScreen);
+  // The wall of a form: made with its parent alone, its Screen from the kit's unless
+  // another factory is given before the view first shows.
+  explicit VideoView(QWidget* parent = nullptr);
   ~VideoView() override;
+
+  // What makes the Screen at the first show; given before then (the Screen is made once).
+  void setScreenFactory(VideoViewScreenFactory factory);
 
   // Not owned; both may be null (then no plane counts as bound, nothing can be
   // snapshotted, and the aspect preference is off).

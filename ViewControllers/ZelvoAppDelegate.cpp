@@ -96,10 +96,11 @@ bool ZelvoAppDelegate::applicationDidFinishLaunching() {
     mainWindow_->setManagedObjectContext(context);
     mainWindow_->setManagedObjectModel(managedObjectModel());
     mainWindow_->setUndoStack(windowWillReturnUndoManager());
-  } else if (SiteTreeViewController* tree = mainWindow_->siteTreeViewController(); tree && stack().refusal()) {
-    tree->showStoreRefusal(*stack().refusal());
   }
   mainWindow_->showWindow();
+  // The tree is the window's form's, there once the window is.
+  if (SiteTreeViewController* tree = mainWindow_->siteTreeViewController(); !context && tree && stack().refusal())
+    tree->showStoreRefusal(*stack().refusal());
   // Discovery ends with the application (nothing it could still report is wanted).
   if (QCoreApplication* application = QCoreApplication::instance()) {
     SiteTreeViewController* tree = mainWindow_->siteTreeViewController();

@@ -30,7 +30,7 @@ SiteTreeCore::Icons loadIcons() {
 
 }  // namespace
 
-SiteTreeViewController::SiteTreeViewController(QWidget* parent, std::unique_ptr<ServiceDiscoveryBackend> backend)
+SiteTreeViewController::SiteTreeViewController(QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::SiteTreeViewController>()) {
   ui_->setupUi(this);
   SiteOutlineView* outline = ui_->outlineView;
@@ -44,10 +44,6 @@ SiteTreeViewController::SiteTreeViewController(QWidget* parent, std::unique_ptr<
   core_->model().setObjectName("treeController");
   core_->model().setParent(this);
   outline->setModel(&core_->model());
-
-  if (!backend) backend = std::make_unique<AvahiBackend>();
-  discovery_ = std::make_unique<ServiceDiscovery>(*core_, std::move(backend));
-  discovery_->start();
 
   connect(outline, &QTreeView::expanded, this,
           [this](const QModelIndex& index) { core_->outlineViewExpanded(SiteTreeModel::nodeForIndex(index)); });
@@ -71,6 +67,18 @@ SiteTreeViewController::SiteTreeViewController(QWidget* parent, std::unique_ptr<
 SiteTreeViewController::~SiteTreeViewController() {
   discovery_.reset();
   ui_->outlineView->setModel(nullptr);
+}
+
+void SiteTreeViewController::startDiscovery(std::unique_ptr<ServiceDiscoveryBackend> backend) {
+  ZELVO_PRECONDITION(!discovery_);
+  if (!backend) backend = std::make_unique<AvahiBackend>();
+  discovery_ = std::make_unique<ServiceDiscovery>(*core_, std::move(backend));
+  discovery_->start();
+}
+
+ServiceDiscovery& SiteTreeViewController::discovery() {
+  ZELVO_PRECONDITION(discovery_);
+  return *discovery_;
 }
 
 SiteOutlineView* SiteTreeViewController::outlineView() const { return ui_->outlineView; }

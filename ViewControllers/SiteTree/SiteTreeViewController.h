@@ -42,13 +42,18 @@ class SiteOutlineView : public QTreeView {
 class SiteTreeViewController : public QWidget, private SiteTreeView {
   Q_OBJECT
  public:
-  // Without a backend, discovery goes through the Avahi daemon.
-  explicit SiteTreeViewController(QWidget* parent = nullptr,
-                                  std::unique_ptr<ServiceDiscoveryBackend> backend = nullptr);
+  // The tree of a form: made with its parent alone, it browses nothing until
+  // startDiscovery().
+  explicit SiteTreeViewController(QWidget* parent = nullptr);
   ~SiteTreeViewController() override;
 
+  // Browsing for recorders starts, through the backend; without one, through the Avahi
+  // daemon. Once only: the owner hands in its backend before anything is found.
+  void startDiscovery(std::unique_ptr<ServiceDiscoveryBackend> backend = nullptr);
+
   SiteTreeCore& core() { return *core_; }
-  ServiceDiscovery& discovery() { return *discovery_; }
+  // Valid once discovery has started.
+  ServiceDiscovery& discovery();
   SiteTreeModel& treeController() { return core_->model(); }
   SiteOutlineView* outlineView() const;
   QMenu* editMenu() const;

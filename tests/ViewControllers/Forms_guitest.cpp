@@ -1,13 +1,15 @@
 // The compiled interface forms of the main window, the site panel, the toolbar information strip and the
 // remote-setup window: every outlet is there under its name, in the view that owns it,
-// with its tag and the handler it is wired to, and the pieces the views draw around them
-// line up with the drawing offsets fixed for a 213 x 519 panel.
+// with its tag and the handler it is wired to, the main window's custom views are made by
+// its form as their own classes, and the pieces the views draw around them line up with
+// the drawing offsets fixed for a 213 x 519 panel.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
 #include <QButtonGroup>
+#include <QFile>
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
@@ -20,12 +22,15 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QWidget>
+#include <QXmlStreamReader>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Resources/Resources.h"
+#include "ViewControllers/SitePanelController.h"
 #include "ui_MainWindowController.h"
 #include "ui_RemoteSetupWindowController.h"
 #include "ui_SitePanelController.h"
@@ -100,6 +105,12 @@ QRect frameOf(const QObject& form, const std::string& name) {
 
 QImage argb(const QImage& image) { return image.convertToFormat(QImage::Format_ARGB32); }
 
+QStringList childNames(const QObject& object) {
+  QStringList names;
+  for (const QObject* child : object.children()) names << child->objectName();
+  return names;
+}
+
 // Equal but for the rounding of a pixmap's premultiplied colours.
 bool samePicture(const QImage& a, const QImage& b) {
   if (a.size() != b.size()) return false;
@@ -171,8 +182,67 @@ TEST_F(MainWindowForm, HoldsTheMainWindowsOutlets) {
                              {"volumeSlider", "QSlider", "toolbarVolumeView", -1, "volumeChanged:"},
                              {"volumeMaximize", "QToolButton", "toolbarVolumeView", -1, "maximizeVolume:"},
                          });
-  // The site panel is a form of its own, placed on its placeholder.
-  EXPECT_TRUE(ui_.sitePanel->children().isEmpty());
+  // The site panel is a form of its own: the main window's form puts nothing in it.
+  SitePanelController own;
+  EXPECT_EQ(childNames(*ui_.sitePanel), childNames(own));
+}
+
+// A widget of the form and the class it is made as; each class a custom widget with its header.
+struct CustomView {
+  std::map<QString, QString> classOfWidget;
+  std::map<QString, std::pair<QString, QString>> extendsAndHeaderOfClass;
+};
+
+CustomView readCustomViews(const QString& path) {
+  CustomView views;
+  QFile file(path);
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+  QXmlStreamReader xml(&file);
+  QString customClass, extends;
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    if (xml.name() == QLatin1String("widget")) {
+      views.classOfWidget[xml.attributes().value("name").toString()] = xml.attributes().value("class").toString();
+    } else if (xml.name() == QLatin1String("class")) {
+      customClass = xml.readElementText();
+    } else if (xml.name() == QLatin1String("extends")) {
+      extends = xml.readElementText();
+    } else if (xml.name() == QLatin1String("header")) {
+      views.extendsAndHeaderOfClass[customClass] = {extends, xml.readElementText()};
+    }
+  }
+  EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  return views;
+}
+
+TEST_F(MainWindowForm, MakesTheCustomViewsAsTheirOwnClasses) {
+  const CustomView form = readCustomViews(QStringLiteral(ZELVO_SOURCE_ROOT "Resources/forms/MainWindowController.ui"));
+  const struct {
+    const char* name;
+    QWidget* made;
+    const char* className;
+    const char* header;
+  } views[] = {
+      {"splitView", ui_.splitView, "zelvo::ThreePaneSplitView", "ViewControllers/MainWindow/ThreePaneSplitView.h"},
+      {"videoView", ui_.videoView, "zelvo::VideoView", "ViewControllers/VideoView.h"},
+      {"siteTreeView", ui_.siteTreeView, "zelvo::SiteTreeViewController",
+       "ViewControllers/SiteTree/SiteTreeViewController.h"},
+      {"sitePanel", ui_.sitePanel, "zelvo::SitePanelController", "ViewControllers/SitePanelController.h"},
+  };
+  for (const auto& view : views) {
+    SCOPED_TRACE(view.name);
+    const QString className = QString::fromLatin1(view.className);
+    EXPECT_EQ(form.classOfWidget.at(QString::fromLatin1(view.name)), className);
+    ASSERT_EQ(form.extendsAndHeaderOfClass.count(className), 1u);
+    const auto& [extends, header] = form.extendsAndHeaderOfClass.at(className);
+    EXPECT_EQ(extends, QStringLiteral("QWidget"));
+    EXPECT_EQ(header, QString::fromLatin1(view.header));
+    EXPECT_TRUE(QFile::exists(QStringLiteral(ZELVO_SOURCE_ROOT) + header)) << header.toStdString();
+    EXPECT_STREQ(view.made->metaObject()->className(), view.className);
+  }
+  // Made without its window, the tree browses nothing: the window hands in its backend
+  // after the form.
+  EXPECT_DEATH(ui_.siteTreeView->discovery(), "Invalid parameter not satisfying");
 }
 
 TEST_F(MainWindowForm, MenusSendTheWindowsCommands) {

@@ -1,13 +1,18 @@
 // The main window's controls: connecting from the tree, the login question, colour and
 // volume, the buttons that follow the wall, the sequence timer, the warning in the
-// toolbar, remote setup, and which menu items may run.
+// toolbar, remote setup, which menu items may run, and where the keyboard starts and goes.
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QSlider>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWidget>
+#include <string>
+#include <vector>
 
 #include "ViewControllers/Dialogs/LoginWindowController.h"
 #include "ViewControllers/MainWindow/MainWindowPanes.h"
@@ -389,6 +394,56 @@ TEST_F(MainWindowTest, CopyAndDeleteGoToTheWallWhenItHasTheFocus) {
   remove->trigger();
   EXPECT_EQ(wallDeletes, 1);
   EXPECT_EQ(removeQuestions_, 1) << "the selected site is asked about";
+}
+
+// What the keyboard finds when the window opens: the focus on the tree's outline, and Tab
+// walking the window's controls pane by pane, left to right, back round to the outline;
+// Shift+Tab walks them the other way.
+using MainWindowFocusTest = MainWindowFixture;
+
+// A widget by its name, or by its class inside its nearest named ancestor.
+std::string focusName(const QWidget* widget) {
+  if (!widget) return "(nothing)";
+  if (!widget->objectName().isEmpty()) return widget->objectName().toStdString();
+  const QWidget* named = widget->parentWidget();
+  while (named && named->objectName().isEmpty()) named = named->parentWidget();
+  return std::string(widget->metaObject()->className()) + " in " + (named ? named->objectName().toStdString() : "");
+}
+
+// Where the focus goes at each press of the key, until it comes back to where it started
+// (or stays: a widget that keeps the key).
+std::vector<std::string> walkFocus(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  std::vector<std::string> walk;
+  QWidget* const start = QApplication::focusWidget();
+  for (QWidget* at = start; walk.size() < 100;) {
+    QTest::keyClick(at, key, modifiers);
+    QWidget* next = QApplication::focusWidget();
+    walk.push_back(focusName(next));
+    if (next == start || next == at) break;
+    at = next;
+  }
+  return walk;
+}
+
+TEST_F(MainWindowFocusTest, TheWindowOpensOnTheOutlineAndTabWalksThePanesInOrder) {
+  storeSite("Lobby", 2);
+  MainWindowController& window = open();
+  ASSERT_TRUE(waitUntil([&] { return window.isActiveWindow() && QApplication::focusWidget(); }));
+  EXPECT_EQ(focusName(QApplication::focusWidget()), "outlineView");
+
+  // The tree pane, the wall, the site panel, then the toolbar's items, and round again.
+  const std::vector<std::string> tabOrder = {
+      "treeSearchField",
+      "videoView",
+      "statusTabButton",
+      "nextLayoutSegment", "layoutPopupButton", "sequenceButton", "treePaneSegment", "panelPaneSegment",
+      "volumeMute", "volumeSlider", "volumeMaximize",
+      "outlineView",
+  };
+  EXPECT_EQ(walkFocus(Qt::Key_Tab), tabOrder);
+  std::vector<std::string> backTabOrder(tabOrder.rbegin() + 1, tabOrder.rend());
+  backTabOrder.push_back(tabOrder.back());
+  EXPECT_EQ(walkFocus(Qt::Key_Backtab, Qt::ShiftModifier), backTabOrder);
 }
 
 }  // namespace

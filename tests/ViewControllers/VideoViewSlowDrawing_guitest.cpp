@@ -199,7 +199,8 @@ TEST(VideoViewSlowDrawing, EachRenderDrawsEveryPlanesNewestPictureAndTheMainThre
   if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "needs an X server (Xvfb)";
   Latest latest{};
   SlowScreen* screen = nullptr;
-  VideoView view(nullptr, [&](int, ScreenDelegate*) {
+  VideoView view;
+  view.setScreenFactory([&](int, ScreenDelegate*) {
     auto made = std::make_unique<SlowScreen>(latest);
     screen = made.get();
     return made;

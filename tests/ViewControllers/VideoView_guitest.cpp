@@ -38,7 +38,8 @@ class VideoViewTest : public testing::Test {
 
   // A shown 400 x 300 view whose GL set-up has run.
   std::unique_ptr<VideoView> makeView(bool initSucceeds = true, bool show = true) {
-    auto view = std::make_unique<VideoView>(nullptr, [this, initSucceeds](int planes, ScreenDelegate*) {
+    auto view = std::make_unique<VideoView>();
+    view->setScreenFactory([this, initSucceeds](int planes, ScreenDelegate*) {
       EXPECT_EQ(planes, 64);
       auto screen = std::make_unique<test::RecordingScreen>(&log, initSucceeds);
       recording = screen.get();
@@ -137,6 +138,17 @@ TEST_F(VideoViewTest, CallsBeforeTheGLSetUpChangeOnlyTheViewsState) {
   EXPECT_EQ(spy->names, (Lines{Selected, LayoutChanged, LayoutChanged}));
   EXPECT_EQ(log.front(), "init 400x300");
   EXPECT_EQ(std::count(log.begin(), log.end(), "setLayout 0 4"), 2);
+}
+
+// The Screen is made once, at the first show: a factory given later would never be used.
+TEST_F(VideoViewTest, AScreenFactoryAfterTheSetUpIsRefused) {
+  auto view = makeView();
+  ASSERT_TRUE(view->hasScreen());
+  EXPECT_DEATH(view->setScreenFactory(makeKitVideoViewScreen), "Invalid parameter not satisfying");
+  // A failed set-up is tried once too.
+  auto failed = makeView(false);
+  ASSERT_FALSE(failed->hasScreen());
+  EXPECT_DEATH(failed->setScreenFactory(makeKitVideoViewScreen), "Invalid parameter not satisfying");
 }
 
 // The wall's context is its render thread's own, not the window's: moved into another

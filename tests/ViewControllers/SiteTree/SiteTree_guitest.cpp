@@ -83,7 +83,8 @@ class SiteTreeWidgetTest : public ::testing::Test {
     search->setPlaceholderText("Search");
     search->setClearButtonEnabled(true);
     layout->addWidget(search);
-    tree = new SiteTreeViewController(&window, std::move(fake));
+    tree = new SiteTreeViewController(&window);
+    tree->startDiscovery(std::move(fake));
     layout->addWidget(tree);
     QObject::connect(search, &QLineEdit::textChanged, tree, &SiteTreeViewController::updateFilter);
     window.resize(260, 620);
@@ -137,7 +138,7 @@ class SiteTreeWidgetTest : public ::testing::Test {
 };
 
 TEST(SiteTreeResources, TheFormHasItsOutletsAndTheIconsLoad) {
-  SiteTreeViewController tree(nullptr, std::make_unique<test::FakeDiscoveryBackend>());
+  SiteTreeViewController tree;
   EXPECT_NE(tree.findChild<SiteOutlineView*>("outlineView"), nullptr);
   EXPECT_NE(tree.findChild<QMenu*>("editMenu"), nullptr);
   EXPECT_NE(tree.findChild<SiteTreeModel*>("treeController"), nullptr);
@@ -151,6 +152,22 @@ TEST(SiteTreeResources, TheFormHasItsOutletsAndTheIconsLoad) {
     ASSERT_FALSE(icon.isNull());
     EXPECT_EQ(icon.size(), QSize(16, 16));
   }
+}
+
+// A form makes the tree before its window can hand in a backend: nothing is browsed until
+// the window starts discovery, and then through the backend it gave, once.
+TEST(SiteTreeDiscovery, BrowsingStartsOnlyWithTheBackendHandedIn) {
+  SiteTreeViewController tree;
+  EXPECT_DEATH(tree.discovery(), "Invalid parameter not satisfying");
+  auto fake = std::make_unique<test::FakeDiscoveryBackend>();
+  test::FakeDiscoveryBackend* backend = fake.get();
+  tree.startDiscovery(std::move(fake));
+  EXPECT_EQ(backend->searches, (std::vector<std::pair<QString, QString>>{{RecorderServiceType, QString()}}));
+  // Found recorders reach this tree.
+  backend->to().netServiceBrowserWillSearch();
+  backend->to().didFindService(test::service("Gate recorder"), false);
+  EXPECT_NE(tree.core().findDiscoveredNode("Gate recorder", "local"), nullptr);
+  EXPECT_DEATH(tree.startDiscovery(std::make_unique<test::FakeDiscoveryBackend>()), "Invalid parameter not satisfying");
 }
 
 TEST_F(SiteTreeWidgetTest, ExpansionAndSelectionSurviveAReSort) {
