@@ -247,8 +247,8 @@ void MainWindowController::showWindow() {
 }
 
 void MainWindowController::setUpCustomViews() {
-  // The form made them; what they need goes in before the window first shows, which is
-  // when the wall makes its screen.
+  // The form made them; what they need goes in before the window first shows (the wall
+  // makes its screen when it is first painted).
   videoView_ = ui_->videoView;
   videoView_->setScreenFactory(components_.screenFactory);
   splitView_ = ui_->splitView;

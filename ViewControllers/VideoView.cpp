@@ -131,11 +131,6 @@ void VideoView::noteTargetSize() {
   targetHeight_ = static_cast<int>(height() * ratio);
 }
 
-void VideoView::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  if (!setUpTried_) setUpScreen();
-}
-
 void VideoView::setUpScreen() {
   setUpTried_ = true;
   noteTargetSize();
@@ -437,6 +432,10 @@ QImage VideoView::newestFrame() {
 }
 
 void VideoView::paintEvent(QPaintEvent*) {
+  // At the first paint, not at the show: showing a window's first widget may start
+  // helpers of Qt's own (the accessibility bridge launching a session bus forks), and
+  // a process that forks must not have the render thread and the driver's threads yet.
+  if (!setUpTried_) setUpScreen();
   noteTargetSize();
   QPainter painter(this);
   int index = -1;

@@ -20,7 +20,7 @@
 // thread holds it for a turn's uploads and drawing commands (not while the GPU
 // finishes), the GUI thread for its state changes, which are CPU work only. Snapshots
 // and drag images are rendered on the render thread at the GUI's request. Notifications
-// are posted with the lock released. Before the GL set-up, at the view's first show (or
+// are posted with the lock released. Before the GL set-up, at the view's first paint (or
 // when the Screen failed to set up, which leaves the view painted black), calls change
 // only the view's own state.
 
@@ -67,11 +67,11 @@ class VideoView : public QWidget, public VideoViewPort, public ScreenDelegate {
   static QSurfaceFormat defaultPixelFormat();
 
   // The wall of a form: made with its parent alone, its Screen from the kit's unless
-  // another factory is given before the view first shows.
+  // another factory is given before the view is first painted.
   explicit VideoView(QWidget* parent = nullptr);
   ~VideoView() override;
 
-  // What makes the Screen at the first show; given before then (the Screen is made once).
+  // What makes the Screen at the first paint; given before then (the Screen is made once).
   void setScreenFactory(VideoViewScreenFactory factory);
 
   // Not owned; both may be null (then no plane counts as bound, nothing can be
@@ -204,7 +204,6 @@ class VideoView : public QWidget, public VideoViewPort, public ScreenDelegate {
   virtual void renderWillTakePictures() {}
   virtual void renderDidFinish() {}
 
-  void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
@@ -269,7 +268,7 @@ class VideoView : public QWidget, public VideoViewPort, public ScreenDelegate {
   const VideoViewPreferences* preferences_ = nullptr;
   QStringList draggedTypes_;
 
-  // The set-up is tried once, at the first show: a wall whose GL did not set up
+  // The set-up is tried once, at the first paint: a wall whose GL did not set up
   // stays black.
   bool setUpTried_ = false;
   bool dragging_ = false;
