@@ -28,6 +28,7 @@
 #include "support/Wait.h"
 #include "support/XPointer.h"
 #include "tests/ViewControllers/MainWindowFixture.h"
+#include "tests/ViewControllers/Wall/LoggingInSite.h"
 
 namespace zelvo::test {
 namespace {
@@ -123,16 +124,7 @@ TEST_P(ForeignDropTest, AsksForTheLoginWhateverTheArchiveSays) {
   window_->resize(1100, 700);
   window_->move(PointerArea);
   QApplication::processEvents();
-  auto site = SiteInfo::create();
-  site->setName(QStringLiteral("Depot"));
-  site->setAddress(QStringLiteral("10.0.0.7"));
-  site->setPort(9000);
-  site->setUser(QStringLiteral("admin"));
-  site->setPassword(QStringLiteral("secret"));
-  site->setAutoLogin(true);
-  site->setAutoDetect(c.autoDetect);
-  site->setIndex(c.index);
-  site->setCameraCount(4);
+  auto site = test::loggingInSite(c.autoDetect, c.index);
   startSource(archivedDataWithRootObject(*site));
 
   VideoView* wall = window_->videoView();

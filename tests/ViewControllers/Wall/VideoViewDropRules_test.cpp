@@ -11,6 +11,7 @@
 #include "ViewControllers/Store/FavoriteTarget.h"
 #include "ViewControllers/Store/SiteInfo.h"
 #include "ViewControllers/Wall/VideoViewDropRules.h"
+#include "tests/ViewControllers/Wall/LoggingInSite.h"
 
 namespace zelvo {
 namespace {
@@ -167,17 +168,8 @@ TEST(VideoViewDragContents, PlaneNumbersOutsideTheWall) {
 }
 
 std::shared_ptr<SiteInfo> loggingInSite() {
-  auto site = SiteInfo::create();
+  auto site = test::loggingInSite();
   site->setSiteID(QUrl(QStringLiteral("x-zelvo://store/Site/p3")));
-  site->setName(QStringLiteral("Depot"));
-  site->setAddress(QStringLiteral("10.0.0.7"));
-  site->setPort(9000);
-  site->setUser(QStringLiteral("admin"));
-  site->setPassword(QStringLiteral("secret"));
-  site->setAutoLogin(true);
-  site->setAutoDetect(true);
-  site->setIndex(2);
-  site->setCameraCount(4);
   return site;
 }
 
