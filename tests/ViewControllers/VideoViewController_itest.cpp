@@ -305,6 +305,17 @@ TEST_F(WallLoopback, ALostConnectionIsRetriedAtTheFirstTickAfterItIsLost) {
   }
 }
 
+// The emulator's own count, which the tests of cuts rely on: a connection it has begun
+// to close is not counted again while its client has yet to answer the FIN.
+TEST_F(WallLoopback, ADroppedConnectionIsDroppedOnce) {
+  Recorder recorder(4);
+  ASSERT_NO_FATAL_FAILURE(streamWithReconnection(recorder, 5));
+  EXPECT_EQ(recorder.live.dropConnections(), 1);
+  EXPECT_EQ(recorder.live.dropConnections(), 0);
+  ASSERT_TRUE(test::waitUntil([&] { return !states.empty() && states.back() == 4; }));
+  EXPECT_EQ(recorder.live.dropConnections(), 0);
+}
+
 // A refusal that the same user and password cannot change is not sent again by
 // itself; the operator's connect, or an edit of the site, tries again.
 struct RefusalCase {

@@ -86,7 +86,9 @@ int LiveRecorder::dropConnections(bool reset) {
   int dropped = 0;
   for (int index : indices) {
     std::shared_ptr<Session> session = emulator_ ? emulator_->session(index) : nullptr;
-    if (!session || session->isClosed()) continue;
+    // A connection dropped before is not dropped again: its session stays open until
+    // the client answers the FIN, which a loaded machine may not have let it do yet.
+    if (!session || session->isClosing()) continue;
     if (reset)
       session->reset();
     else

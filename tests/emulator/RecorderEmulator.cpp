@@ -145,6 +145,7 @@ bool Session::sendRaw(const Bytes& bytes) { return writeAll(bytes.data(), bytes.
 
 void Session::close() {
   std::lock_guard lock(writeMutex_);
+  closeRequested_.store(true);
   if (fd_ >= 0) ::shutdown(fd_, SHUT_WR);
 }
 

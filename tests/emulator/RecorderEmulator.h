@@ -154,6 +154,8 @@ class Session {
   // being written already counts.
   int keepAlivesSent() const { return keepAlivesSent_.load(); }
   bool isClosed() const { return closed_.load(); }
+  // Closed, or its orderly close begun (the FIN is out; the client has yet to answer it).
+  bool isClosing() const { return closed_.load() || closeRequested_.load(); }
   // The connection has ended and its thread is done with it.
   bool isFinished() const { return finished_.load(); }
 
@@ -167,6 +169,7 @@ class Session {
   std::atomic<bool> loggedIn_{false};
   std::atomic<bool> closed_{false};
   std::atomic<bool> resetRequested_{false};
+  std::atomic<bool> closeRequested_{false};
   std::atomic<bool> finished_{false};
   std::atomic<bool> hung_{false};
   std::atomic<int> keepAlivesSent_{0};
