@@ -308,7 +308,7 @@ class VideoView : public QWidget, public VideoViewPort, public ScreenDelegate {
   std::condition_variable wake_;
   bool stop_ = false;
   bool loopEnded_ = false;
-  // A frame was handed to the GUI thread and has not been painted since.
+  // A frame was handed to the GUI thread and no paint has taken it yet.
   bool awaitingPaint_ = false;
   static constexpr std::chrono::milliseconds MaxPaintWait{100};
   std::deque<std::shared_ptr<ImageRequest>> requests_;

@@ -50,7 +50,8 @@ bool MultiDivisionOsdPlane::init(GLenum osdUnit, GLenum backgroundUnit, float wi
   Texture::activeTexture(osdUnit_);
   osdTexture_.bind();
   osdTexture_.setWrapMode(GL_CLAMP_TO_EDGE);
-  osdTexture_.setFilter(GL_LINEAR, GL_LINEAR);
+  // Texel for texel on the view, as the rendered video (see Screen::init).
+  osdTexture_.setFilter(GL_NEAREST, GL_NEAREST);
   osdTexture_.setImage(GL_RGBA, static_cast<int>(width), static_cast<int>(height), GL_UNSIGNED_BYTE, nullptr);
   backgroundUnit_ = backgroundUnit;
 
