@@ -139,8 +139,8 @@ class MainWindowController : public QMainWindow,
   void updateSiteFromSiteInfo(const std::shared_ptr<SiteInfo>& site, const CameraInfoArray& cameras) override;
   bool isLoginRequiredForSiteInfo(const SiteInfo& site) const;
 
-  // Children and outlets (valid once the window has loaded, except the child controllers
-  // other than the site tree and the site panel, which its form makes).
+  // Children and outlets: the dialogs and sheets from the window's making, the rest (the
+  // site tree and the site panel among them, which the form makes) once it has loaded.
   SiteTreeViewController* siteTreeViewController() const { return siteTreeViewController_; }
   LoginWindowController* loginWindowController() const { return loginWindow_; }
   SiteSetupDialog* siteSetupDialog() const { return siteSetupDialog_; }

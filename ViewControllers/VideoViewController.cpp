@@ -29,6 +29,9 @@ const CameraInfo* findCameraInfo(const CameraInfoArray& cameras, int64_t camera)
   return nullptr;
 }
 
+// A camera whose sound may be played: its video is on and it is not covert.
+bool soundPlayable(const CameraInfo* info) { return info && info->status() == 1 && info->covertLevel() == 1; }
+
 std::shared_ptr<SiteInfo> siteOf(const std::any& attachment) {
   if (auto* site = std::any_cast<std::shared_ptr<SiteInfo>>(&attachment)) return *site;
   return nullptr;
@@ -681,7 +684,9 @@ void VideoViewController::cameraMappingTableBoundPlane(CameraMappingTable&, int6
   view_.clearPlane(plane, !connected, false);
   if (connected) {
     sendVideoChannelMaskToLiveClient(client);
-    if (const CameraInfo* info = findCameraInfo(client->cameraInfoArray(), camera)) view_.updatePlane(plane, *info);
+    // Held: the network thread may publish a new table meanwhile.
+    const CameraInfoArray cameras = client->cameraInfoArray();
+    if (const CameraInfo* info = findCameraInfo(cameras, camera)) view_.updatePlane(plane, *info);
   }
   postPlane(VideoViewControllerPlaneBoundNotification, plane);
   if (plane == view_.selectedPlane()) {
@@ -807,8 +812,7 @@ bool VideoViewController::isAudioFrame(const MediaFrame& frame, const LiveClient
 bool VideoViewController::shouldPlayAudioFrame(const MediaFrame& frame, const LiveClientPort* client) const {
   int64_t selected = view_.selectedPlane();
   if (!client || !isAudioFrame(frame, client, selected)) return false;
-  const CameraInfo* info = findCameraInfo(client->cameraInfoArray(), table_->cameraByPlane(selected));
-  return info && info->status() == 1 && info->covertLevel() == 1;
+  return soundPlayable(findCameraInfo(client->cameraInfoArray(), table_->cameraByPlane(selected)));
 }
 
 void VideoViewController::mediaFrameReceived(const std::shared_ptr<const MediaFrame>& frame,
@@ -822,7 +826,6 @@ void VideoViewController::mediaFrameReceived(const std::shared_ptr<const MediaFr
 
 void VideoViewController::handleVideoFrame(const std::shared_ptr<const MediaFrame>& frame,
                                            const std::shared_ptr<LiveClientPort>& client) {
-  if (!frame || !client) return;
   // The planes as bound now; a binding that changes before the picture is decoded
   // drops it (see PictureRoutes).
   std::vector<PictureRoutes::Target> targets = routes_->videoTargets(client.get(), frame->channel());
@@ -856,14 +859,11 @@ void VideoViewController::picturesShown(const std::vector<int64_t>& planes) {
 
 void VideoViewController::handleAudioFrame(const std::shared_ptr<const MediaFrame>& frame,
                                            const std::shared_ptr<LiveClientPort>& client) {
-  if (!frame || !client) return;
   const std::optional<int64_t> camera = routes_->selectedCameraForSound(client.get(), *frame);
   if (!camera) return;
   // The camera's status, as the main thread checks it again before playing: sound that
   // would not be played takes no place in the camera's bounded queue.
-  const CameraInfoArray cameras = client->cameraInfoArray();
-  const CameraInfo* info = findCameraInfo(cameras, *camera);
-  if (!info || info->status() != 1 || info->covertLevel() != 1) return;
+  if (!soundPlayable(findCameraInfo(client->cameraInfoArray(), *camera))) return;
   CodecInfo codec;
   if (!frame->getCodecInfo(&codec)) return;
   // Behind the camera's queued pictures, so the sound never runs ahead of them.

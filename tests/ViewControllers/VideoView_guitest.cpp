@@ -140,7 +140,7 @@ TEST_F(VideoViewTest, CallsBeforeTheGLSetUpChangeOnlyTheViewsState) {
   EXPECT_EQ(std::count(log.begin(), log.end(), "setLayout 0 4"), 2);
 }
 
-// The Screen is made once, at the first show: a factory given later would never be used.
+// The Screen is made once, at the first paint: a factory given later would never be used.
 TEST_F(VideoViewTest, AScreenFactoryAfterTheSetUpIsRefused) {
   auto view = makeView();
   ASSERT_TRUE(view->hasScreen());
